@@ -1,0 +1,94 @@
+#pragma once
+
+#include "common/thread_mutex.h"
+#include "vocabulary/word_trie.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Every vocabulary that word completion draws on (the base vocabulary, the user's custom word
+// list, one learned vocabulary per program) and the state of the word being typed: its
+// suggestions, the highlighted one and the page shown.
+//
+// Threads: every operation runs on the UI thread except the destructor (worker thread, after the
+// message loop has ended). The keystroke operations only try the lock and give up at once when
+// another thread holds it; the constructor and loadWordList wait for it. The lock is recursive
+// for its holder. selectNext and selectPrevious take no lock.
+class WordStore {
+public:
+    // Loads the base vocabulary from basePath (a missing file gives an empty one, created at
+    // shut-down). maxSuggestions bounds the list; pageSize is the number of rows shown at once.
+    WordStore(const std::string &basePath, int maxSuggestions, int pageSize);
+    // Writes the base vocabulary, the custom word list and every learned vocabulary (key order).
+    ~WordStore();
+    WordStore(const WordStore &) = delete;
+    WordStore &operator=(const WordStore &) = delete;
+
+    // Adds ch to the current word (8 is Backspace) and recomputes the suggestions: the program's
+    // learned words as typed, then the custom and base words as typed and in lower case. True
+    // when there is at least one suggestion; false also when the lock is busy.
+    bool feedCharacter(char ch, const std::string &programKey, bool offerTypedWord);
+    // Takes the row of the shown page that digit names (1 first, 0 the tenth, wrapping): learns
+    // the word, sets remainder to its untyped rest and resets. False when the lock is busy or
+    // nothing was taken.
+    bool completeSuggestion(int digit, std::string &remainder, const std::string &programKey);
+    // A word of 5 or more characters ended without a pick: learned when allowed, bumped in the
+    // base vocabulary and custom list when they know it. The caller resets afterwards.
+    void learnTypedWord(const std::string &programKey, bool learningAllowed);
+    // Deletes suggestion index from every vocabulary that holds it (count 0), then resets.
+    void deleteSuggestion(int index, const std::string &programKey);
+    // An empty word, capitals mode on, no suggestions, nothing highlighted.
+    void reset();
+    void selectNext();
+    void selectPrevious();
+    // Writes the current custom word list back and replaces it by the file at path. A list that
+    // cannot be read (or has a line too long to be a word) is refused, its file left untouched,
+    // and the store keeps no custom list; the result is then false.
+    bool loadWordList(const std::string &path);
+    // Drops the program's learned vocabulary from memory without writing it.
+    void forgetProgram(const std::string &programKey);
+
+    // What the suggestion window reads; hold lock() (tryWait) around reading these.
+    ThreadMutex &lock() { return lock_; }
+    const std::vector<suggestion> &suggestions() const { return suggestions_; }
+    const std::string &currentWord() const { return currentWord_; }
+    int typedLength() const { return typedLength_; }
+    bool capitalsMode() const { return capitalsMode_; }
+    int selectedIndex() const { return selectedIndex_; }
+    int pageStart() const { return pageStart_; }
+    int pageEnd() const { return pageEnd_; }
+    int maxSuggestions() const { return maxSuggestions_; }
+    int pageSize() const { return pageSize_; }
+
+    // The longest current word; the next character starts a new word.
+    static const int kMaxTypedLength = 47;
+
+    // For tests and tools: the vocabularies themselves (custom and learned may be null).
+    WordTrie &baseVocabulary() { return *base_; }
+    WordTrie *customWordList() { return custom_.get(); }
+    WordTrie *learnedVocabulary(const std::string &programKey);
+
+private:
+    WordTrie &obtainLearned(const std::string &programKey);
+    void searchCustomAndBase(const std::string &word);
+    void mergeSecondary();
+    void resetLocked();
+
+    std::unique_ptr<WordTrie> base_;
+    std::unique_ptr<WordTrie> custom_;
+    std::string currentWord_;
+    std::string lowerWord_;
+    int typedLength_;
+    bool capitalsMode_;
+    int selectedIndex_;
+    int pageStart_;
+    int pageEnd_;
+    std::vector<suggestion> suggestions_;
+    std::vector<suggestion> secondary_;
+    ThreadMutex lock_;
+    std::map<std::string, std::unique_ptr<WordTrie>> learned_;
+    int maxSuggestions_;
+    int pageSize_;
+};
