@@ -1,0 +1,181 @@
+#include "config/settings.h"
+
+#include <climits>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "common/atomic_file.h"
+
+namespace {
+
+const char kCommandKey[] = "command_key";
+const char kTypingKey[] = "wordlark_key";
+const char kKeyboardKey[] = "keyboard_key";
+const char kWordListKey[] = "wordlist_file";
+const char kEnableKey[] = "enable_completion";
+const char kLearnedSuffix[] = ".vob";
+
+// C atoi rules (leading white space, one sign, digits up to the first non-digit, none gives 0),
+// except that a number beyond the int range saturates instead of being undefined.
+int parseInt(const std::string &text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        value = INT_MAX;
+    return static_cast<int>(value);
+}
+
+// A tab or a line feed inside a field would change how the line reads back.
+bool fitsInField(const std::string &text) { return text.find_first_of("\t\n") == std::string::npos; }
+
+// The ".vob" file of a program lies in the current directory; a name that could reach another
+// folder (or is cut short by a NUL) never names one of ours, so it is not deleted.
+bool isPlainFileName(const std::string &name) {
+    return !name.empty() && name.find_first_of(std::string("\\/:\0", 4)) == std::string::npos;
+}
+
+char pickKey(int id, int second, int third, char first, char secondChar, char thirdChar) {
+    if (id == second)
+        return secondChar;
+    if (id == third)
+        return thirdChar;
+    return first;
+}
+
+} // namespace
+
+Settings::Settings(const std::string &path) : configPath(path) {
+    std::ifstream in(configPath, std::ios::binary);
+    if (!in)
+        return;
+    std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    parse(contents);
+}
+
+Settings::~Settings() {
+    save();
+    for (const auto &entry : programs) {
+        if (entry.second.learningAllowed || !isPlainFileName(entry.first))
+            continue;
+        std::remove((entry.first + kLearnedSuffix).c_str()); // usually there is none: ignored
+    }
+}
+
+void Settings::parse(const std::string &contents) {
+    size_t start = 0;
+    while (start < contents.size()) {
+        size_t end = contents.find('\n', start);
+        if (end == std::string::npos)
+            end = contents.size();
+        // Lines end with CR LF on disk; the CR follows the last tab and is never part of a field.
+        std::string line = contents.substr(start, end - start);
+        start = end + 1;
+
+        size_t tab1 = line.find('\t');
+        if (tab1 == std::string::npos)
+            continue;
+        size_t tab2 = line.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos)
+            continue;
+        size_t tab3 = line.find('\t', tab2 + 1);
+        std::string first = line.substr(0, tab1);
+        std::string second = line.substr(tab1 + 1, tab2 - tab1 - 1);
+        if (tab3 != std::string::npos) {
+            putProgram(first, second, parseInt(line.substr(tab2 + 1, tab3 - tab2 - 1)) != 0);
+        } else if (first == kCommandKey) {
+            commandKeyId = parseInt(second);
+        } else if (first == kTypingKey) {
+            typingKeyId = parseInt(second);
+        } else if (first == kKeyboardKey) {
+            keyboardKeyId = parseInt(second);
+        } else if (first == kWordListKey) {
+            wordListFile = second;
+        } else if (first == kEnableKey) {
+            completionEnabled = parseInt(second);
+        }
+    }
+}
+
+std::string Settings::serialize() const {
+    std::string out;
+    auto line = [&out](const std::string &key, const std::string &value) {
+        out += key;
+        out += '\t';
+        out += value;
+        out += "\t\r\n";
+    };
+    line(kCommandKey, std::to_string(commandKeyId));
+    line(kTypingKey, std::to_string(typingKeyId));
+    line(kKeyboardKey, std::to_string(keyboardKeyId));
+    line(kWordListKey, fitsInField(wordListFile) ? wordListFile : std::string());
+    line(kEnableKey, std::to_string(completionEnabled));
+    for (const auto &entry : programs) {
+        if (!fitsInField(entry.first) || !fitsInField(entry.second.path))
+            continue;
+        out += entry.first;
+        out += '\t';
+        out += entry.second.path;
+        out += '\t';
+        out += entry.second.learningAllowed ? '1' : '0';
+        out += "\t\r\n";
+    }
+    return out;
+}
+
+bool Settings::save() const { return replaceFileContents(configPath, serialize()); }
+
+void Settings::hotKeyChars(char &commandKey, char &enableKey, char &keyboardKey) const {
+    commandKey = pickKey(commandKeyId, kCommandKeyS, kCommandKeyL, ' ', 'S', 'L');
+    enableKey = pickKey(typingKeyId, kTypingKeyI, kTypingKeyT, 'M', 'I', 'T');
+    keyboardKey = pickKey(keyboardKeyId, kKeyboardKeyK, kKeyboardKeyB, 'O', 'K', 'B');
+}
+
+bool Settings::mayLearn(const char *moduleName, const char *modulePath) {
+    if (!moduleName || !modulePath)
+        return false;
+    return mayLearn(std::string(moduleName), std::string(modulePath));
+}
+
+bool Settings::mayLearn(const std::string &moduleName, const std::string &modulePath) {
+    if (moduleName.empty() || modulePath.empty())
+        return false;
+    auto it = programs.find(moduleName);
+    if (it != programs.end() && it->second.path == modulePath)
+        return it->second.learningAllowed != 0;
+    putProgram(moduleName, modulePath, false);
+    return false;
+}
+
+void Settings::putProgram(const char *moduleName, const char *path, bool learningAllowed) {
+    if (!moduleName || !path)
+        return;
+    putProgram(std::string(moduleName), std::string(path), learningAllowed);
+}
+
+void Settings::putProgram(const std::string &moduleName, const std::string &path, bool learningAllowed) {
+    if (moduleName.empty() || path.empty())
+        return;
+    ProgramEntry &entry = programs[moduleName];
+    entry.path = path;
+    entry.learningAllowed = learningAllowed ? 1 : 0;
+}
+
+void Settings::setLearning(const std::string &moduleName, bool learningAllowed) {
+    auto it = programs.find(moduleName);
+    if (moduleName.empty() || it == programs.end())
+        return;
+    it->second.learningAllowed = learningAllowed ? 1 : 0;
+}
