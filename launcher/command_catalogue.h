@@ -1,0 +1,121 @@
+#pragma once
+
+#include "common/thread_mutex.h"
+#include "launcher/launcher_platform.h"
+#include "launcher/use_count_file.h"
+#include "launcher/web_search.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class WordTrie;
+
+// The store behind Quick Search and Launch: every launchable thing the harvest finds, indexed by
+// the words of its path or title; the file-type table; the three web-search rows; the use counts
+// that order the matches, which alone outlive the process (in "wordlark.cmd").
+//
+// Threads: the worker thread fills the catalogue while holding `lock` (blocking wait) one source at
+// a time; addItem and addFolder do not take it themselves. The user-interface thread searches and
+// launches; its searches only try the lock and find nothing while the harvest holds it, so typing
+// never waits. `results` belongs to the user-interface thread. fileTypes and webSearches are fixed
+// at construction and read without the lock.
+class CommandCatalogue {
+public:
+    static constexpr int32_t kItemGatherLimit = 1000; // a token search stops gathering beyond this
+
+    // Builds the catalogue with the services of this build and the use counts of "wordlark.cmd" in
+    // the current directory (the start-up passes 25).
+    explicit CommandCatalogue(int32_t resultLimit);
+    // The same with injected services and another use-count file (tests, benchmarks).
+    CommandCatalogue(int32_t resultLimit, const LauncherPlatform &platform,
+                     const std::string &useCountFile = "wordlark.cmd");
+    // Saves the use counts (whole, then replacing the old file).
+    ~CommandCatalogue();
+    CommandCatalogue(const CommandCatalogue &) = delete;
+    CommandCatalogue &operator=(const CommandCatalogue &) = delete;
+
+    // --- Filling (worker thread; the caller holds `lock`) ---
+
+    // Adds one item. With a target, a titled item (target, two tabs, text) found by the words of
+    // text; without, a path item made from text (folder part in short form) found by the words of
+    // the long path. Each word of 2 bytes or more gains `weight`. countUse gives the item's target a
+    // use count of 1 unless it has one.
+    void addItem(const std::string &text, const std::string &target, int32_t weight, bool countUse);
+    // Adds a folder tree: depth is the number of levels read counting this folder (-1: no limit),
+    // maxSubfolders the most subfolders of one folder that are entered (-1: all). A folder's files
+    // and subfolder items come before any subfolder is entered; countUse applies to the files of
+    // this folder only. An empty folder adds nothing.
+    void addFolder(const std::string &folder, int32_t depth, int32_t maxSubfolders, bool countUse);
+    // The weight of a path's extension, 0 when such a file is not catalogued.
+    int32_t typeWeight(const std::string &path) const;
+
+    // --- Use counts ---
+
+    // Records a use of target: a new target gets 1; an existing one grows by 1 only with increment.
+    // Takes `lock` (waiting; the lock is recursive, so the harvest may call it while holding it).
+    void noteUse(const std::string &target, bool increment);
+    // The use count of an item's target, 0 when it has none. The caller holds `lock` or is alone.
+    int32_t useCount(const std::string &item) const;
+    // Read/replace the counts from/to a use-count file; see use_count_file.h.
+    void loadUseCounts(const std::string &fileName);
+    bool saveUseCounts(const std::string &fileName);
+
+    // --- Matching and launching (user-interface thread) ---
+
+    // Lowers the query in place, cuts it into words and fills `results` with the items that have a
+    // word beginning with every query word, in use-count order of the first word's matches, one per
+    // launchKey, at most resultLimit. False when the query is empty, a word has no match or no item
+    // matches all words (results empty); true otherwise, also for a query of separators only.
+    bool search(std::string &query);
+    // The same on a zero-terminated buffer that is lowered in place (the command window's text).
+    bool search(char *query);
+    // The items of the (at most 2 x resultLimit) heaviest tokens beginning with word, distinct,
+    // highest use count first and ascending byte order among equal counts. False with an empty
+    // output when word is empty, when the harvest holds `lock`, or when nothing matches.
+    bool matchToken(const std::string &word, std::vector<std::string> &items);
+    // See command_items.h.
+    static std::string launchKey(const std::string &item);
+    // The three web-search rows followed by one row per result; true when there is a row.
+    bool buildDisplayList(std::vector<std::string> &rows, std::vector<std::string> &targets) const;
+    // The target of list row `row` (web-search rows first): for a web search the search address of
+    // query; for a result its item target, whose use count grows by 1. False for a row that does not
+    // exist.
+    bool resolveChoice(int32_t row, const std::string &query, std::string &target);
+    // Opens row `row`: a query beginning with "http://" or "https://" (any case) is opened as typed
+    // without looking at the row; otherwise resolveChoice's target. True when something was handed
+    // to the shell.
+    bool launch(int32_t row, const std::string &query);
+
+    // --- Read access for the command window and tests ---
+    const std::vector<std::string> &searchResults() const { return results; }
+    const std::vector<WebSearchEntry> &webSearchEntries() const { return webSearches; }
+    const std::map<std::string, int32_t> &fileTypeTable() const { return fileTypes; }
+    const UseCountMap &useCountTable() const { return useCounts; }
+    int32_t limit() const { return resultLimit; }
+    // Approximate heap bytes of the token index (benchmarks).
+    size_t indexMemoryEstimate() const;
+
+    std::unique_ptr<WordTrie> tokenIndex; // tokens -> weight and the items they occur in; no file
+    ThreadMutex lock;                     // shared by the harvest and the search
+
+private:
+    void noteUseLocked(const std::string &target, bool increment);
+    void applyDeferredUses();
+    void addToIndex(const std::string &text, const std::string &item, int32_t weight);
+
+    int32_t resultLimit;
+    std::map<std::string, int32_t> fileTypes;
+    std::vector<std::string> results;
+    std::vector<WebSearchEntry> webSearches;
+    UseCountMap useCounts;
+
+    LauncherPlatform platform_;
+    std::string useCountFile_;
+    // Uses chosen while the harvest held the lock; entered at the next search or at shut-down so
+    // that the user-interface thread never waits. User-interface thread only (and the destructor).
+    std::vector<std::string> deferredUses_;
+    size_t indexBytes_{}; // running estimate for indexMemoryEstimate
+};

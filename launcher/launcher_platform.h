@@ -1,0 +1,41 @@
+#pragma once
+
+#include "launcher/directory_lister.h"
+
+#include <functional>
+#include <string>
+
+// What the catalogue hands to the shell when a row is opened: ShellExecuteA with no owner window,
+// `verb` (empty: the default action), `file`, `parameters` and `directory` (empty: none) and
+// SW_SHOWNORMAL.
+struct ShellOpenRequest {
+    std::string verb;
+    std::string file;
+    std::string parameters;
+    std::string directory;
+};
+
+// Gives the short 8.3 form of an existing folder path. Returns false when the system has none
+// (missing folder, or a short form that would not fit MAX_PATH); shortPath is then unspecified.
+using ShortPathFunction = std::function<bool(const std::string &longPath, std::string &shortPath)>;
+
+// Hands a request to the shell. The result of the shell is not examined, so there is no return.
+using ShellOpenFunction = std::function<void(const ShellOpenRequest &request)>;
+
+// The platform services the portable catalogue needs. An empty function means "not available":
+// no short form (items keep their long paths), nothing can be listed, nothing can be opened.
+struct LauncherPlatform {
+    ShortPathFunction shortPath;
+    DirectoryLister listDirectory;
+    ShellOpenFunction shellOpen;
+};
+
+// Win32 side, defined in launcher/shell_functions_win.cpp (Windows build only):
+// GetShortPathNameA with a buffer of MAX_PATH bytes (a result that does not fit is a failure)...
+bool shortPathNameA(const std::string &longPath, std::string &shortPath);
+// ...and ShellExecuteA as ShellOpenRequest describes.
+void shellExecuteRequestA(const ShellOpenRequest &request);
+
+// The services of this build: on Windows shortPathNameA, listDirectoryA and shellExecuteRequestA;
+// on the host build empty functions. The catalogue built with a result limit alone uses these.
+LauncherPlatform defaultLauncherPlatform();
