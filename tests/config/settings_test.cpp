@@ -1,0 +1,254 @@
+#include "config/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Each test works in a folder of its own, which is also the current directory while it runs,
+// since the learned-vocabulary files are named without a folder.
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        folder_ = fs::temp_directory_path() /
+                  ("wl-settings-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        fs::current_path(folder_);
+        path_ = (folder_ / "wordlark.cfg").string();
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        fs::remove_all(folder_);
+    }
+    void write(const std::string &bytes) {
+        std::ofstream out(path_, std::ios::binary);
+        out << bytes;
+    }
+    std::string read() const {
+        std::ifstream in(path_, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    fs::path previous_, folder_;
+    std::string path_;
+};
+
+const char kDefaultFile[] = "command_key\t1058\t\r\n"
+                            "wordlark_key\t1061\t\r\n"
+                            "keyboard_key\t1064\t\r\n"
+                            "wordlist_file\t\t\r\n"
+                            "enable_completion\t1\t\r\n";
+
+TEST_F(SettingsFile, MissingFileGivesDefaultsAndFirstSaveWritesThem) {
+    Settings settings(path_);
+    EXPECT_EQ(settings.commandKeyId, 1058);
+    EXPECT_EQ(settings.typingKeyId, 1061);
+    EXPECT_EQ(settings.keyboardKeyId, 1064);
+    EXPECT_EQ(settings.completionEnabled, 1);
+    EXPECT_TRUE(settings.wordListFile.empty());
+    EXPECT_TRUE(settings.programs.empty());
+    EXPECT_EQ(settings.configPath, path_);
+    char command, typing, keyboard;
+    settings.hotKeyChars(command, typing, keyboard);
+    EXPECT_EQ(command, ' ');
+    EXPECT_EQ(typing, 'M');
+    EXPECT_EQ(keyboard, 'O');
+    ASSERT_TRUE(settings.save());
+    EXPECT_EQ(read(), kDefaultFile);
+}
+
+struct LoadCase {
+    const char *line;
+    int commandKeyId, typingKeyId, keyboardKeyId, completionEnabled;
+    const char *wordListFile;
+};
+
+TEST_F(SettingsFile, SettingLinesFollowTheLoadRules) {
+    const LoadCase cases[] = {
+        {"command_key\t1059\t\n", 1059, 1061, 1064, 1, ""},
+        {"command_key\t1059\n", 1058, 1061, 1064, 1, ""}, // no final tab: not a setting
+        {"command_key\t1059\t\r\n", 1059, 1061, 1064, 1, ""},
+        {"Command_Key\t1059\t\n", 1058, 1061, 1064, 1, ""}, // other capitals: unknown key
+        {"command_key \t1059\t\n", 1058, 1061, 1064, 1, ""},
+        {"wordlark_key\t  +1063xyz\t\n", 1058, 1063, 1064, 1, ""},
+        {"keyboard_key\t-7\t\n", 1058, 1061, -7, 1, ""},
+        {"enable_completion\tno\t\n", 1058, 1061, 1064, 0, ""},
+        {"enable_completion\t\t\n", 1058, 1061, 1064, 0, ""},
+        {"enable_completion\t99999999999999999999\t\n", 1058, 1061, 1064, 2147483647, ""},
+        {"enable_completion\t-99999999999999999999\t\n", 1058, 1061, 1064, -2147483647 - 1, ""},
+        {"wordlist_file\tC:\\My Words\\list one.txt\t\r\n", 1058, 1061, 1064, 1, "C:\\My Words\\list one.txt"},
+        {"wordlist_file\t C:\\a b \t\n", 1058, 1061, 1064, 1, " C:\\a b "},
+        {"no tabs at all\n", 1058, 1061, 1064, 1, ""},
+        {"\n\n\t\n", 1058, 1061, 1064, 1, ""},
+        {"command_key\t1060\tcommand_key\t1059\n", 1058, 1061, 1064, 1, ""}, // three tabs: a program line
+        {"command_key\t1059\t\ncommand_key\t1060\t", 1060, 1061, 1064, 1, ""}, // last wins, no final LF
+    };
+    for (const LoadCase &c : cases) {
+        SCOPED_TRACE(c.line);
+        write(c.line);
+        Settings settings(path_);
+        EXPECT_EQ(settings.commandKeyId, c.commandKeyId);
+        EXPECT_EQ(settings.typingKeyId, c.typingKeyId);
+        EXPECT_EQ(settings.keyboardKeyId, c.keyboardKeyId);
+        EXPECT_EQ(settings.completionEnabled, c.completionEnabled);
+        EXPECT_EQ(settings.wordListFile, c.wordListFile);
+    }
+}
+
+TEST_F(SettingsFile, ProgramLinesAreEnteredWithPutProgram) {
+    write("notepad.exe\tC:\\Windows\\notepad.exe\t1\t\r\n"
+          "write.exe\tC:\\w\\write.exe\t0\textra field\tmore\t\r\n"
+          "Notepad.exe\tC:\\other\\Notepad.exe\t7\t\r\n"
+          "\tC:\\nameless.exe\t1\t\r\n"
+          "pathless.exe\t\t1\t\r\n"
+          "dup.exe\tC:\\first\\dup.exe\t1\t\r\n"
+          "dup.exe\tC:\\second\\dup.exe\t0\t\r\n"
+          "flagless.exe\tC:\\f.exe\tyes\t\r\n");
+    Settings settings(path_);
+    ASSERT_EQ(settings.programs.size(), 5u);
+    EXPECT_EQ(settings.programs["notepad.exe"].path, "C:\\Windows\\notepad.exe");
+    EXPECT_EQ(settings.programs["notepad.exe"].learningAllowed, 1);
+    EXPECT_EQ(settings.programs["write.exe"].learningAllowed, 0);
+    EXPECT_EQ(settings.programs["Notepad.exe"].learningAllowed, 1); // other case: another entry
+    EXPECT_EQ(settings.programs["dup.exe"].path, "C:\\second\\dup.exe");
+    EXPECT_EQ(settings.programs["dup.exe"].learningAllowed, 0);
+    EXPECT_EQ(settings.programs["flagless.exe"].learningAllowed, 0);
+    EXPECT_EQ(settings.programs.count(""), 0u);
+    EXPECT_EQ(settings.programs.count("pathless.exe"), 0u);
+    EXPECT_EQ(settings.commandKeyId, 1058);
+}
+
+TEST_F(SettingsFile, SaveWritesSettingsThenProgramsInMapOrderWithCrLf) {
+    Settings settings(path_);
+    settings.commandKeyId = 1060;
+    settings.typingKeyId = 1062;
+    settings.keyboardKeyId = 1066;
+    settings.completionEnabled = 0;
+    settings.wordListFile = "C:\\lists\\my words.txt";
+    settings.putProgram("zed.exe", "C:\\z\\zed.exe", true);
+    settings.putProgram("Abc.exe", "C:\\a\\Abc.exe", false);
+    settings.putProgram("abc.exe", "C:\\a\\abc.exe", true);
+    ASSERT_TRUE(settings.save());
+    EXPECT_EQ(read(), "command_key\t1060\t\r\n"
+                      "wordlark_key\t1062\t\r\n"
+                      "keyboard_key\t1066\t\r\n"
+                      "wordlist_file\tC:\\lists\\my words.txt\t\r\n"
+                      "enable_completion\t0\t\r\n"
+                      "Abc.exe\tC:\\a\\Abc.exe\t0\t\r\n"
+                      "abc.exe\tC:\\a\\abc.exe\t1\t\r\n"
+                      "zed.exe\tC:\\z\\zed.exe\t1\t\r\n");
+}
+
+TEST_F(SettingsFile, SavedFileLoadsBackToTheSameSettings) {
+    write("dup.exe\tC:\\1\\dup.exe\t1\t\r\ndup.exe\tC:\\2\\dup.exe\t1\t\r\nwordlist_file\tC:\\w.txt\t\r\n"
+          "keyboard_key\t-12\t\r\nx.exe\tC:\\x.exe\t0\t4th\t\r\n");
+    std::string saved;
+    {
+        Settings first(path_);
+        ASSERT_TRUE(first.save());
+        saved = read();
+        EXPECT_EQ(saved.find("C:\\1\\dup.exe"), std::string::npos); // one line for the name
+        first.programs["dup.exe"].learningAllowed = 1;               // the destructor keeps dup.vob
+    }
+    Settings second(path_);
+    EXPECT_EQ(second.keyboardKeyId, -12);
+    EXPECT_EQ(second.wordListFile, "C:\\w.txt");
+    ASSERT_EQ(second.programs.size(), 2u);
+    EXPECT_EQ(second.programs["dup.exe"].path, "C:\\2\\dup.exe");
+    ASSERT_TRUE(second.save());
+    EXPECT_EQ(read(), saved);
+}
+
+TEST_F(SettingsFile, HotKeyCharactersFallBackToEachGroupsFirstKey) {
+    struct Case {
+        int command, typing, keyboard;
+        char commandChar, typingChar, keyboardChar;
+    } cases[] = {
+        {1058, 1061, 1064, ' ', 'M', 'O'}, {1059, 1062, 1065, 'S', 'I', 'K'}, {1060, 1063, 1066, 'L', 'T', 'B'},
+        {1061, 1059, 1058, ' ', 'M', 'O'}, // ids of other groups
+        {0, -1, 99999, ' ', 'M', 'O'},
+    };
+    Settings settings(path_);
+    for (const Case &c : cases) {
+        settings.commandKeyId = c.command;
+        settings.typingKeyId = c.typing;
+        settings.keyboardKeyId = c.keyboard;
+        char command = 0, typing = 0, keyboard = 0;
+        settings.hotKeyChars(command, typing, keyboard);
+        EXPECT_EQ(command, c.commandChar) << c.command;
+        EXPECT_EQ(typing, c.typingChar) << c.typing;
+        EXPECT_EQ(keyboard, c.keyboardChar) << c.keyboard;
+    }
+}
+
+TEST_F(SettingsFile, MayLearnListsNewProgramsAsNotAllowedAndRevokesOnANewPath) {
+    Settings settings(path_);
+    EXPECT_FALSE(settings.mayLearn("notepad.exe", "C:\\Windows\\notepad.exe"));
+    ASSERT_EQ(settings.programs.size(), 1u);
+    EXPECT_EQ(settings.programs["notepad.exe"].learningAllowed, 0);
+
+    settings.setLearning("notepad.exe", true);
+    EXPECT_TRUE(settings.mayLearn("notepad.exe", "C:\\Windows\\notepad.exe"));
+    EXPECT_FALSE(settings.mayLearn("notepad.exe", "C:\\Windows\\NOTEPAD.EXE")); // byte-wise path
+    EXPECT_EQ(settings.programs["notepad.exe"].path, "C:\\Windows\\NOTEPAD.EXE");
+    EXPECT_FALSE(settings.mayLearn("notepad.exe", "C:\\Windows\\notepad.exe"));
+
+    EXPECT_FALSE(settings.mayLearn("", "C:\\x.exe"));
+    EXPECT_FALSE(settings.mayLearn("x.exe", ""));
+    EXPECT_FALSE(settings.mayLearn(nullptr, "C:\\x.exe"));
+    EXPECT_FALSE(settings.mayLearn("x.exe", static_cast<const char *>(nullptr)));
+    settings.putProgram(nullptr, "C:\\x.exe", true);
+    settings.putProgram("", "C:\\x.exe", true);
+    settings.setLearning("", true);
+    settings.setLearning("unlisted.exe", true);
+    EXPECT_EQ(settings.programs.size(), 1u);
+
+    ASSERT_TRUE(settings.save());
+    EXPECT_NE(read().find("notepad.exe\tC:\\Windows\\notepad.exe\t0\t\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, DestructionSavesAndDeletesLearnedFilesOfProgramsWithoutPermission) {
+    for (const char *name : {"denied.exe.vob", "allowed.exe.vob", "other.vob"})
+        std::ofstream(name) << "word\t1\n";
+    fs::create_directories("sub");
+    std::ofstream("sub/evil.vob") << "x";
+    {
+        Settings settings(path_);
+        settings.putProgram("denied.exe", "C:\\denied.exe", false);
+        settings.putProgram("allowed.exe", "C:\\allowed.exe", true);
+        settings.putProgram("sub/evil", "C:\\evil.exe", false); // never a module name: not deleted
+        settings.putProgram("gone.exe", "C:\\gone.exe", false); // no file: nothing to delete
+    }
+    EXPECT_FALSE(fs::exists("denied.exe.vob"));
+    EXPECT_TRUE(fs::exists("allowed.exe.vob"));
+    EXPECT_TRUE(fs::exists("other.vob"));
+    EXPECT_TRUE(fs::exists("sub/evil.vob"));
+    EXPECT_NE(read().find("denied.exe\tC:\\denied.exe\t0\t\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, FailedSaveLeavesTheOldFileAndReportsIt) {
+    write(kDefaultFile);
+    Settings settings((folder_ / "missing-folder" / "wordlark.cfg").string());
+    EXPECT_FALSE(settings.save());
+    EXPECT_FALSE(fs::exists(folder_ / "missing-folder"));
+    EXPECT_EQ(read(), kDefaultFile);
+}
+
+TEST_F(SettingsFile, FieldsThatCannotBeWrittenAsOneLineAreLeftOut) {
+    Settings settings(path_);
+    settings.wordListFile = "C:\\a\tb.txt";
+    settings.putProgram("tab\t.exe", "C:\\t.exe", true);
+    settings.putProgram("ok.exe", "C:\\ok\n.exe", true);
+    ASSERT_TRUE(settings.save());
+    EXPECT_EQ(read(), kDefaultFile);
+}
+
+} // namespace
