@@ -1,0 +1,27 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The rows of the command window's combo box: filling, measuring and drawing them.
+
+// Item data of a row is 143 to 145 for the web-search icons, anything else an index of the
+// system image list.
+bool isWebSearchIconData(LPARAM itemData);
+
+// Closes and empties the list, searches the catalogue for the edit text, appends the web-search
+// rows and the matches with their icons, and drops the list down.
+void fillCommandList(HWND combo);
+
+// Item data for a row target: the shell's small icon of the target, else a search engine's icon
+// when the target holds its domain, else the icon of ".htm" files, else 0.
+LPARAM rowIconData(const std::string &target);
+
+// Row height: the larger of 16 and the combo font's tmHeight + tmInternalLeading. Returns the
+// vertical offset of the 16-pixel icon inside the row.
+int measureCommandRow(HWND combo, MEASUREITEMSTRUCT &measure);
+
+// Draws one row: main column in the window text colour, the part after the tab in grey, the icon
+// at the left, `iconOffset` pixels below the row top.
+void drawCommandRow(const DRAWITEMSTRUCT &draw, int iconOffset);
