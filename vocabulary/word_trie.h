@@ -27,6 +27,7 @@ public:
     // every other one inside the trie instead of throwing half-way through a split.
     static void *operator new(std::size_t size, const std::nothrow_t &) noexcept;
     static void operator delete(void *memory) noexcept;
+    static void operator delete(void *memory, const std::nothrow_t &) noexcept;
 
     bool isLeaf;
     bool isWordEnd;  // NonLeafNode only: the path to this node is itself a word
@@ -102,9 +103,11 @@ public:
 private:
     void load();
     void collectAll(TrieNode *node, std::vector<suggestion> &out, int max);
-    void offer(std::vector<suggestion> &out, int max, const std::string &word, int32_t count);
+    void offer(std::vector<suggestion> &out, int max, const char *tail, int32_t count);
     void saveNode(TrieNode *node, std::string &contents);
-    TrieNode *findNode(const char *word, bool &leafMatched);
+    void takeLine(const std::string &line);
+    TrieNode *findNode(const char *word);
+    void raiseBound(const char *word, int32_t count);
 
     NonLeafNode *root_;
     std::string word_; // path characters of the current traversal; grows as needed
