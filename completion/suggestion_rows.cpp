@@ -1,0 +1,98 @@
+#include "completion/suggestion_rows.h"
+
+#include "common/thread_mutex.h"
+#include "vocabulary/word_store.h"
+
+namespace {
+
+std::string upperCased(std::string word) {
+    for (char &ch : word)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return word;
+}
+
+// The rows show the suggestion in upper case while every typed letter was a capital, except
+// after a single letter, which may just start a sentence.
+std::string shownWord(const WordStore &store, const std::string &word) {
+    return store.capitalsMode() && store.typedLength() != 1 ? upperCased(word) : word;
+}
+
+int rowsPerPage(const WordStore &store) {
+    int size = static_cast<int>(store.suggestions().size());
+    return store.pageSize() < size ? store.pageSize() : size;
+}
+
+} // namespace
+
+bool formatSuggestions(WordStore &store, std::string &text) {
+    ThreadMutexLock lock(store.lock(), store.lock().tryWait());
+    if (!lock.acquired())
+        return false;
+    const std::vector<suggestion> &list = store.suggestions();
+    if (store.typedLength() == 0 || list.empty())
+        return false;
+    int rows = rowsPerPage(store);
+    size_t typed = static_cast<size_t>(store.typedLength());
+    for (int b = store.pageStart(); b < store.pageEnd(); ++b) {
+        std::string word = shownWord(store, list[b].text);
+        text += std::to_string((b + 1) % rows);
+        text += ". ";
+        text += store.currentWord();
+        if (word.size() > typed)
+            text.append(word, typed, std::string::npos);
+        text += '\n';
+    }
+    return true;
+}
+
+bool measurePage(WordStore &store, std::string &longestWord, int &rowCount) {
+    longestWord.clear();
+    rowCount = 0;
+    ThreadMutexLock lock(store.lock(), store.lock().tryWait());
+    if (!lock.acquired())
+        return false;
+    const std::vector<suggestion> &list = store.suggestions();
+    const suggestion *longest = nullptr;
+    for (int b = store.pageStart(); b < store.pageEnd(); ++b)
+        if (!longest || list[b].text.size() > longest->text.size())
+            longest = &list[b];
+    if (longest)
+        longestWord = shownWord(store, longest->text);
+    rowCount = rowsPerPage(store);
+    return true;
+}
+
+RowParts splitRow(const std::string &line, int typedLength) {
+    RowParts parts;
+    size_t n = line.size();
+    size_t typed = typedLength > 0 ? static_cast<size_t>(typedLength) : 0;
+    parts.number = line.substr(0, n < 3 ? n : 3);
+    if (n < 3)
+        return parts;
+    if (n >= typed + 3) {
+        parts.typed = line.substr(3, typed);
+        parts.rest = line.substr(typed + 3);
+    } else {
+        parts.typed = line.substr(3);
+    }
+    return parts;
+}
+
+std::vector<std::string> splitLines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+int footerIconX(int maxLineLength, int charWidth) {
+    int x = (maxLineLength - 13) * charWidth / 2;
+    return x < 4 ? 4 : x;
+}

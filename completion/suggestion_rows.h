@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class WordStore;
+
+// The rows of the shown page, one line each: the row number ((index + 1) mod rows on the page),
+// a dot and a blank, the current word as typed, then the rest of the suggested word (upper case
+// in capitals mode once more than one letter is typed). False when the store is busy or there is
+// nothing to show. Rows are built whole, however long the word.
+bool formatSuggestions(WordStore &store, std::string &text);
+
+// What the list's size is measured from: the longest word of the shown page (the first of that
+// length, in upper case when the rows show it so) and the number of rows a page has. False when
+// the store is busy.
+bool measurePage(WordStore &store, std::string &longestWord, int &rowCount);
+
+// One row cut into its three coloured parts: number with dot and blank, typed part, rest.
+struct RowParts {
+    std::string number, typed, rest;
+};
+RowParts splitRow(const std::string &line, int typedLength);
+
+// The text split at line feeds; a final line feed ends the last line rather than starting one.
+std::vector<std::string> splitLines(const std::string &text);
+
+// Pixel offsets of the typed-part and rest columns, taken from the first row so that all rows
+// line up. widthOf gives a character's width by its unsigned code.
+struct RowColumns {
+    int numberWidth = 0, typedWidth = 0;
+};
+template <class WidthOf> RowColumns measureColumns(const std::string &firstLine, int typedLength, WidthOf widthOf) {
+    RowColumns columns;
+    size_t i = 0;
+    for (; i < firstLine.size() && i < 3; ++i)
+        columns.numberWidth += widthOf(static_cast<unsigned char>(firstLine[i]));
+    for (int typed = 0; i < firstLine.size() && typed < typedLength; ++i, ++typed)
+        columns.typedWidth += widthOf(static_cast<unsigned char>(firstLine[i]));
+    return columns;
+}
+
+// Left edge of the footer's icon: centred under the longest row for its 13 characters, at least
+// 4 pixels from the edge.
+int footerIconX(int maxLineLength, int charWidth);

@@ -1,0 +1,128 @@
+#include "completion/suggestion_window_win.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app_globals_win.h"
+#include "completion/key_handler_win.h"
+#include "completion/suggestion_rows.h"
+#include "vocabulary/word_store.h"
+#include "win32/gdi_object_win.h"
+#include "win32/paint_dc_win.h"
+
+namespace {
+
+const COLORREF kBackground = RGB(250, 250, 250);
+const COLORREF kNumberColour = RGB(255, 130, 171);
+const COLORREF kTypedColour = RGB(60, 179, 113);
+const COLORREF kRestColour = RGB(92, 92, 92);
+const COLORREF kFooterBackground = RGB(204, 204, 204);
+const COLORREF kFooterTitle = RGB(255, 255, 255);
+const int kSmallIconSize = 16;
+const int kFooterGap = 2;      // between the last row and the footer
+const int kTitleOffset = 20;   // from the icon's left edge to the title
+
+int charWidthOf(HDC dc, unsigned char ch) {
+    INT width = 0;
+    GetCharWidth32A(dc, ch, ch, &width);
+    return width;
+}
+
+void fillRect(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
+    GdiObject brush(CreateSolidBrush(colour));
+    RECT rect = {left, top, right, bottom};
+    FillRect(dc, &rect, brush.brush());
+}
+
+void textOut(HDC dc, int x, int y, const std::string &text) {
+    if (!text.empty())
+        TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+struct PaintState {
+    std::vector<std::string> lines;
+    int typedLength, selectedIndex, firstIndex;
+};
+
+void paintRows(HDC dc, const PaintState &state, const RECT &client, int charHeight, int &maxLength) {
+    RowColumns columns = measureColumns(state.lines.front(), state.typedLength,
+                                        [dc](unsigned char ch) { return charWidthOf(dc, ch); });
+    int index = state.firstIndex;
+    int y = 0;
+    for (const std::string &line : state.lines) {
+        bool selected = index == state.selectedIndex;
+        if (selected)
+            fillRect(dc, 0, y, client.right, y + charHeight, GetSysColor(COLOR_HIGHLIGHT));
+        SetBkMode(dc, TRANSPARENT);
+        maxLength = std::max(maxLength, static_cast<int>(line.size()));
+        RowParts parts = splitRow(line, state.typedLength);
+        SetTextColor(dc, kNumberColour);
+        textOut(dc, 0, y, parts.number);
+        SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : kTypedColour);
+        textOut(dc, columns.numberWidth, y, parts.typed);
+        if (!selected)
+            SetTextColor(dc, kRestColour);
+        textOut(dc, columns.numberWidth + columns.typedWidth, y, parts.rest);
+        ++index;
+        y += charHeight;
+    }
+}
+
+void paintFooter(HDC dc, const RECT &client, int rowCount, int charWidth, int charHeight, int maxLength) {
+    int top = rowCount * charHeight + kFooterGap;
+    fillRect(dc, 0, top, client.right, client.bottom, kFooterBackground);
+    SetBkMode(dc, TRANSPARENT);
+    int x = footerIconX(maxLength, charWidth);
+    DrawIconEx(dc, x, top, smallIcon, kSmallIconSize, kSmallIconSize, 0, nullptr, DI_NORMAL);
+    SetTextColor(dc, kFooterTitle);
+    textOut(dc, x + kTitleOffset, top, windowTitle);
+}
+
+// Each row in three colours (number, typed part, rest) under column widths measured on the first
+// row, the highlighted row on the system highlight, then the footer with icon and title.
+LRESULT onPaint(HWND window) {
+    PaintState state;
+    std::string text;
+    bool any = wordStore && formatSuggestions(*wordStore, text);
+    PaintDC paint(window); // validates the update region even when nothing is drawn
+    if (!any)
+        return 0;
+    state.lines = splitLines(text);
+    state.typedLength = wordStore->typedLength();
+    state.selectedIndex = wordStore->selectedIndex();
+    state.firstIndex = wordStore->pageStart();
+    if (state.lines.empty())
+        return 0;
+
+    HDC dc = paint.get();
+    SetBkColor(dc, kBackground);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    RECT client = {};
+    GetClientRect(window, &client);
+    int maxLength = static_cast<int>(state.lines.front().size());
+    paintRows(dc, state, client, metrics.tmHeight, maxLength);
+    paintFooter(dc, client, static_cast<int>(state.lines.size()), metrics.tmAveCharWidth, metrics.tmHeight,
+                maxLength);
+    return 0;
+}
+
+LRESULT onKeyDown(HWND window, WPARAM key, LPARAM flags) {
+    handleSuggestionKey(window, key, flags);
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
+} // namespace
+
+LRESULT CALLBACK suggestionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        return onPaint(window);
+    case WM_KEYDOWN:
+        return onKeyDown(window, wParam, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
