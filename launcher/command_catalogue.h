@@ -95,8 +95,6 @@ public:
     const std::map<std::string, int32_t> &fileTypeTable() const { return fileTypes; }
     const UseCountMap &useCountTable() const { return useCounts; }
     int32_t limit() const { return resultLimit; }
-    // Approximate heap bytes of the token index (benchmarks).
-    size_t indexMemoryEstimate() const;
 
     std::unique_ptr<WordTrie> tokenIndex; // tokens -> weight and the items they occur in; no file
     ThreadMutex lock;                     // shared by the harvest and the search
@@ -117,5 +115,4 @@ private:
     // Uses chosen while the harvest held the lock; entered at the next search or at shut-down so
     // that the user-interface thread never waits. User-interface thread only (and the destructor).
     std::vector<std::string> deferredUses_;
-    size_t indexBytes_{}; // running estimate for indexMemoryEstimate
 };

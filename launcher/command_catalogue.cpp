@@ -1,0 +1,129 @@
+#include "launcher/command_catalogue.h"
+
+#include "launcher/command_items.h"
+#include "launcher/file_types.h"
+#include "launcher/md5.h"
+#include "vocabulary/word_trie.h"
+
+#include <climits>
+
+namespace {
+
+const size_t kIndexedWordMinLength = 2; // one-letter words (drive letters, "c") are not indexed
+const char kTitleSeparator[] = "\t\t";
+
+} // namespace
+
+CommandCatalogue::CommandCatalogue(int32_t limit) : CommandCatalogue(limit, defaultLauncherPlatform()) {}
+
+CommandCatalogue::CommandCatalogue(int32_t limit, const LauncherPlatform &platform, const std::string &useCountFile)
+    : resultLimit(limit), fileTypes(builtInFileTypes()), webSearches(builtInWebSearches()), platform_(platform),
+      useCountFile_(useCountFile) {
+    loadUseCounts(useCountFile_);
+    tokenIndex.reset(new WordTrie());
+}
+
+CommandCatalogue::~CommandCatalogue() {
+    // The harvest has ended and the user-interface thread has left its loop: nothing else runs.
+    applyDeferredUses();
+    saveUseCounts(useCountFile_);
+}
+
+void CommandCatalogue::addItem(const std::string &text, const std::string &target, int32_t weight, bool countUse) {
+    std::string item;
+    if (!target.empty()) {
+        item = target + kTitleSeparator + text;
+    } else {
+        item = text;
+        size_t lastBackslash = text.rfind('\\');
+        std::string shortFolder;
+        if (lastBackslash != std::string::npos && platform_.shortPath &&
+            platform_.shortPath(text.substr(0, lastBackslash), shortFolder))
+            item = shortFolder + text.substr(lastBackslash);
+    }
+    if (countUse)
+        noteUse(itemTarget(item), false);
+    // The words come from the long path (or the title), so the short 8.3 folder names in the item
+    // do not hide the real ones from the search.
+    addToIndex(text, item, weight);
+}
+
+void CommandCatalogue::addToIndex(const std::string &text, const std::string &item, int32_t weight) {
+    std::string lowered = text;
+    lowerAscii(lowered);
+    for (const std::string &token : splitWords(lowered, kIndexedWordMinLength))
+        tokenIndex->addWord(token.c_str(), weight, item.c_str());
+}
+
+void CommandCatalogue::addFolder(const std::string &folder, int32_t depth, int32_t maxSubfolders, bool countUse) {
+    if (folder.empty())
+        return;
+    if (depth != -1) {
+        if (depth < 1)
+            return;
+        --depth;
+    }
+    const std::string base = folder.back() == '\\' ? folder : folder + '\\';
+    std::vector<DirectoryEntry> entries;
+    if (!platform_.listDirectory || !platform_.listDirectory(base + '*', entries))
+        return;
+    std::vector<std::string> subfolders;
+    for (const DirectoryEntry &entry : entries) {
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        std::string path = base + entry.name;
+        if (entry.isDirectory) {
+            addItem(path, std::string(), 1, false);
+            if ((depth == -1 || depth > 0) && (maxSubfolders == -1 || int32_t(subfolders.size()) < maxSubfolders))
+                subfolders.push_back(path);
+        } else {
+            int32_t weight = typeWeight(path);
+            if (weight >= 1)
+                addItem(path, std::string(), weight, countUse);
+        }
+    }
+    // Entered only after every entry of this folder is in, so its own files come first.
+    for (const std::string &subfolder : subfolders)
+        addFolder(subfolder, depth, maxSubfolders, false);
+}
+
+int32_t CommandCatalogue::typeWeight(const std::string &path) const {
+    size_t lastDot = path.rfind('.');
+    if (lastDot == std::string::npos)
+        return 0;
+    std::string extension = path.substr(lastDot + 1);
+    lowerAscii(extension);
+    auto row = fileTypes.find(extension);
+    return row == fileTypes.end() ? 0 : row->second;
+}
+
+void CommandCatalogue::noteUse(const std::string &target, bool increment) {
+    if (target.empty())
+        return;
+    ThreadMutexLock held(lock, lock.wait());
+    noteUseLocked(target, increment);
+}
+
+void CommandCatalogue::noteUseLocked(const std::string &target, bool increment) {
+    if (target.empty())
+        return;
+    auto inserted = useCounts.emplace(md5Hex(target), 1);
+    // A count that reached the top stays there rather than wrapping to a negative one.
+    if (!inserted.second && increment && inserted.first->second < INT32_MAX)
+        ++inserted.first->second;
+}
+
+void CommandCatalogue::applyDeferredUses() {
+    for (const std::string &target : deferredUses_)
+        noteUseLocked(target, true);
+    deferredUses_.clear();
+}
+
+int32_t CommandCatalogue::useCount(const std::string &item) const {
+    auto entry = useCounts.find(md5Hex(itemTarget(item)));
+    return entry == useCounts.end() ? 0 : entry->second;
+}
+
+void CommandCatalogue::loadUseCounts(const std::string &fileName) { loadUseCountFile(fileName, useCounts); }
+
+bool CommandCatalogue::saveUseCounts(const std::string &fileName) { return saveUseCountFile(fileName, useCounts); }

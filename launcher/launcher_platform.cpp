@@ -1,0 +1,12 @@
+#include "launcher/launcher_platform.h"
+
+LauncherPlatform defaultLauncherPlatform() {
+    LauncherPlatform platform;
+#ifdef _WIN32
+    platform.shortPath = shortPathNameA;
+    platform.listDirectory = listDirectoryA;
+    platform.shellOpen = shellExecuteRequestA;
+#endif
+    // The host build has no shell: items keep their long paths and nothing is listed or opened.
+    return platform;
+}
