@@ -1,0 +1,36 @@
+#pragma once
+
+// Process-wide state of the main program, created at start-up and alive until the process ends.
+// The four long-lived objects are created by the entry point and destroyed by the worker thread.
+#include <windows.h>
+#include <commctrl.h>
+
+class Settings;
+class WordStore;
+class CommandCatalogue;
+class ScreenKeyboard;
+
+extern HINSTANCE appInstance;
+extern char windowTitle[128];
+extern char windowClassName[128];
+// The program's own folder, ending with a backslash; also the current directory (see WinMain).
+extern char programFolder[MAX_PATH];
+
+extern HWND mainWindow;
+extern HWND suggestionWindow;
+extern HWND commandWindow;
+extern HWND keyboardWindow;
+extern HMENU mainMenu;
+extern HMENU trayMenu;
+extern HICON largeIcon;
+extern HICON smallIcon;
+
+extern Settings *settings;
+extern WordStore *wordStore;
+extern CommandCatalogue *commandCatalogue;
+extern ScreenKeyboard *screenKeyboard;
+
+extern HIMAGELIST systemImageList;
+extern WNDPROC shiftButtonOldProc;
+extern WNDPROC commandEditOldProc;
+extern HANDLE shutdownEvent;

@@ -1,0 +1,155 @@
+#include "app/main_window_win.h"
+
+#include "app/app_globals_win.h"
+#include "app/product_site.h"
+#include "app/tray_icon_win.h"
+#include "config/config_dialog_win.h"
+#include "config/settings.h"
+#include "hooklib/larkhook.h"
+#include "keyboard/screen_keyboard_win.h"
+#include "resources/resource_ids.h"
+#include "updater/updater_win.h"
+
+#include <shellapi.h>
+
+int lastEnableState = 1;
+
+namespace {
+
+HICON loadIcon(int id) { return LoadIconA(appInstance, MAKEINTRESOURCEA(id)); }
+
+void showTrayMenu(HWND window) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    // The window must be foreground before TrackPopupMenu or the menu will not close when the
+    // user clicks elsewhere; the WM_NULL afterwards lets a second click open it again.
+    SetForegroundWindow(window);
+    CheckMenuItem(trayMenu, IDM_ENABLE_TYPING, GetEnableState() ? MF_CHECKED : MF_UNCHECKED);
+    TrackPopupMenu(trayMenu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
+    PostMessageA(window, WM_NULL, 0, 0);
+}
+
+LRESULT onTrayCallback(HWND window, LPARAM mouseMessage) {
+    switch (mouseMessage) {
+    case WM_RBUTTONUP:
+        showTrayMenu(window);
+        break;
+    case WM_LBUTTONDBLCLK:
+        ShowWindow(commandWindow, SW_SHOW);
+        break;
+    }
+    return 0;
+}
+
+void setCompletionEnabled(int enabled) {
+    if (settings)
+        settings->completionEnabled = enabled;
+}
+
+void toggleIntelligentTyping(HWND window) {
+    if (GetEnableState()) {
+        SetEnableState(0);
+        setCompletionEnabled(0);
+        CheckMenuItem(trayMenu, IDM_ENABLE_TYPING, MF_UNCHECKED);
+        changeTrayIcon(window, loadIcon(IDI_TRAY_OFF));
+    } else {
+        SetEnableState(1);
+        setCompletionEnabled(1);
+        CheckMenuItem(trayMenu, IDM_ENABLE_TYPING, MF_CHECKED);
+        changeTrayIcon(window, loadIcon(IDI_PROGRAM));
+    }
+}
+
+void exitProgram(HWND window) {
+    Stop();
+    removeTrayIcon(window, kTrayIconId);
+    DestroyWindow(window);
+}
+
+LRESULT onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (LOWORD(wParam)) {
+    case IDM_ABOUT:
+        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, aboutDialogProc, 0);
+        return 0;
+    case IDM_EXIT:
+        exitProgram(window);
+        return 0;
+    case IDM_QUICK_LAUNCH:
+        ShowWindow(commandWindow, SW_SHOW);
+        return 0;
+    case IDM_SCREEN_KEYBOARD:
+        if (screenKeyboard)
+            screenKeyboard->showKeyboard();
+        return 0;
+    case IDM_CONFIGURATIONS:
+        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_CONFIG), window, configDialogProc, 0);
+        return 0;
+    case IDM_ENABLE_TYPING:
+        toggleIntelligentTyping(window);
+        return 0;
+    case IDM_HELP:
+        ShellExecuteA(nullptr, nullptr, kHelpPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+        return 0;
+    case IDM_CHECK_UPDATES:
+        checkForUpdates();
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT onTimer(HWND window, WPARAM id) {
+    if (id != kEnablePollTimer)
+        return 0;
+    int enabled = GetEnableState();
+    if (enabled == lastEnableState)
+        return 0;
+    lastEnableState = enabled;
+    setCompletionEnabled(enabled ? 1 : 0);
+    changeTrayIcon(window, loadIcon(enabled ? IDI_PROGRAM : IDI_TRAY_OFF));
+    return 0;
+}
+
+LRESULT onDestroy(HWND window) {
+    Stop();
+    removeTrayIcon(window, kTrayIconId);
+    DestroyMenu(mainMenu);
+    PostQuitMessage(0);
+    return 0;
+}
+
+} // namespace
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        return onDestroy(window);
+    case WM_COMMAND:
+        return onCommand(window, message, wParam, lParam);
+    case WM_TIMER:
+        return onTimer(window, wParam);
+    case kTrayCallbackMessage:
+        return onTrayCallback(window, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetClassLongA(dialog, GCL_HICON, reinterpret_cast<LONG>(smallIcon));
+        return TRUE;
+    case WM_DESTROY:
+        SetClassLongA(dialog, GCL_HICON, 0);
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

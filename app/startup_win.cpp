@@ -1,0 +1,104 @@
+#include "app/startup_win.h"
+
+#include "app/app_globals_win.h"
+#include "app/main_window_win.h"
+#include "app/tray_icon_win.h"
+#include "completion/suggestion_window_win.h"
+#include "config/settings.h"
+#include "harvest/harvest_catalogue_win.h"
+#include "hooklib/larkhook.h"
+#include "keyboard/screen_keyboard_win.h"
+#include "launcher/command_catalogue.h"
+#include "launcher/command_window_win.h"
+#include "resources/resource_ids.h"
+#include "vocabulary/word_store.h"
+
+#include <cstring>
+
+namespace {
+
+const int kComboDropHeight = 250;
+
+HWND createSuggestionWindow(HINSTANCE instance) {
+    HWND window = CreateWindowExA(0, windowClassName, windowTitle, WS_POPUPWINDOW, 50, 50, 100, 100, mainWindow,
+                                  nullptr, instance, nullptr);
+    if (window)
+        SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(suggestionWindowProc));
+    return window;
+}
+
+void createKeyboardWindow(HINSTANCE instance) {
+    screenKeyboard = new ScreenKeyboard(instance, mainWindow);
+    keyboardWindow = screenKeyboard->dialog;
+    HWND shiftButton = GetDlgItem(keyboardWindow, IDC_KEY_SHIFT);
+    if (shiftButton)
+        shiftButtonOldProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongA(shiftButton, GWL_WNDPROC, reinterpret_cast<LONG>(shiftButtonProc)));
+    SetKeyboardWindow(keyboardWindow);
+}
+
+void createCommandWindow(HINSTANCE instance) {
+    commandWindow = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COMMAND), mainWindow, commandWindowProc, 0);
+    HWND combo = GetDlgItem(commandWindow, IDC_COMMAND_COMBO);
+    SetCommandWindow(commandWindow, combo);
+
+    RECT rect = {};
+    GetWindowRect(combo, &rect);
+    SetWindowPos(combo, nullptr, 0, 0, rect.right - rect.left, kComboDropHeight, SWP_NOZORDER | SWP_NOMOVE);
+
+    HWND edit = nullptr;
+    EnumChildWindows(combo, findEditChild, reinterpret_cast<LPARAM>(&edit));
+    commandEditOldProc = edit ? reinterpret_cast<WNDPROC>(SetWindowLongA(edit, GWL_WNDPROC,
+                                                                          reinterpret_cast<LONG>(commandEditProc)))
+                              : nullptr;
+}
+
+} // namespace
+
+int createWindows(HINSTANCE instance, int) {
+    appInstance = instance;
+    mainWindow = CreateWindowExA(0, windowClassName, windowTitle, WS_POPUPWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0,
+                                 nullptr, nullptr, instance, nullptr);
+    if (!mainWindow)
+        return 0;
+    SetTimer(mainWindow, kEnablePollTimer, kEnablePollMs, nullptr);
+
+    suggestionWindow = createSuggestionWindow(instance);
+    if (!suggestionWindow)
+        return 0;
+    ShowWindow(mainWindow, SW_HIDE);
+    UpdateWindow(mainWindow);
+
+    createKeyboardWindow(instance);
+    createCommandWindow(instance);
+
+    addTrayIcon(mainWindow, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)), windowTitle);
+    SetProgramWindow(suggestionWindow);
+    Start();
+    return 1;
+}
+
+BOOL CALLBACK findEditChild(HWND child, LPARAM foundEdit) {
+    char className[MAX_PATH];
+    // An exact, case-sensitive match of "Edit" with its terminator.
+    if (GetClassNameA(child, className, sizeof className) > 0 && memcmp(className, "Edit", 5) == 0) {
+        *reinterpret_cast<HWND *>(foundEdit) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void harvestIntoCatalogue(CommandCatalogue &catalogue) { harvestCatalogue(catalogue); }
+
+void destroyLongLivedObjects() {
+    delete wordStore;
+    wordStore = nullptr;
+    delete commandCatalogue;
+    commandCatalogue = nullptr;
+    if (keyboardWindow)
+        EndDialog(keyboardWindow, 0);
+    delete screenKeyboard;
+    screenKeyboard = nullptr;
+    delete settings;
+    settings = nullptr;
+}

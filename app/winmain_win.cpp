@@ -1,0 +1,130 @@
+// The main program's entry point: single instance, window class, windows, hooks, the long-lived
+// objects, the worker thread, the message loop and the orderly shut-down.
+#include "app/app_globals_win.h"
+#include "app/main_window_win.h"
+#include "app/startup_win.h"
+#include "config/settings.h"
+#include "hooklib/larkhook.h"
+#include "launcher/command_catalogue.h"
+#include "resources/resource_ids.h"
+#include "vocabulary/word_store.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace {
+
+const int kMaxSuggestions = 25;
+const int kPageSize = 10;
+const int kCatalogueResultLimit = 25;
+
+void registerWindowClass(HINSTANCE instance) {
+    largeIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    smallIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL));
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = mainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = largeIcon;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = CreateSolidBrush(RGB(250, 250, 250));
+    wc.lpszClassName = windowClassName;
+    wc.hIconSm = smallIcon;
+    RegisterClassExA(&wc);
+}
+
+// The program's folder ends with a backslash. It also becomes the current directory: the
+// learned vocabularies, wordlark.cmd and the updater's files are named without a folder, and a
+// start from the Run key would otherwise put them in the system folder.
+void findProgramFolder() {
+    DWORD n = GetModuleFileNameA(nullptr, programFolder, MAX_PATH);
+    programFolder[n < MAX_PATH ? n : MAX_PATH - 1] = '\0';
+    char *lastSlash = nullptr;
+    for (char *p = programFolder; *p; ++p)
+        if (*p == '\\')
+            lastSlash = p;
+    if (lastSlash)
+        lastSlash[1] = '\0';
+    else
+        programFolder[0] = '\0';
+    if (programFolder[0])
+        SetCurrentDirectoryA(programFolder);
+}
+
+std::string inProgramFolder(const char *name) { return std::string(programFolder) + name; }
+
+DWORD WINAPI workerThread(LPVOID parameter) {
+    HANDLE event = *static_cast<HANDLE *>(parameter);
+    if (commandCatalogue)
+        harvestIntoCatalogue(*commandCatalogue);
+    WaitForSingleObject(event, INFINITE);
+    destroyLongLivedObjects();
+    return 0;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    HANDLE instanceMutex = CreateMutexA(nullptr, TRUE, "MyWordlark");
+    if (!instanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (instanceMutex)
+            CloseHandle(instanceMutex);
+        return 0;
+    }
+    InitCommonControls();
+    LoadStringA(instance, IDS_APP_TITLE, windowTitle, sizeof windowTitle);
+    LoadStringA(instance, IDS_WINDOW_CLASS, windowClassName, sizeof windowClassName);
+    registerWindowClass(instance);
+    lastEnableState = 1;
+    findProgramFolder();
+
+    settings = new Settings(inProgramFolder("wordlark.cfg"));
+    SetEnableState(settings->completionEnabled);
+    mainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    trayMenu = GetSubMenu(mainMenu, 0);
+
+    if (!createWindows(instance, showCommand)) {
+        ReleaseMutex(instanceMutex);
+        CloseHandle(instanceMutex);
+        return 0;
+    }
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+
+    wordStore = new WordStore(inProgramFolder("english.voc"), kMaxSuggestions, kPageSize);
+    if (!settings->wordListFile.empty())
+        wordStore->loadWordList(settings->wordListFile);
+
+    SHFILEINFOA info = {};
+    systemImageList = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    shutdownEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    commandCatalogue = new CommandCatalogue(kCatalogueResultLimit);
+
+    HANDLE worker = CreateThread(nullptr, 0, workerThread, &shutdownEvent, 0, nullptr);
+    if (worker)
+        SetThreadPriority(worker, THREAD_PRIORITY_LOWEST);
+
+    MSG msg = {};
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+
+    SetEvent(shutdownEvent);
+    if (worker) {
+        WaitForSingleObject(worker, INFINITE);
+        CloseHandle(worker);
+    } else {
+        // Without a worker thread the objects are still saved, in the same order.
+        destroyLongLivedObjects();
+    }
+    CloseHandle(shutdownEvent);
+    ReleaseMutex(instanceMutex);
+    CloseHandle(instanceMutex);
+    return static_cast<int>(msg.wParam);
+}

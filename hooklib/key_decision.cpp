@@ -1,0 +1,94 @@
+#include "hooklib/key_decision.h"
+
+namespace hookkeys {
+
+namespace {
+
+bool isHotKey(int vk, char key) { return vk == static_cast<int>(static_cast<signed char>(key)); }
+
+KeyDecision dismissAndPassOn() {
+    KeyDecision d;
+    d.dismissFirst = true;
+    return d;
+}
+
+KeyDecision decideWithCtrl(const KeyInput &in) {
+    KeyDecision d;
+    if (isHotKey(in.vk, in.enableKey)) {
+        d.dismissFirst = true;
+        d.toggle = Toggle::Enable;
+        d.consume = true;
+    } else if (isHotKey(in.vk, in.commandKey) && in.haveCommandWindow) {
+        d.dismissFirst = true;
+        d.toggle = Toggle::CommandWindow;
+        d.consume = true;
+    } else if (isHotKey(in.vk, in.keyboardKey) && in.haveKeyboardWindow) {
+        d.dismissFirst = true;
+        d.toggle = Toggle::KeyboardWindow;
+        d.consume = true;
+    } else if (in.suggestionsVisible && in.vk >= '0' && in.vk <= '9') {
+        d.forward = true;
+        d.forwardCode = in.vk;
+        d.dismissAfter = true;
+        d.consume = true;
+    } else if (in.vk == kControl) {
+        d.consume = true;
+    } else {
+        d = dismissAndPassOn();
+    }
+    return d;
+}
+
+bool isSteeringKey(const KeyInput &in) {
+    switch (in.vk) {
+    case kSpace:
+    case kUp:
+    case kDown:
+        return in.shiftDown;
+    case kEnter:
+    case kDelete:
+    case kBackspace:
+    case kShift:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+KeyDecision decideKeyDown(const KeyInput &in) {
+    if (in.altDown)
+        return dismissAndPassOn();
+    if (in.ctrlDown)
+        return decideWithCtrl(in);
+    if (!in.enabled)
+        return dismissAndPassOn();
+
+    KeyDecision d;
+    // A password field gets its keys untouched and changes nothing, not even the focus record.
+    if (in.passwordField)
+        return d;
+    d.examineFocus = true;
+    // Letters typed into the command window's own edit field are the launcher's, not a word.
+    if (in.inCommandEdit)
+        return d;
+    d.recordContext = true;
+
+    if (in.vk >= 'A' && in.vk <= 'Z') {
+        // Shift decides the case; Caps Lock is deliberately not consulted.
+        d.forward = true;
+        d.forwardCode = in.shiftDown ? in.vk : in.vk + ('a' - 'A');
+        return d;
+    }
+    if (!in.suggestionsVisible || !isSteeringKey(in)) {
+        d.dismissFirst = true;
+        return d;
+    }
+    d.forward = true;
+    d.forwardCode = in.vk;
+    d.consume = in.vk == kSpace || in.vk == kUp || in.vk == kDown || in.vk == kEnter;
+    return d;
+}
+
+} // namespace hookkeys

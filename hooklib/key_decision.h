@@ -1,0 +1,54 @@
+#pragma once
+
+// What the keyboard hook does with the first key-down of a press. The decision is a pure function
+// of what the hook sees, so it can be tested without a desktop; the hook procedure only gathers
+// the inputs and carries the decision out. Everything here is plain data: the hook runs for every
+// key-down on the desktop and must not allocate.
+
+namespace hookkeys {
+
+const int kBackspace = 0x08;
+const int kEnter = 0x0D;
+const int kShift = 0x10;
+const int kControl = 0x11;
+const int kEscape = 0x1B;
+const int kSpace = 0x20;
+const int kUp = 0x26;
+const int kDown = 0x28;
+const int kDelete = 0x2E;
+
+// The inputs of one decision, as the hook reads them in the typing program's thread.
+struct KeyInput {
+    int vk = 0;
+    bool ctrlDown = false;
+    bool altDown = false;
+    bool shiftDown = false;
+    bool enabled = true;              // the shared enable state is non-zero
+    char commandKey = 0x20;
+    char enableKey = 0x4D;
+    char keyboardKey = 0x4F;
+    bool haveCommandWindow = false;   // the command window's handle is known
+    bool haveKeyboardWindow = false;
+    bool suggestionsVisible = false;  // the suggestion window is shown
+    bool passwordField = false;       // the focused window has ES_PASSWORD
+    bool inCommandEdit = false;       // the focus is the command window's edit field
+};
+
+enum class Toggle { None, Enable, CommandWindow, KeyboardWindow };
+
+// The side effects, in the order the hook performs them.
+struct KeyDecision {
+    bool examineFocus = false;   // steps that look at the focus window: hide on change, remember it
+    bool recordContext = false;  // caret, metrics and executable of the typing program
+    bool dismissFirst = false;   // Escape to the suggestion window, then hide it
+    Toggle toggle = Toggle::None;
+    bool forward = false;        // WM_KEYDOWN to the suggestion window
+    int forwardCode = 0;         // the character or virtual key that is forwarded
+    bool dismissAfter = false;
+    bool consume = false;        // the application never sees this key-down
+};
+
+// Decides a first key-down; auto-repeats and key-ups never get here.
+KeyDecision decideKeyDown(const KeyInput &in);
+
+} // namespace hookkeys

@@ -1,0 +1,376 @@
+"""Shared harness of the end-to-end tests: the real wordlark.exe under Wine on a virtual display.
+
+Every test module gets its own throw-away Wine prefix (made once per module by WineTestCase),
+every test its own copy of the program folder inside it. Keystrokes and clicks are real X events
+from xdotool; what happened is read back through Win32 by wlprobe.exe and by the files written.
+Waiting is always by polling with a time-out (wait_until), never by fixed sleeps alone.
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DIST = os.environ.get("WL_DIST", "")
+ARTIFACTS = os.environ.get("WL_ARTIFACTS", os.path.join(HERE, "..", "..", "build", "e2e-artifacts"))
+PROBE = os.environ.get("WL_PROBE", "")
+
+WM_COMMAND = 0x0111
+WM_CLOSE = 0x0010
+IDM_EXIT = 105
+TRAY_CALLBACK = 32769
+WM_LBUTTONDBLCLK = 0x0203
+WM_RBUTTONUP = 0x0205
+
+
+class TimeoutError_(AssertionError):
+    pass
+
+
+def wait_until(predicate, timeout=15.0, interval=0.1, message="condition"):
+    """Polls predicate until it returns a true value, which is returned; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while True:
+        last = predicate()
+        if last:
+            return last
+        if time.monotonic() > deadline:
+            raise TimeoutError_("timed out after %.1fs waiting for %s (last: %r)" % (timeout, message, last))
+        time.sleep(interval)
+
+
+class Wine:
+    """One throw-away prefix and the commands that run in it."""
+
+    def __init__(self, name="wordlark"):
+        self.prefix = tempfile.mkdtemp(prefix="wl-e2e-%s-" % name)
+        self.env = dict(os.environ)
+        self.env.update({
+            "WINEPREFIX": self.prefix,
+            "WINEARCH": "win32",
+            "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        })
+        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env)
+
+    @property
+    def drive_c(self):
+        return os.path.join(self.prefix, "drive_c")
+
+    def unix_to_windows(self, path):
+        """C:\\... form of a path under drive_c."""
+        rel = os.path.relpath(path, self.drive_c)
+        return "C:\\" + rel.replace("/", "\\")
+
+    def run(self, args, timeout=60, check=False):
+        return subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, text=True,
+                              timeout=timeout, check=check)
+
+    def start(self, args, log_path=None):
+        out = open(log_path, "w") if log_path else subprocess.DEVNULL
+        return subprocess.Popen(["wine"] + list(args), env=self.env, stdout=out, stderr=subprocess.STDOUT)
+
+    def reg_query(self, key, value=None):
+        args = ["reg", "query", key] + (["/v", value] if value else [])
+        return self.run(args, timeout=60)
+
+    def reg_add(self, key, value, data, kind="REG_SZ"):
+        return self.run(["reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"], timeout=60)
+
+    def kill_all(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def destroy(self):
+        self.kill_all()
+        shutil.rmtree(self.prefix, ignore_errors=True)
+
+
+class Probe:
+    """wlprobe.exe: reads windows, texts and the hook library's shared state through Win32."""
+
+    def __init__(self, wine):
+        self.wine = wine
+
+    def call(self, *args):
+        r = self.wine.run([PROBE] + [str(a) for a in args], timeout=60)
+        out = r.stdout.strip()
+        if not out:
+            return None
+        return json.loads(out)
+
+    def windows(self):
+        return self.call("windows") or []
+
+    def children(self, hwnd):
+        return self.call("children", hwnd) or []
+
+    def text(self, hwnd):
+        return self.call("text", hwnd)
+
+    def combo_items(self, hwnd):
+        return self.call("combo", hwnd) or []
+
+    def hook_state(self, dll_path):
+        return self.call("hook", dll_path)
+
+    def send(self, hwnd, msg, wparam=0, lparam=0):
+        return self.call("send", hwnd, msg, wparam, lparam)
+
+    def post(self, hwnd, msg, wparam=0, lparam=0):
+        return self.call("post", hwnd, msg, wparam, lparam)
+
+    def foreground(self):
+        return self.call("foreground")
+
+    def focus_of(self, hwnd):
+        return self.call("focus-of", hwnd)
+
+    def find(self, cls=None, text=None, pid=None, visible=None):
+        """Top-level windows matching every given criterion."""
+        found = []
+        for w in self.windows():
+            if cls is not None and w["class"] != cls:
+                continue
+            if text is not None and w["text"] != text:
+                continue
+            if pid is not None and w["pid"] != pid:
+                continue
+            if visible is not None and w["visible"] != visible:
+                continue
+            found.append(w)
+        return found
+
+
+class X:
+    """Real input on the virtual display through xdotool, and screenshots."""
+
+    @staticmethod
+    def run(*args):
+        return subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, text=True, timeout=30)
+
+    @classmethod
+    def key(cls, *keys, delay_ms=40):
+        cls.run("key", "--delay", delay_ms, *keys)
+
+    @classmethod
+    def type(cls, text, delay_ms=60):
+        cls.run("type", "--delay", delay_ms, text)
+
+    @classmethod
+    def keydown(cls, key):
+        cls.run("keydown", key)
+
+    @classmethod
+    def keyup(cls, key):
+        cls.run("keyup", key)
+
+    @classmethod
+    def click(cls, x, y, button=1):
+        cls.run("mousemove", "--sync", x, y)
+        cls.run("click", button)
+
+    @classmethod
+    def move(cls, x, y):
+        cls.run("mousemove", "--sync", x, y)
+
+    @classmethod
+    def focus_x_window_named(cls, title):
+        """Gives the X input focus to the X window with this title (Wine then activates it)."""
+        r = cls.run("search", "--name", "^%s$" % title)
+        ids = r.stdout.split()
+        if not ids:
+            return False
+        cls.run("windowfocus", "--sync", ids[-1])
+        return True
+
+    @staticmethod
+    def screenshot(path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        subprocess.run(["import", "-window", "root", path], capture_output=True, timeout=60)
+        return path
+
+    @staticmethod
+    def pixel(png_path, x, y):
+        """(r, g, b) of one pixel of a screenshot."""
+        r = subprocess.run(["convert", png_path, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
+                           capture_output=True, text=True, timeout=60)
+        for line in r.stdout.splitlines():
+            if line.startswith("0,0:"):
+                inner = line.split("(")[1].split(")")[0]
+                parts = [float(p) for p in inner.split(",")[:3]]
+                return tuple(int(round(p)) for p in parts)
+        return None
+
+
+class Wordlark:
+    """One program folder inside the prefix and the running wordlark.exe started from it."""
+
+    def __init__(self, wine, probe, folder_name="Wordlark", extra_files=None):
+        self.wine = wine
+        self.probe = probe
+        self.folder = os.path.join(wine.drive_c, folder_name)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        shutil.copytree(DIST, self.folder)
+        for name, content in (extra_files or {}).items():
+            mode = "wb" if isinstance(content, bytes) else "w"
+            with open(os.path.join(self.folder, name), mode) as f:
+                f.write(content)
+        self.process = None
+        self.log_path = None
+
+    @property
+    def exe(self):
+        return self.wine.unix_to_windows(os.path.join(self.folder, "wordlark.exe"))
+
+    @property
+    def hook_dll(self):
+        return self.wine.unix_to_windows(os.path.join(self.folder, "larkhook.dll"))
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def read(self, name, mode="rb"):
+        with open(self.path(name), mode) as f:
+            return f.read()
+
+    def write(self, name, content):
+        mode = "wb" if isinstance(content, bytes) else "w"
+        with open(self.path(name), mode) as f:
+            f.write(content)
+
+    def start(self, wait=True):
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        self.log_path = os.path.join(ARTIFACTS, "wordlark-%d.log" % int(time.time() * 1000))
+        self.process = self.wine.start([self.exe], log_path=self.log_path)
+        if wait:
+            self.wait_started()
+        return self
+
+    def main_windows(self):
+        return self.probe.find(cls="WORDLARK")
+
+    def wait_started(self, timeout=30):
+        # The suggestion window and the main window share the class; both exist once started,
+        # and the command window (a dialog) shows at start-up.
+        return wait_until(lambda: len(self.main_windows()) >= 2, timeout, 0.3, "wordlark windows")
+
+    def main_window(self):
+        """The hidden main window: the one of the class that owns no other window."""
+        wins = self.main_windows()
+        # The main window is created first, so it has the lower handle under Wine.
+        return min(wins, key=lambda w: w["hwnd"]) if wins else None
+
+    def suggestion_window(self):
+        wins = self.main_windows()
+        return max(wins, key=lambda w: w["hwnd"]) if len(wins) >= 2 else None
+
+    def hook_state(self):
+        return self.probe.hook_state(self.hook_dll)
+
+    def command(self, command_id):
+        mw = self.main_window()
+        return self.probe.post(mw["hwnd"], WM_COMMAND, command_id, 0)
+
+    def exit(self, timeout=60):
+        """Exit through the tray menu's command; returns the process's exit code."""
+        mw = self.main_window()
+        if mw is not None:
+            self.probe.post(mw["hwnd"], WM_COMMAND, IDM_EXIT, 0)
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+
+class Notepad:
+    """Wine's notepad as the program the user types in."""
+
+    def __init__(self, wine, probe):
+        self.wine = wine
+        self.probe = probe
+        self.process = wine.start(["notepad"])
+        self.window = wait_until(lambda: (self.probe.find(cls="Notepad") or [None])[0], 30, 0.3, "notepad window")
+        self.edit = wait_until(lambda: next((c for c in self.probe.children(self.window["hwnd"])
+                                             if c["class"] == "Edit"), None), 10, 0.2, "notepad edit")
+
+    def focus(self):
+        """Gives notepad the keyboard focus for real X keystrokes."""
+        title = self.probe.text(self.window["hwnd"])
+        X.focus_x_window_named(title)
+        wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == self.window["hwnd"], 10, 0.2,
+                   "notepad in the foreground")
+
+    def text(self):
+        return self.probe.text(self.edit["hwnd"])
+
+    def clear(self):
+        self.probe.call("settext", self.edit["hwnd"], "")
+
+    def wait_text(self, expected, timeout=10):
+        return wait_until(lambda: self.text() == expected, timeout, 0.1, "notepad text %r" % expected)
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+
+
+class WineTestCase(unittest.TestCase):
+    """Base of the end-to-end tests: a prefix per test class, a screenshot and logs on failure."""
+
+    wine = None
+    probe = None
+
+    @classmethod
+    def setUpClass(cls):
+        if not DIST or not PROBE:
+            raise unittest.SkipTest("WL_DIST and WL_PROBE are set by tests/e2e/run.py")
+        cls.wine = Wine(cls.__name__)
+        cls.probe = Probe(cls.wine)
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.wine:
+            cls.wine.destroy()
+
+    def setUp(self):
+        self._started = []
+
+    def tearDown(self):
+        if self._outcome_failed():
+            name = self.id().split(".", 1)[-1]
+            shot = X.screenshot(os.path.join(ARTIFACTS, name + ".png"))
+            print("\n  screenshot of the failure: %s" % shot)
+        # Every program of the test ends before the next test: a clean desktop each time.
+        self.wine.kill_all()
+
+    def _outcome_failed(self):
+        outcome = getattr(self, "_outcome", None)
+        if outcome is None:
+            return False
+        result = getattr(outcome, "result", None)
+        if result is not None:
+            failures = list(getattr(result, "failures", [])) + list(getattr(result, "errors", []))
+            return any(test is self for test, _ in failures)
+        return not getattr(outcome, "success", True)
+
+    def start_wordlark(self, **kwargs):
+        app = Wordlark(self.wine, self.probe, **kwargs)
+        app.start()
+        return app
+
+    def start_notepad(self):
+        return Notepad(self.wine, self.probe)
+
+    def artifact(self, name):
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        return os.path.join(ARTIFACTS, name)

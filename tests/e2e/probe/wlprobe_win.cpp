@@ -1,0 +1,175 @@
+// Test probe for the end-to-end tests: reads windows, their texts and the hook library's shared
+// state through Win32 and prints JSON on standard output. Run under Wine in the test's prefix.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string jsonString(const std::string &s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            char buf[8];
+            snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string windowText(HWND w) {
+    // WM_GETTEXT rather than GetWindowText, so the text of controls in other processes is read.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+        return "";
+    std::vector<char> buf(length + 2, '\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutA(w, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+                        &got);
+    return std::string(buf.data());
+}
+
+std::string describe(HWND w) {
+    char cls[256] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    RECT r = {};
+    GetWindowRect(w, &r);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char head[256];
+    snprintf(head, sizeof head, "{\"hwnd\": %lu, \"pid\": %lu, \"id\": %ld, \"visible\": %s, \"rect\": [%ld, %ld, %ld, %ld], ",
+             static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(w)), static_cast<unsigned long>(pid),
+             static_cast<long>(GetDlgCtrlID(w)), IsWindowVisible(w) ? "true" : "false", r.left, r.top, r.right,
+             r.bottom);
+    char style[64];
+    snprintf(style, sizeof style, "\"style\": %lu, ", static_cast<unsigned long>(GetWindowLongA(w, GWL_STYLE)));
+    return std::string(head) + style + "\"class\": " + jsonString(cls) + ", \"text\": " + jsonString(windowText(w)) +
+           "}";
+}
+
+std::vector<HWND> found;
+BOOL CALLBACK collect(HWND w, LPARAM) {
+    found.push_back(w);
+    return TRUE;
+}
+
+HWND parseHandle(const char *s) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(strtoul(s, nullptr, 0))); }
+
+void printList() {
+    printf("[");
+    for (size_t i = 0; i < found.size(); ++i)
+        printf("%s%s", i ? ",\n " : "", describe(found[i]).c_str());
+    printf("]\n");
+}
+
+int listComboItems(HWND combo) {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+    printf("[");
+    for (DWORD_PTR i = 0; i < count && static_cast<LONG_PTR>(count) > 0; ++i) {
+        DWORD_PTR length = 0;
+        SendMessageTimeoutA(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length);
+        // Another process's combo box copies its item text into our buffer through the message.
+        std::vector<char> buf(length + 2, '\0');
+        DWORD_PTR got = 0;
+        SendMessageTimeoutA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+                            &got);
+        printf("%s%s", i ? ", " : "", jsonString(buf.data()).c_str());
+    }
+    printf("]\n");
+    return 0;
+}
+
+typedef int (*IntGetter)();
+
+template <typename F> F exported(HMODULE dll, const char *name) {
+    return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(dll, name)));
+}
+typedef HWND (*WindowGetter)();
+typedef int (*TextGetter)(char *);
+
+int readHookState(const char *dllPath) {
+    HMODULE dll = LoadLibraryA(dllPath);
+    if (!dll) {
+        fprintf(stderr, "cannot load %s\n", dllPath);
+        return 2;
+    }
+    auto get = [dll](const char *name) { return exported<IntGetter>(dll, name)(); };
+    char name[260] = "", path[260] = "";
+    exported<TextGetter>(dll, "GetModuleName")(name);
+    exported<TextGetter>(dll, "GetModulePath")(path);
+    HWND focus = exported<WindowGetter>(dll, "GetFocusWindow")();
+    printf("{\"enable\": %d, \"focus\": %lu, \"caretX\": %d, \"caretY\": %d, \"charX\": %d, \"charY\": %d, "
+           "\"moduleName\": %s, \"modulePath\": %s}\n",
+           get("GetEnableState"), static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(focus)), get("GetCaretX"),
+           get("GetCaretY"), get("GetCharX"), get("GetCharY"), jsonString(name).c_str(), jsonString(path).c_str());
+    return 0;
+}
+
+int usage() {
+    fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
+                    "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
+                    "               foreground | focus-of HWND | settext HWND TEXT\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2)
+        return usage();
+    std::string verb = argv[1];
+    if (verb == "windows") {
+        EnumWindows(collect, 0);
+        printList();
+    } else if (verb == "children" && argc >= 3) {
+        EnumChildWindows(parseHandle(argv[2]), collect, 0);
+        printList();
+    } else if (verb == "text" && argc >= 3) {
+        printf("%s\n", jsonString(windowText(parseHandle(argv[2]))).c_str());
+    } else if (verb == "combo" && argc >= 3) {
+        return listComboItems(parseHandle(argv[2]));
+    } else if (verb == "hook" && argc >= 3) {
+        return readHookState(argv[2]);
+    } else if ((verb == "send" || verb == "post") && argc >= 6) {
+        HWND w = parseHandle(argv[2]);
+        UINT msg = strtoul(argv[3], nullptr, 0);
+        WPARAM wp = strtoul(argv[4], nullptr, 0);
+        LPARAM lp = static_cast<LPARAM>(strtol(argv[5], nullptr, 0));
+        if (verb == "post") {
+            printf("%d\n", PostMessageA(w, msg, wp, lp) ? 1 : 0);
+        } else {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(w, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result);
+            printf("%ld\n", static_cast<long>(result));
+        }
+    } else if (verb == "settext" && argc >= 4) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(parseHandle(argv[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]), SMTO_ABORTIFHUNG,
+                            5000, &result);
+        printf("%ld\n", static_cast<long>(result));
+    } else if (verb == "foreground") {
+        HWND w = GetForegroundWindow();
+        printf("%s\n", w ? describe(w).c_str() : "null");
+    } else if (verb == "focus-of" && argc >= 3) {
+        // The focus inside another thread's window: attach to it for a moment.
+        HWND w = parseHandle(argv[2]);
+        DWORD thread = GetWindowThreadProcessId(w, nullptr);
+        AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+        HWND focus = GetFocus();
+        AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+        printf("%s\n", focus ? describe(focus).c_str() : "null");
+    } else {
+        return usage();
+    }
+    return 0;
+}

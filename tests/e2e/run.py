@@ -1,0 +1,35 @@
+#!/usr/bin/env python3
+"""Runs the end-to-end tests (tests/e2e/test_*.py) and ends with 'N passed, N failed'."""
+
+import argparse
+import os
+import sys
+import unittest
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dist", required=True, help="the program folder (build/win32/dist)")
+    parser.add_argument("--artifacts", required=True, help="where screenshots and logs go")
+    parser.add_argument("pattern", nargs="?", default="test_*.py")
+    args = parser.parse_args()
+
+    here = os.path.dirname(os.path.abspath(__file__))
+    os.environ["WL_DIST"] = os.path.abspath(args.dist)
+    os.environ["WL_ARTIFACTS"] = os.path.abspath(args.artifacts)
+    os.environ["WL_PROBE"] = os.path.join(os.path.dirname(os.path.abspath(args.dist)), "e2e-bin", "wlprobe.exe")
+    os.environ["WL_E2E_BIN"] = os.path.dirname(os.environ["WL_PROBE"])
+    os.makedirs(args.artifacts, exist_ok=True)
+    sys.path.insert(0, here)
+
+    pattern = args.pattern if args.pattern.endswith(".py") else "test_*%s*.py" % args.pattern
+    suite = unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here)
+    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    failed = len(result.failures) + len(result.errors)
+    passed = result.testsRun - failed - len(result.skipped)
+    print("e2e: %d passed, %d failed, %d skipped" % (passed, failed, len(result.skipped)))
+    return 0 if failed == 0 and result.testsRun > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,184 @@
+#include "hooklib/key_decision.h"
+
+#include <gtest/gtest.h>
+
+using namespace hookkeys;
+
+namespace {
+
+KeyInput typing(int vk) {
+    KeyInput in;
+    in.vk = vk;
+    in.haveCommandWindow = true;
+    in.haveKeyboardWindow = true;
+    return in;
+}
+
+KeyInput withCtrl(int vk) {
+    KeyInput in = typing(vk);
+    in.ctrlDown = true;
+    return in;
+}
+
+bool passedOnUntouched(const KeyDecision &d) {
+    return !d.examineFocus && !d.recordContext && !d.dismissFirst && d.toggle == Toggle::None && !d.forward &&
+           !d.dismissAfter && !d.consume;
+}
+
+} // namespace
+
+TEST(KeyDecision, LettersAreForwardedWithTheCaseThatShiftGivesAndReachTheApplication) {
+    KeyInput in = typing('A');
+    KeyDecision d = decideKeyDown(in);
+    EXPECT_TRUE(d.forward);
+    EXPECT_EQ(d.forwardCode, 'a');
+    EXPECT_TRUE(d.recordContext);
+    EXPECT_TRUE(d.examineFocus);
+    EXPECT_FALSE(d.consume);
+    EXPECT_FALSE(d.dismissFirst);
+
+    in.shiftDown = true;
+    EXPECT_EQ(decideKeyDown(in).forwardCode, 'A');
+
+    // Letters are forwarded whether or not the list is shown.
+    in.suggestionsVisible = true;
+    EXPECT_TRUE(decideKeyDown(in).forward);
+}
+
+TEST(KeyDecision, HotKeysWorkWhateverTheEnableStateAndAreConsumed) {
+    for (bool enabled : {true, false}) {
+        KeyInput in = withCtrl('M');
+        in.enabled = enabled;
+        KeyDecision d = decideKeyDown(in);
+        EXPECT_EQ(d.toggle, Toggle::Enable);
+        EXPECT_TRUE(d.dismissFirst);
+        EXPECT_TRUE(d.consume);
+
+        in.vk = ' ';
+        EXPECT_EQ(decideKeyDown(in).toggle, Toggle::CommandWindow);
+        in.vk = 'O';
+        EXPECT_EQ(decideKeyDown(in).toggle, Toggle::KeyboardWindow);
+    }
+}
+
+TEST(KeyDecision, ChangedHotKeysReplaceTheDefaults) {
+    KeyInput in = withCtrl('S');
+    in.commandKey = 'S';
+    EXPECT_EQ(decideKeyDown(in).toggle, Toggle::CommandWindow);
+    in.vk = ' ';
+    KeyDecision d = decideKeyDown(in);
+    EXPECT_EQ(d.toggle, Toggle::None);
+    EXPECT_FALSE(d.consume);
+    EXPECT_TRUE(d.dismissFirst);
+}
+
+TEST(KeyDecision, WindowHotKeysNeedTheirWindows) {
+    KeyInput in = withCtrl(' ');
+    in.haveCommandWindow = false;
+    KeyDecision d = decideKeyDown(in);
+    EXPECT_EQ(d.toggle, Toggle::None);
+    EXPECT_FALSE(d.consume);
+
+    in = withCtrl('O');
+    in.haveKeyboardWindow = false;
+    EXPECT_EQ(decideKeyDown(in).toggle, Toggle::None);
+}
+
+TEST(KeyDecision, CtrlDigitPicksOnlyWhileTheListIsShown) {
+    KeyInput in = withCtrl('5');
+    in.suggestionsVisible = true;
+    KeyDecision d = decideKeyDown(in);
+    EXPECT_TRUE(d.forward);
+    EXPECT_EQ(d.forwardCode, '5');
+    EXPECT_TRUE(d.dismissAfter);
+    EXPECT_FALSE(d.dismissFirst);
+    EXPECT_TRUE(d.consume);
+
+    in.suggestionsVisible = false;
+    d = decideKeyDown(in);
+    EXPECT_FALSE(d.forward);
+    EXPECT_TRUE(d.dismissFirst);
+    EXPECT_FALSE(d.consume);
+}
+
+TEST(KeyDecision, CtrlAloneIsConsumedAndDismissesNothing) {
+    KeyDecision d = decideKeyDown(withCtrl(kControl));
+    EXPECT_TRUE(d.consume);
+    EXPECT_FALSE(d.dismissFirst);
+    EXPECT_FALSE(d.forward);
+}
+
+TEST(KeyDecision, AltAndDisabledCompletionDismissAndPassOn) {
+    KeyInput in = typing('A');
+    in.altDown = true;
+    in.ctrlDown = true; // Alt wins over a hot key
+    KeyDecision d = decideKeyDown(in);
+    EXPECT_TRUE(d.dismissFirst);
+    EXPECT_EQ(d.toggle, Toggle::None);
+    EXPECT_FALSE(d.consume);
+
+    in = typing('A');
+    in.enabled = false;
+    d = decideKeyDown(in);
+    EXPECT_TRUE(d.dismissFirst);
+    EXPECT_FALSE(d.forward);
+    EXPECT_FALSE(d.recordContext);
+}
+
+TEST(KeyDecision, PasswordFieldsGetTheirKeysUntouched) {
+    KeyInput in = typing('A');
+    in.passwordField = true;
+    in.suggestionsVisible = true;
+    EXPECT_TRUE(passedOnUntouched(decideKeyDown(in)));
+    in.vk = kEnter;
+    EXPECT_TRUE(passedOnUntouched(decideKeyDown(in)));
+}
+
+TEST(KeyDecision, TheCommandWindowsEditFieldIsNotWatched) {
+    KeyInput in = typing('A');
+    in.inCommandEdit = true;
+    KeyDecision d = decideKeyDown(in);
+    EXPECT_TRUE(d.examineFocus);
+    EXPECT_FALSE(d.forward);
+    EXPECT_FALSE(d.recordContext);
+    EXPECT_FALSE(d.consume);
+}
+
+TEST(KeyDecision, SteeringKeysWhileTheListIsShown) {
+    struct Case {
+        int vk;
+        bool shift;
+        bool forward;
+        bool consume;
+    };
+    const Case cases[] = {
+        {kSpace, true, true, true},      {kSpace, false, false, false}, {kUp, true, true, true},
+        {kUp, false, false, false},      {kDown, true, true, true},     {kEnter, false, true, true},
+        {kEnter, true, true, true},      {kDelete, false, true, false}, {kBackspace, false, true, false},
+        {kShift, true, true, false},     {'1', false, false, false},    {0xBE /* period */, false, false, false},
+    };
+    for (const Case &c : cases) {
+        KeyInput in = typing(c.vk);
+        in.shiftDown = c.shift;
+        in.suggestionsVisible = true;
+        KeyDecision d = decideKeyDown(in);
+        SCOPED_TRACE(c.vk);
+        EXPECT_EQ(d.forward, c.forward);
+        EXPECT_EQ(d.consume, c.consume);
+        EXPECT_EQ(d.dismissFirst, !c.forward);
+        if (c.forward)
+            EXPECT_EQ(d.forwardCode, c.vk);
+    }
+}
+
+TEST(KeyDecision, EveryOtherKeyEndsTheWordWhenNoListIsShown) {
+    for (int vk : {kEnter, kSpace, kBackspace, '7', kShift}) {
+        KeyInput in = typing(vk);
+        in.shiftDown = true;
+        KeyDecision d = decideKeyDown(in);
+        EXPECT_TRUE(d.dismissFirst) << vk;
+        EXPECT_FALSE(d.forward) << vk;
+        EXPECT_FALSE(d.consume) << vk;
+        EXPECT_TRUE(d.recordContext) << vk;
+    }
+}
