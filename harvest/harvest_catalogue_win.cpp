@@ -1,0 +1,186 @@
+#include "harvest/harvest_catalogue_win.h"
+
+#include "harvest/bookmark_file.h"
+#include "harvest/firefox_profiles.h"
+#include "harvest/registry_names.h"
+#include "harvest/search_path.h"
+#include "harvest/text_lines.h"
+#include "launcher/command_catalogue.h"
+
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+const int32_t kDeepLevels = 6;
+const int32_t kShallowLevels = 2;
+const int32_t kSubfolderCap = 1000;
+const int32_t kHistorySubfolderCap = 100;
+const int32_t kBookmarkWeight = 2;
+
+// Registry names are read into buffers of these sizes. A value name may be 16383 characters; a
+// key name 255, which with its terminating NUL needs 256.
+const DWORD kValueNameBuffer = 16384;
+const DWORD kKeyNameBuffer = 256;
+const DWORD kClassBuffer = MAX_PATH;
+
+struct SpecialFolderStep {
+    int csidl;
+    int32_t depth;
+    int32_t maxSubfolders;
+    bool countUse;
+};
+
+// Steps 1 to 12: the Start menu, start-up, recent, desktop, documents and favourites folders.
+// Only the top folders of the first five enter the use counts.
+const SpecialFolderStep kLeadingFolders[] = {
+    {CSIDL_STARTUP, kDeepLevels, kSubfolderCap, true},
+    {CSIDL_COMMON_STARTUP, kDeepLevels, kSubfolderCap, true},
+    {CSIDL_STARTMENU, kDeepLevels, kSubfolderCap, true},
+    {CSIDL_COMMON_STARTMENU, kDeepLevels, kSubfolderCap, true},
+    {CSIDL_RECENT, kDeepLevels, kSubfolderCap, true},
+    {CSIDL_PROGRAMS, kDeepLevels, kSubfolderCap, false},
+    {CSIDL_COMMON_PROGRAMS, kDeepLevels, kSubfolderCap, false},
+    {CSIDL_DESKTOPDIRECTORY, kDeepLevels, kSubfolderCap, false},
+    {CSIDL_COMMON_DESKTOPDIRECTORY, kDeepLevels, kSubfolderCap, false},
+    {CSIDL_PERSONAL, kDeepLevels, kSubfolderCap, false},
+    {CSIDL_COMMON_DOCUMENTS, kDeepLevels, kSubfolderCap, false},
+    {CSIDL_FAVORITES, kDeepLevels, kSubfolderCap, false},
+};
+
+// Steps 16 to 20: history at its top level, program files and media two levels deep.
+const SpecialFolderStep kTrailingFolders[] = {
+    {CSIDL_HISTORY, 1, kHistorySubfolderCap, false},
+    {CSIDL_PROGRAM_FILES, kShallowLevels, kSubfolderCap, false},
+    {CSIDL_MYVIDEO, kShallowLevels, kSubfolderCap, false},
+    {CSIDL_MYPICTURES, kShallowLevels, kSubfolderCap, false},
+    {CSIDL_MYMUSIC, kShallowLevels, kSubfolderCap, false},
+};
+
+bool specialFolderPath(int csidl, std::string &path) {
+    char buffer[MAX_PATH] = "";
+    if (!SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE))
+        return false;
+    path = buffer;
+    return !path.empty();
+}
+
+// Name buffers shared by every level of one registry walk: the walk is as deep as the registry,
+// and 16 KB per level on the worker thread's stack would not be.
+struct RegistryWalkBuffers {
+    std::vector<char> valueName = std::vector<char>(kValueNameBuffer);
+    char keyName[kKeyNameBuffer];
+    char className[kClassBuffer];
+};
+
+void addRegistryValueNames(CommandCatalogue &catalogue, HKEY key, DWORD valueCount, RegistryWalkBuffers &buffers) {
+    auto typeWeight = [&catalogue](const std::string &path) { return catalogue.typeWeight(path); };
+    for (DWORD index = 0; index < valueCount; ++index) {
+        DWORD length = kValueNameBuffer - 1;
+        if (RegEnumValueA(key, index, buffers.valueName.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            continue;
+        std::string name(buffers.valueName.data(), length);
+        int32_t weight = registryNameWeight(name, typeWeight);
+        if (weight > 0)
+            catalogue.addItem(name, std::string(), weight, false);
+    }
+}
+
+void walkRegistryKey(CommandCatalogue &catalogue, RegistryKey key, RegistryWalkBuffers &buffers) {
+    DWORD classLength = kClassBuffer;
+    DWORD subkeyCount = 0;
+    DWORD valueCount = 0;
+    if (RegQueryInfoKeyA(key.get(), buffers.className, &classLength, nullptr, &subkeyCount, nullptr, nullptr,
+                         &valueCount, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    addRegistryValueNames(catalogue, key.get(), valueCount, buffers);
+    for (DWORD index = 0; index < subkeyCount; ++index) {
+        DWORD length = kKeyNameBuffer;
+        if (RegEnumKeyExA(key.get(), index, buffers.keyName, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            continue;
+        std::string name(buffers.keyName, length);
+        if (isClassesKeyName(name))
+            continue;
+        RegistryKey subkey;
+        if (subkey.openForReading(key.get(), name.c_str()))
+            walkRegistryKey(catalogue, std::move(subkey), buffers);
+    }
+}
+
+} // namespace
+
+void harvestFolderTree(CommandCatalogue &catalogue, const std::string &folder, int32_t depth, int32_t maxSubfolders,
+                       bool countUse) {
+    catalogue.addItem(folder, std::string(), 1, false);
+    catalogue.addFolder(folder, depth, maxSubfolders, countUse);
+}
+
+void harvestSpecialFolder(CommandCatalogue &catalogue, int csidl, int32_t depth, int32_t maxSubfolders, bool countUse) {
+    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
+    std::string folder;
+    if (!specialFolderPath(csidl, folder))
+        return;
+    harvestFolderTree(catalogue, folder, depth, maxSubfolders, countUse);
+}
+
+void harvestSearchPath(CommandCatalogue &catalogue) {
+    // The C runtime matches the name without regard to case, so "Path" and "PATH" are found too.
+    const char *value = std::getenv("path");
+    if (!value || !*value)
+        return;
+    std::vector<std::string> folders = searchPathFolders(value);
+    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
+    for (const std::string &folder : folders)
+        catalogue.addFolder(folder, 1, -1, false);
+}
+
+void readBookmarkFile(CommandCatalogue &catalogue, const std::string &path) {
+    std::string bytes;
+    if (!readWholeFile(path, bytes))
+        return;
+    for (const Bookmark &bookmark : parseBookmarks(bytes))
+        catalogue.addItem(bookmark.title, bookmark.url, kBookmarkWeight, false);
+}
+
+void harvestFirefoxBookmarks(CommandCatalogue &catalogue) {
+    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
+    std::string appData;
+    if (!specialFolderPath(CSIDL_APPDATA, appData))
+        return;
+    std::string firefoxFolder = appData + "\\Mozilla\\Firefox\\";
+    std::string profilesIni;
+    if (!readWholeFile(firefoxFolder + "profiles.ini", profilesIni))
+        return;
+    for (const std::string &path : bookmarkFilePaths(firefoxFolder, profilesIni))
+        readBookmarkFile(catalogue, path);
+}
+
+void harvestRegistryKey(CommandCatalogue &catalogue, RegistryKey key) {
+    RegistryWalkBuffers buffers;
+    walkRegistryKey(catalogue, std::move(key), buffers);
+}
+
+void harvestRegistry(CommandCatalogue &catalogue) {
+    const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_USERS, HKEY_LOCAL_MACHINE};
+    for (HKEY root : roots) {
+        RegistryKey software;
+        if (!software.openForReading(root, "SOFTWARE"))
+            continue;
+        ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
+        harvestRegistryKey(catalogue, std::move(software));
+    }
+}
+
+void harvestCatalogue(CommandCatalogue &catalogue) {
+    for (const SpecialFolderStep &step : kLeadingFolders)
+        harvestSpecialFolder(catalogue, step.csidl, step.depth, step.maxSubfolders, step.countUse);
+    harvestSearchPath(catalogue);
+    harvestFirefoxBookmarks(catalogue);
+    harvestRegistry(catalogue);
+    for (const SpecialFolderStep &step : kTrailingFolders)
+        harvestSpecialFolder(catalogue, step.csidl, step.depth, step.maxSubfolders, step.countUse);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The profile list and the bookmark files are read as text: lines end at a line feed, a carriage
+// return before it is dropped (as a text-mode read on Windows drops it), and a last line without
+// a line end is read too.
+std::vector<std::string> splitTextLines(const std::string &bytes);
+
+// Reads a whole file; false when it cannot be opened.
+bool readWholeFile(const std::string &path, std::string &bytes);
