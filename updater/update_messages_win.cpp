@@ -1,0 +1,41 @@
+#include "updater/update_messages_win.h"
+
+namespace {
+
+const char kErrorCaption[] = "Wordlark Update Error";
+const char kConfirmationCaption[] = "Wordlark Update Confirmation";
+const char kUpdatedText[] = "You have successfully updated Wordlark.\nYou may need to restart Wordlark to make them effect.";
+const char kLatestText[] = "You already have the latested version of Wordlark.";
+
+// Owner of a buffer that FormatMessageA allocated.
+class LocalBuffer {
+public:
+    LocalBuffer() = default;
+    ~LocalBuffer() {
+        if (text_)
+            LocalFree(text_);
+    }
+    LocalBuffer(const LocalBuffer &) = delete;
+    LocalBuffer &operator=(const LocalBuffer &) = delete;
+
+    char **out() { return &text_; }
+    const char *get() const { return text_ ? text_ : ""; }
+
+private:
+    char *text_ = nullptr;
+};
+
+} // namespace
+
+void showUpdateError(DWORD error) {
+    LocalBuffer text;
+    // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives the allocated pointer.
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                   nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char *>(text.out()), 0,
+                   nullptr);
+    MessageBoxA(nullptr, text.get(), kErrorCaption, MB_TOPMOST | MB_ICONWARNING);
+}
+
+void showUpdateOutcome(bool updated) {
+    MessageBoxA(nullptr, updated ? kUpdatedText : kLatestText, kConfirmationCaption, MB_OK);
+}

@@ -1,0 +1,74 @@
+#include "updater/updater_win.h"
+
+#include "updater/cabinet_extraction_win.h"
+#include "updater/pe_image.h"
+#include "updater/program_file_replacement_win.h"
+#include "updater/update_messages_win.h"
+
+#include <windows.h>
+
+#include <urlmon.h>
+
+// The build may point the updater elsewhere (the end-to-end tests serve the cabinet locally).
+#ifndef WL_UPDATE_URL
+#define WL_UPDATE_URL "https://update.wordlark.net/WordlarkUpdate.cab"
+#endif
+
+namespace {
+
+const char kUpdateUrl[] = WL_UPDATE_URL;
+
+struct PackagedFile {
+    const char *current;
+    const char *packaged;
+    PeImageKind kind;
+};
+
+// The hook library is replaced only after the program file.
+const PackagedFile kPackagedFiles[] = {
+    {"wordlark.exe", "wordlark.ex_", PeImageKind::Program},
+    {"larkhook.dll", "larkhook.dl_", PeImageKind::Library},
+};
+
+void deletePackagedFiles() {
+    for (const PackagedFile &file : kPackagedFiles)
+        DeleteFileA(file.packaged);
+}
+
+// Both packaged files must be complete images of their kind before either is installed, so a
+// cut-off download, an error page or a missing member never replaces a working file. A refusal
+// is told like a failed extraction and the refused files are removed.
+bool packagedFilesAreSound() {
+    for (const PackagedFile &file : kPackagedFiles) {
+        if (fileIsCompletePeImage(file.packaged, file.kind))
+            continue;
+        DWORD error = GetFileAttributesA(file.packaged) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND
+                                                                                    : ERROR_BAD_FORMAT;
+        deletePackagedFiles();
+        showUpdateError(error);
+        return false;
+    }
+    return true;
+}
+
+bool installPackagedFiles() {
+    for (const PackagedFile &file : kPackagedFiles) {
+        if (!replaceProgramFile(file.current, file.packaged))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool checkForUpdates() {
+    char cacheFile[MAX_PATH] = "";
+    HRESULT downloaded = URLDownloadToCacheFileA(nullptr, kUpdateUrl, cacheFile, MAX_PATH, 0, nullptr);
+    // Left by an earlier run that stopped before installing them.
+    deletePackagedFiles();
+
+    bool updated = downloaded == S_OK && extractUpdateCabinet(cacheFile) && packagedFilesAreSound() &&
+                   installPackagedFiles();
+    showUpdateOutcome(updated);
+    return updated;
+}
