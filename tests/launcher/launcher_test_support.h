@@ -1,0 +1,61 @@
+#pragma once
+
+#include "launcher/launcher_platform.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <system_error>
+#include <vector>
+
+// A throw-away folder for files the launcher writes, removed with the object.
+class LauncherTempFolder {
+public:
+    explicit LauncherTempFolder(const std::string &name) {
+        path_ = std::filesystem::temp_directory_path() / ("wordlark-launcher-" + name);
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::create_directories(path_);
+    }
+    ~LauncherTempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string file(const std::string &name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// A pretend file system for the folder walk: a listing per search pattern, in the order given,
+// and a short form per folder. Records the patterns it was asked for and what was opened.
+struct FakeLauncherPlatform {
+    std::map<std::string, std::vector<DirectoryEntry>> listings; // pattern -> entries
+    std::map<std::string, std::string> shortForms;               // long folder -> short folder
+    std::vector<std::string> listed;
+    std::vector<ShellOpenRequest> opened;
+
+    LauncherPlatform platform() {
+        LauncherPlatform result;
+        result.listDirectory = [this](const std::string &pattern, std::vector<DirectoryEntry> &entries) {
+            listed.push_back(pattern);
+            entries.clear();
+            auto listing = listings.find(pattern);
+            if (listing == listings.end())
+                return false;
+            entries.push_back({".", true});
+            entries.push_back({"..", true});
+            entries.insert(entries.end(), listing->second.begin(), listing->second.end());
+            return true;
+        };
+        result.shortPath = [this](const std::string &longPath, std::string &shortPath) {
+            auto form = shortForms.find(longPath);
+            if (form == shortForms.end())
+                return false;
+            shortPath = form->second;
+            return true;
+        };
+        result.shellOpen = [this](const ShellOpenRequest &request) { opened.push_back(request); };
+        return result;
+    }
+};
