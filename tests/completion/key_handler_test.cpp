@@ -1,0 +1,208 @@
+#include "completion/completion_fixture.h"
+
+#include <future>
+#include <thread>
+
+using namespace forwarded_key;
+
+namespace {
+
+const char kVocabulary[] = "hello 50\r\nhelp 40\r\nhelmet 30\r\nhelium 20\r\nthe 90\r\nthen 80\r\nthere 70\r\n";
+
+// 25 words "wa" + two letters, counts 125 down to 101, so their order is known.
+std::string pagedVocabulary() {
+    std::string text;
+    for (int i = 0; i < 25; ++i)
+        text += std::string("wa") + static_cast<char>('a' + i / 5) + static_cast<char>('a' + i % 5) + " " +
+                std::to_string(125 - i) + "\r\n";
+    return text;
+}
+
+class KeyHandler : public CompletionFixture {};
+
+TEST_F(KeyHandler, LettersShowTheListAndADigitTypesTheRestAsImeCharacters) {
+    start(kVocabulary);
+    type("hel");
+    EXPECT_TRUE(shown_);
+    EXPECT_EQ(placements_, 3); // re-placed at every letter, so the list follows the caret
+    EXPECT_EQ(words()[0], "hello");
+    key('1');
+    EXPECT_EQ(imeChars_, "lo");
+    EXPECT_FALSE(shown_);
+    EXPECT_TRUE(chars_.empty());
+    EXPECT_EQ(store_->typedLength(), 0);
+    // The pick is learned in the program's vocabulary whatever its permission.
+    ASSERT_NE(store_->learnedVocabulary(kProgram), nullptr);
+    EXPECT_EQ(store_->learnedVocabulary(kProgram)->countOf("hello"), 1);
+}
+
+TEST_F(KeyHandler, ShiftSpaceTakesRowOneAndZeroTakesTheTenthRow) {
+    start(kVocabulary);
+    type("hel");
+    key(kSpace);
+    EXPECT_EQ(imeChars_, "lo");
+    imeChars_.clear();
+    type("hel");
+    key('0'); // four rows: 0 wraps to the fourth
+    EXPECT_EQ(imeChars_, "ium");
+    imeChars_.clear();
+    type("hel"); // the two picks are learned now and come first
+    EXPECT_EQ(words(), (std::vector<std::string>{"helium", "hello", "help", "helmet"}));
+    key('6'); // beyond the rows: wraps to the second
+    EXPECT_EQ(imeChars_, "lo");
+}
+
+TEST_F(KeyHandler, ShiftArrowsMoveTheHighlightAndEnterCompletesItAlsoOnALaterPage) {
+    start(pagedVocabulary());
+    type("wa");
+    ASSERT_EQ(store_->suggestions().size(), 25u);
+    key(kDown);
+    key(kDown);
+    EXPECT_EQ(store_->selectedIndex(), 1);
+    EXPECT_EQ(placements_, 2); // arrows neither feed nor place
+    key(kEnter);
+    EXPECT_EQ(imeChars_, "ab");
+    EXPECT_EQ(enters_, 0);
+    EXPECT_FALSE(shown_);
+
+    imeChars_.clear();
+    type("wa");
+    for (int i = 0; i < 12; ++i)
+        key(kDown);
+    EXPECT_EQ(store_->selectedIndex(), 11);
+    EXPECT_EQ(store_->pageStart(), 2);
+    key(kEnter); // '1' + 11 goes past '9'; rows count modulo the page
+    EXPECT_EQ(imeChars_, "cb");
+
+    imeChars_.clear();
+    type("wa");
+    key(kUp); // from none: wraps to the last
+    EXPECT_EQ(store_->selectedIndex(), 24);
+    key(kEnter);
+    EXPECT_EQ(imeChars_, "ee");
+}
+
+TEST_F(KeyHandler, EnterWithoutHighlightIsReplayedOnceAndLearnsLongWordsWhereAllowed) {
+    start(kVocabulary);
+    allowLearning();
+    type("helix");
+    key(kEnter);
+    EXPECT_EQ(enters_, 1);
+    EXPECT_FALSE(shown_);
+    EXPECT_TRUE(imeChars_.empty());
+    EXPECT_TRUE(chars_.empty());
+    EXPECT_EQ(store_->typedLength(), 0);
+    EXPECT_EQ(store_->learnedVocabulary(kProgram)->countOf("helix"), 1);
+
+    type("help");
+    key(kDown);
+    key(kUp);
+    key(kEscape); // four letters: too short to learn
+    EXPECT_EQ(store_->learnedVocabulary(kProgram)->countOf("help"), -1);
+    EXPECT_NE(shutDownAndRead(std::string(kProgram) + ".vob").find("helix 1\r\n"), std::string::npos);
+}
+
+TEST_F(KeyHandler, FinishedWordsAreNotLearnedInAProgramSeenForTheFirstTime) {
+    start(kVocabulary);
+    type("helios");
+    key(kEscape);
+    EXPECT_EQ(settings_->programs.at(kProgram).learningAllowed, 0);
+    auto learned = store_->learnedVocabulary(kProgram);
+    EXPECT_TRUE(learned == nullptr || learned->countOf("helios") <= 0);
+    // A pick still counts in memory; the settings delete the file at exit.
+    type("hel");
+    key('1');
+    std::string vob = shutDownAndRead(std::string(kProgram) + ".vob");
+    EXPECT_TRUE(vob.empty());
+    EXPECT_FALSE(std::filesystem::exists(folder_ / (std::string(kProgram) + ".vob")));
+    EXPECT_NE(shutDownAndRead("wordlark.cfg").find("notepad.exe\tC:\\windows\\notepad.exe\t0\t\r\n"),
+              std::string::npos);
+}
+
+TEST_F(KeyHandler, DeleteRemovesOnlyAHighlightedWord) {
+    start(kVocabulary);
+    type("hel");
+    key(kDelete); // nothing highlighted: nothing happens
+    EXPECT_TRUE(shown_);
+    EXPECT_EQ(store_->typedLength(), 3);
+    key(kDown);
+    key(kDelete);
+    EXPECT_FALSE(shown_);
+    EXPECT_EQ(store_->typedLength(), 0);
+    type("hel");
+    EXPECT_EQ(words(), (std::vector<std::string>{"help", "helmet", "helium"}));
+    EXPECT_EQ(shutDownAndRead("english.voc").find("hello"), std::string::npos);
+}
+
+TEST_F(KeyHandler, LetterWithoutMatchesHidesTheListAndShiftChangesNothing) {
+    start(kVocabulary);
+    type("hel");
+    key(kShift);
+    EXPECT_TRUE(shown_);
+    EXPECT_EQ(store_->typedLength(), 3);
+    key('q');
+    EXPECT_FALSE(shown_);
+    EXPECT_EQ(store_->typedLength(), 4); // the word goes on; the letter reached the editor itself
+    key(kBackspace);
+    EXPECT_TRUE(shown_);
+    EXPECT_EQ(words()[0], "hello");
+}
+
+TEST_F(KeyHandler, CapitalsModeTypesTheRestInCapitals) {
+    start(kVocabulary);
+    type("HEL");
+    key('1');
+    EXPECT_EQ(imeChars_, "LO");
+    imeChars_.clear();
+    type("H");
+    key('1');
+    EXPECT_EQ(imeChars_, "ello");
+    imeChars_.clear();
+    type("Hel");
+    key('1');
+    EXPECT_EQ(imeChars_, "lo");
+}
+
+TEST_F(KeyHandler, BusyStoreTypesTheKeysOwnCharacterInstead) {
+    start(kVocabulary);
+    type("hel");
+    key(kDown);
+    std::promise<void> held, done;
+    std::thread holder([&]() {
+        store_->lock().wait();
+        held.set_value();
+        done.get_future().wait();
+        store_->lock().release();
+    });
+    held.get_future().wait();
+    const long flags = 0x20001;
+    key('3', flags);
+    key(kSpace, flags);
+    key(kEnter, flags);
+    ASSERT_EQ(chars_.size(), 3u);
+    EXPECT_EQ(chars_[0].key, '3');
+    EXPECT_EQ(chars_[0].flags, flags);
+    EXPECT_EQ(chars_[1].key, '1');
+    EXPECT_EQ(chars_[2].key, '1'); // selection survives: reset could not take the lock either
+    EXPECT_TRUE(imeChars_.empty());
+    type("x");
+    EXPECT_FALSE(shown_);
+    done.set_value();
+    holder.join();
+    EXPECT_EQ(store_->typedLength(), 3);
+}
+
+TEST(ListPlacement, SitsBelowTheCaretLineInsideTheFocusWindow) {
+    ListPlacement p = placeList(300, 200, 100, 50, 16, 120, 80);
+    EXPECT_EQ(p.x, 300);
+    EXPECT_EQ(p.y, 218);
+    EXPECT_EQ(p.width, 128);
+    EXPECT_EQ(p.height, 84);
+    p = placeList(10, 20, 100, 50, 16, 0, 0); // caret left of and above the focus window
+    EXPECT_EQ(p.x, 100);
+    EXPECT_EQ(p.y, 68);
+    EXPECT_EQ(p.width, 8);
+    EXPECT_EQ(p.height, 4);
+}
+
+} // namespace
