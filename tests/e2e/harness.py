@@ -18,6 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 DIST = os.environ.get("WL_DIST", "")
 ARTIFACTS = os.environ.get("WL_ARTIFACTS", os.path.join(HERE, "..", "..", "build", "e2e-artifacts"))
 PROBE = os.environ.get("WL_PROBE", "")
+SCREEN = (1280, 800)
 
 WM_COMMAND = 0x0111
 WM_CLOSE = 0x0010
@@ -57,6 +58,10 @@ class Wine:
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })
         subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # A virtual desktop named "shell" has a taskbar with the tray, as a user's desktop has;
+        # the settings take effect from the next start of the prefix's server.
+        self.reg_add(r"HKCU\Software\Wine\Explorer", "Desktop", "shell")
+        self.reg_add(r"HKCU\Software\Wine\Explorer\Desktops", "shell", "%dx%d" % SCREEN)
         subprocess.run(["wineserver", "-w"], env=self.env)
 
     @property
@@ -179,6 +184,15 @@ class X:
     @classmethod
     def move(cls, x, y):
         cls.run("mousemove", "--sync", x, y)
+
+    @classmethod
+    def focus_desktop(cls):
+        """Gives the X focus to Wine's virtual desktop, which routes keys to its active window."""
+        r = cls.run("search", "--name", "Wine desktop$")
+        ids = r.stdout.split()
+        if ids:
+            cls.run("windowfocus", "--sync", ids[0])
+        return bool(ids)
 
     @classmethod
     def focus_x_window_named(cls, title):
@@ -304,9 +318,10 @@ class Notepad:
                                              if c["class"] == "Edit"), None), 10, 0.2, "notepad edit")
 
     def focus(self):
-        """Gives notepad the keyboard focus for real X keystrokes."""
-        title = self.probe.text(self.window["hwnd"])
-        X.focus_x_window_named(title)
+        """Makes notepad the active window and gives the desktop the X focus, so that real X
+        keystrokes reach notepad's edit field."""
+        wait_until(X.focus_desktop, 10, 0.2, "the Wine desktop window")
+        self.probe.call("activate", self.window["hwnd"])
         wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == self.window["hwnd"], 10, 0.2,
                    "notepad in the foreground")
 

@@ -118,7 +118,7 @@ int readHookState(const char *dllPath) {
 int usage() {
     fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
                     "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
-                    "               foreground | focus-of HWND | settext HWND TEXT\n");
+                    "               foreground | activate HWND | focus-of HWND | settext HWND TEXT\n");
     return 2;
 }
 
@@ -157,6 +157,9 @@ int main(int argc, char **argv) {
         SendMessageTimeoutA(parseHandle(argv[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]), SMTO_ABORTIFHUNG,
                             5000, &result);
         printf("%ld\n", static_cast<long>(result));
+    } else if (verb == "activate" && argc >= 3) {
+        HWND w = parseHandle(argv[2]);
+        printf("%d\n", SetForegroundWindow(w) ? 1 : 0);
     } else if (verb == "foreground") {
         HWND w = GetForegroundWindow();
         printf("%s\n", w ? describe(w).c_str() : "null");

@@ -1,0 +1,187 @@
+"""The spine end to end: single instance, hooks forwarding from another program, hot keys, the
+tray icon following the enable state, a bounded wait on a stopped main program, and Exit."""
+
+import os
+import signal
+import time
+
+from harness import WineTestCase, X, wait_until
+
+VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
+
+
+def tray_icon_colours(shot):
+    """Colours of the middle of the rightmost tray icon of the taskbar at the bottom right."""
+    return X.pixel(shot, 1280 - 12, 800 - 10)
+
+
+class Spine(WineTestCase):
+    def start(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        notepad = self.start_notepad()
+        notepad.focus()
+        return app, notepad
+
+    def test_a_second_instance_ends_at_once_with_code_0(self):
+        app = self.start_wordlark()
+        before = sorted(w["hwnd"] for w in self.probe.windows())
+        second = self.wine.start([app.exe])
+        self.assertEqual(second.wait(timeout=30), 0)
+        self.assertTrue(app.running())
+        after = sorted(w["hwnd"] for w in self.probe.windows())
+        self.assertEqual(before, after)
+        self.assertEqual(app.exit(), 0)
+
+    def test_typing_in_another_program_is_forwarded_with_its_context(self):
+        app, notepad = self.start()
+        X.type("hel")
+        notepad.wait_text("hel")
+        state = wait_until(lambda: (lambda s: s if s["moduleName"].lower() == "notepad.exe" else None)(
+            app.hook_state()), 10, 0.2, "the hook's module name")
+        self.assertTrue(state["modulePath"].lower().endswith("\\notepad.exe"), state)
+        self.assertGreater(state["charY"], 0)
+        edit = notepad.edit["rect"]
+        self.assertTrue(edit[0] <= state["caretX"] <= edit[2], state)
+        self.assertTrue(edit[1] <= state["caretY"] <= edit[3], state)
+        self.assertEqual(state["focus"], notepad.edit["hwnd"])
+        # The forwarded letters reached the suggestion window: it shows the words of 'hel'.
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the suggestion list")
+
+    def test_shift_decides_the_case_and_caps_lock_does_not(self):
+        app, notepad = self.start()
+        X.key("Caps_Lock")
+        X.type("he")
+        X.key("Caps_Lock")
+        notepad.wait_text("HE")
+        # Caps Lock typed capitals in notepad but the hook forwarded lower case: 'he' matches.
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for 'he'")
+
+    def test_ctrl_m_flips_the_enable_state_and_the_tray_icon_follows(self):
+        app, notepad = self.start()
+        on_shot = X.screenshot(self.artifact("tray-on.png"))
+        X.key("ctrl+m")
+        wait_until(lambda: app.hook_state()["enable"] == 0, 10, 0.2, "enable state 0")
+        # The one-second poll carries the change to the tray icon.
+        off_colour = wait_until(lambda: (lambda c: c if c != tray_icon_colours(on_shot) else None)(
+            tray_icon_colours(X.screenshot(self.artifact("tray-off.png")))), 10, 0.3, "the tray icon to change")
+        self.assertIsNotNone(off_colour)
+        # While off, letters reach notepad and no list appears.
+        X.type("hel")
+        notepad.wait_text("hel")
+        self.assertFalse(app.suggestion_window()["visible"])
+        X.key("ctrl+m")
+        wait_until(lambda: app.hook_state()["enable"] == 1, 10, 0.2, "enable state 1")
+        wait_until(lambda: tray_icon_colours(X.screenshot(self.artifact("tray-on-again.png"))) ==
+                   tray_icon_colours(on_shot), 10, 0.3, "the tray icon back on")
+        self.assertEqual(app.exit(), 0)
+        # Completion was on at exit; the settings keep that.
+        self.assertIn(b"enable_completion\t1", app.read("wordlark.cfg"))
+
+    def test_hot_keys_show_and_hide_their_windows_unseen_by_the_program(self):
+        app, notepad = self.start()
+
+        def visible(cls=None, hwnd=None):
+            for w in self.probe.windows():
+                if w["pid"] == app_pid() and (w["hwnd"] == hwnd or w["class"] == cls):
+                    return w["visible"]
+            return None
+
+        def app_pid():
+            return app.main_window()["pid"]
+
+        command = wait_until(lambda: next((w for w in self.probe.windows() if w["pid"] == app_pid()
+                                           and w["class"] == "#32770" and w["visible"]), None), 10, 0.2,
+                             "the command window shown at start-up")
+        notepad.focus()
+        X.key("ctrl+space")
+        wait_until(lambda: visible(hwnd=command["hwnd"]) is False, 10, 0.2, "command window hidden")
+        notepad.focus()
+        X.key("ctrl+space")
+        wait_until(lambda: visible(hwnd=command["hwnd"]) is True, 10, 0.2, "command window shown")
+
+        notepad.focus()
+        keyboards = [w for w in self.probe.windows() if w["pid"] == app_pid() and w["class"] == "#32770"
+                     and w["hwnd"] != command["hwnd"]]
+        self.assertTrue(keyboards)
+        keyboard = keyboards[0]
+        self.assertFalse(keyboard["visible"])
+        X.key("ctrl+o")
+        wait_until(lambda: visible(hwnd=keyboard["hwnd"]) is True, 10, 0.2, "keyboard window shown")
+        X.key("ctrl+o")
+        wait_until(lambda: visible(hwnd=keyboard["hwnd"]) is False, 10, 0.2, "keyboard window hidden")
+        # Notepad never saw Ctrl+O: its Open dialog would be a new window of notepad's process.
+        time.sleep(0.5)
+        dialogs = [w for w in self.probe.windows() if w["pid"] == notepad.window["pid"] and w["class"] == "#32770"]
+        self.assertEqual(dialogs, [])
+        self.assertEqual(notepad.text(), "")
+
+    def test_alt_and_clicks_hide_the_list(self):
+        app, notepad = self.start()
+        X.type("hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list")
+        X.key("alt")
+        wait_until(lambda: not app.suggestion_window()["visible"], 10, 0.2, "the list hidden by Alt")
+
+        notepad.focus()
+        X.type("p")
+        notepad.wait_text("help")
+        # A new word after Alt: 'p' alone has no words, so type again from a fresh word.
+        X.key("space")
+        X.type("hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list again")
+        rect = notepad.edit["rect"]
+        X.click(rect[0] + 200, rect[1] + 200)
+        wait_until(lambda: not app.suggestion_window()["visible"], 10, 0.2, "the list hidden by a click")
+        # The click kept the word: one more letter continues 'hel' into 'helm'.
+        X.type("m")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for 'helm'")
+
+    def test_a_stopped_main_program_does_not_stop_typing_elsewhere(self):
+        app, notepad = self.start()
+        X.type("w")
+        notepad.wait_text("w")
+        pid = wineserver_unix_pid("wordlark.exe", self.wine.prefix)
+        self.assertIsNotNone(pid)
+        os.kill(pid, signal.SIGSTOP)
+        try:
+            X.type("orld", delay_ms=100)
+            # Each key waits a bounded time for the stopped program and then reaches notepad.
+            notepad.wait_text("world", timeout=30)
+        finally:
+            os.kill(pid, signal.SIGCONT)
+        self.assertEqual(app.exit(), 0)
+
+    def test_exit_removes_the_tray_icon_and_ends_with_code_0(self):
+        app, notepad = self.start()
+        shot = X.screenshot(self.artifact("tray-before-exit.png"))
+        with_icon = tray_icon_colours(shot)
+        self.assertEqual(app.exit(), 0)
+        without_icon = tray_icon_colours(X.screenshot(self.artifact("tray-after-exit.png")))
+        self.assertNotEqual(with_icon, without_icon)
+        # The hooks are gone with it: typing still works and nothing is forwarded any more.
+        notepad.focus()
+        X.type("hel")
+        notepad.wait_text("hel")
+        self.assertTrue(os.path.exists(app.path("wordlark.cfg")))
+
+
+def wineserver_unix_pid(exe_name, prefix):
+    """The Linux pid of a Wine process of this prefix by its executable name."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                cmd = f.read().split(b"\0")[0].decode("latin-1")
+        except OSError:
+            continue
+        if not cmd.lower().endswith(exe_name):
+            continue
+        try:
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                env = f.read().split(b"\0")
+        except OSError:
+            continue
+        if ("WINEPREFIX=%s" % prefix).encode() in env:
+            return int(entry)
+    return None
