@@ -1,0 +1,151 @@
+// What Wordlark adds to every key-down in another program: this tool is the other program. It
+// injects keystrokes into its own window and measures the time until the window gets WM_CHAR,
+// first without Wordlark, then with the given wordlark.exe running (its hook then runs inside
+// this process for every key), and prints the median, the 95th percentile and their ratios.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const int kKeys = 300;
+LARGE_INTEGER frequency;
+LARGE_INTEGER charArrived;
+bool gotChar = false;
+
+LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR) {
+        QueryPerformanceCounter(&charArrived);
+        gotChar = true;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND createTarget(HINSTANCE instance) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = targetProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = "WordlarkLatencyTarget";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowExA(0, wc.lpszClassName, "latency target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
+                             200, nullptr, nullptr, instance, nullptr);
+    return w;
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void sendKey(WORD vk, bool up) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+// Microseconds from each injected key-down to its WM_CHAR.
+std::vector<double> measure(HWND target) {
+    std::vector<double> samples;
+    for (int i = 0; i < kKeys; ++i) {
+        SetForegroundWindow(target);
+        SetFocus(target);
+        pump();
+        // Letters that are no prefix of anything, so that the list never shows and steals time
+        // in ways that only the suggestion window's own benchmark should count.
+        WORD vk = static_cast<WORD>(i % 2 ? 'Q' : 'X');
+        gotChar = false;
+        LARGE_INTEGER sent;
+        QueryPerformanceCounter(&sent);
+        sendKey(vk, false);
+        DWORD deadline = GetTickCount() + 2000;
+        while (!gotChar && GetTickCount() < deadline) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            pump();
+        }
+        sendKey(vk, true);
+        pump();
+        if (gotChar)
+            samples.push_back(1e6 * static_cast<double>(charArrived.QuadPart - sent.QuadPart) /
+                              static_cast<double>(frequency.QuadPart));
+    }
+    return samples;
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+    return v[std::min(i, v.size() - 1)];
+}
+
+HWND findWordlarkMainWindow(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search = {pid, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto *s = reinterpret_cast<Search *>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            char cls[64] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            if (owner == s->pid && lstrcmpA(cls, "WORDLARK") == 0 && !GetWindow(w, GW_OWNER)) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: keystroke_latency WORDLARK.EXE\n");
+        return 2;
+    }
+    QueryPerformanceFrequency(&frequency);
+    HWND target = createTarget(GetModuleHandleA(nullptr));
+    pump();
+    std::vector<double> without = measure(target);
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(argv[1], nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        fprintf(stderr, "cannot start %s\n", argv[1]);
+        return 1;
+    }
+    HWND mainWindow = nullptr;
+    for (int i = 0; i < 300 && !mainWindow; ++i) {
+        Sleep(100);
+        mainWindow = findWordlarkMainWindow(pi.dwProcessId);
+    }
+    Sleep(500);
+    std::vector<double> with = measure(target);
+    if (mainWindow)
+        PostMessageA(mainWindow, WM_COMMAND, 105, 0);
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    double m0 = percentile(without, 0.5), p0 = percentile(without, 0.95);
+    double m1 = percentile(with, 0.5), p1 = percentile(with, 0.95);
+    printf("keystroke latency, key-down to WM_CHAR, %d keys each (microseconds)\n", kKeys);
+    printf("  without Wordlark: median %.0f, p95 %.0f (%zu samples)\n", m0, p0, without.size());
+    printf("  with Wordlark:    median %.0f, p95 %.0f (%zu samples)\n", m1, p1, with.size());
+    printf("  ratio:            median %.2fx, p95 %.2fx\n", m0 > 0 ? m1 / m0 : 0.0, p0 > 0 ? p1 / p0 : 0.0);
+    return 0;
+}
