@@ -1,0 +1,301 @@
+#include "launcher/command_catalogue.h"
+
+#include "launcher_test_support.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using Items = std::vector<std::string>;
+
+class CommandSearchTest : public ::testing::Test {
+protected:
+    CommandSearchTest() : folder_("search"), catalogue_(25, fake_.platform(), folder_.file("wordlark.cmd")) {}
+
+    void add(const std::string &path, int32_t weight = 1, int uses = 0) {
+        catalogue_.addItem(path, "", weight, false);
+        for (int i = 0; i < uses; ++i)
+            catalogue_.noteUse(path, true);
+    }
+    Items searchFor(const std::string &query) {
+        std::string text = query;
+        catalogue_.search(text);
+        return catalogue_.searchResults();
+    }
+
+    FakeLauncherPlatform fake_;
+    LauncherTempFolder folder_;
+    CommandCatalogue catalogue_;
+};
+
+// Holds the catalogue's lock on another thread, as the harvest does while it adds a source.
+class HarvestHoldingLock {
+public:
+    explicit HarvestHoldingLock(ThreadMutex &lock) : thread_([this, &lock] {
+        lock.wait();
+        {
+            std::unique_lock<std::mutex> guard(mutex_);
+            held_ = true;
+            changed_.notify_all();
+            changed_.wait(guard, [this] { return letGo_; });
+        }
+        lock.release();
+    }) {
+        std::unique_lock<std::mutex> guard(mutex_);
+        changed_.wait(guard, [this] { return held_; });
+    }
+    ~HarvestHoldingLock() { letGo(); }
+    void letGo() {
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            letGo_ = true;
+        }
+        changed_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false;
+    bool letGo_ = false;
+    std::thread thread_;
+};
+
+TEST_F(CommandSearchTest, EmptyQueryFindsNothingButTheWebSearchRowsRemain) {
+    add("C:\\Tools\\Notepad.exe", 3);
+    EXPECT_TRUE(searchFor("notepad").size() == 1);
+    std::string empty;
+    EXPECT_FALSE(catalogue_.search(empty));
+    EXPECT_TRUE(catalogue_.searchResults().empty());
+    std::vector<std::string> rows, targets;
+    EXPECT_TRUE(catalogue_.buildDisplayList(rows, targets));
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("  Google Search", rows[0]);
+    EXPECT_EQ(catalogue_.webSearchEntries()[2].urlPrefix, targets[2]);
+}
+
+TEST_F(CommandSearchTest, WordMatchesEveryItemWithAWordBeginningWithIt) {
+    add("C:\\Windows\\Notepad.exe", 3);
+    add("C:\\Docs\\Notes.txt", 1);
+    add("C:\\Docs\\Another.txt", 1);
+    add("C:\\Docs\\Knot.txt", 1);
+    EXPECT_EQ((Items{"C:\\Docs\\Notes.txt", "C:\\Windows\\Notepad.exe"}), searchFor("NOT"));
+    EXPECT_EQ((Items{"C:\\Windows\\Notepad.exe"}), searchFor("notepad"));
+    EXPECT_TRUE(searchFor("notepads").empty());
+}
+
+TEST_F(CommandSearchTest, SearchLowersTheQueryBufferInPlace) {
+    add("C:\\Windows\\Notepad.exe", 3);
+    char buffer[260] = "NoTe PaD";
+    EXPECT_FALSE(catalogue_.search(buffer)); // "pad" begins no word
+    EXPECT_STREQ("note pad", buffer);
+    EXPECT_TRUE(catalogue_.searchResults().empty());
+}
+
+TEST_F(CommandSearchTest, ResultsAreOrderedByUseCountThenBytes) {
+    add("C:\\b\\Report.doc", 3, 0);
+    add("C:\\a\\Report.doc", 3, 0);
+    add("C:\\c\\Report.doc", 3, 2);
+    add("C:\\d\\Report.doc", 3, 1);
+    EXPECT_EQ((Items{"C:\\c\\Report.doc", "C:\\d\\Report.doc", "C:\\a\\Report.doc", "C:\\b\\Report.doc"}),
+              searchFor("rep"));
+}
+
+TEST_F(CommandSearchTest, EveryWordMustMatchAndTheFirstWordsOrderStays) {
+    add("C:\\Start\\Accessories\\Notepad.lnk", 3, 1);
+    add("C:\\Start\\Accessories\\Calculator.lnk", 3, 5);
+    add("C:\\Start\\Accessories\\Notes.txt", 1, 3);
+    add("C:\\Docs\\Notes.txt", 1, 9);
+    add("C:\\Accounts\\Note.doc", 3, 0);
+    EXPECT_EQ((Items{"C:\\Start\\Accessories\\Notes.txt", "C:\\Start\\Accessories\\Notepad.lnk", "C:\\Accounts\\Note.doc"}),
+              searchFor("acc note"));
+    EXPECT_EQ(searchFor("acc note"), searchFor("note.acc"));
+    std::string query = "acc zebra";
+    EXPECT_FALSE(catalogue_.search(query));
+    EXPECT_TRUE(catalogue_.searchResults().empty());
+    query = "calc notes"; // both words match, but no item has both
+    EXPECT_FALSE(catalogue_.search(query));
+}
+
+TEST_F(CommandSearchTest, QueryOfSeparatorsOnlyHasNoWordsAndNoItems) {
+    add("C:\\Tools\\Tool.exe", 3);
+    std::string query = "-._";
+    EXPECT_TRUE(catalogue_.search(query));
+    EXPECT_TRUE(catalogue_.searchResults().empty());
+}
+
+TEST_F(CommandSearchTest, ProgramAndItsShortcutsGiveOneRowDocumentsAreKept) {
+    add("C:\\Old\\Tool.exe", 3, 1);
+    add("C:\\New\\Tool.exe", 3, 4);
+    add("C:\\Start\\Tool.lnk", 3, 2);
+    add("C:\\Docs\\Tool.txt", 1, 0);
+    add("C:\\Docs\\Tool", 1, 0); // a folder
+    EXPECT_EQ((Items{"C:\\New\\Tool.exe", "C:\\Docs\\Tool", "C:\\Docs\\Tool.txt"}), searchFor("tool"));
+}
+
+TEST_F(CommandSearchTest, ThirtyEqualMatchesGiveTheFirstTwentyFiveInByteOrder) {
+    for (int i = 29; i >= 0; --i) {
+        char name[32];
+        snprintf(name, sizeof name, "C:\\Media\\clip%02d.avi", i);
+        add(name);
+    }
+    add("C:\\Media\\clip.exe"); // launch key "clip"
+    add("D:\\Other\\clip.lnk"); // same key: taken out
+    Items results = searchFor("clip");
+    ASSERT_EQ(25u, results.size());
+    EXPECT_EQ("C:\\Media\\clip.exe", results[0]);
+    EXPECT_EQ("C:\\Media\\clip00.avi", results[1]);
+    EXPECT_EQ("C:\\Media\\clip23.avi", results[24]);
+}
+
+TEST_F(CommandSearchTest, OneLetterTakesTheFiftyHeaviestTokens) {
+    // 60 tokens beginning with z, token zNN weighing NN+1; each in one item of its own.
+    for (int i = 0; i < 60; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "C:\\x\\z%02d.txt", i);
+        add(name, i + 1);
+    }
+    Items items;
+    ASSERT_TRUE(catalogue_.matchToken("z", items));
+    EXPECT_EQ(50u, items.size());
+    EXPECT_EQ("C:\\x\\z10.txt", items.front()); // the ten lightest are left out
+    EXPECT_EQ("C:\\x\\z59.txt", items.back());
+}
+
+TEST_F(CommandSearchTest, GatheringStopsAfterTheTokenThatPassesAThousandItems) {
+    for (int i = 0; i < 600; ++i) {
+        catalogue_.addItem("alpha " + std::to_string(i), "http://a/" + std::to_string(i), 1, false);
+        catalogue_.addItem("able " + std::to_string(i), "http://b/" + std::to_string(i), 2, false);
+    }
+    catalogue_.addItem("amber", "http://c/", 5000, false);
+    Items items;
+    ASSERT_TRUE(catalogue_.matchToken("a", items));
+    // alpha (lightest, 600 items), then able: 1200 > 1000, so amber (heaviest) is never gathered.
+    EXPECT_EQ(1200u, items.size());
+    EXPECT_EQ(items.end(), std::find(items.begin(), items.end(), "http://c/\t\tamber"));
+    ASSERT_TRUE(catalogue_.matchToken("am", items));
+    EXPECT_EQ(Items{"http://c/\t\tamber"}, items);
+}
+
+TEST_F(CommandSearchTest, BusyLockFindsNothingWithoutWaiting) {
+    add("C:\\Tools\\Tool.exe", 3);
+    HarvestHoldingLock harvest(catalogue_.lock);
+    Items items{"stale"};
+    EXPECT_FALSE(catalogue_.matchToken("tool", items));
+    EXPECT_TRUE(items.empty());
+    std::string query = "tool";
+    EXPECT_FALSE(catalogue_.search(query));
+    harvest.letGo();
+    EXPECT_EQ(Items{"C:\\Tools\\Tool.exe"}, searchFor("tool"));
+}
+
+TEST_F(CommandSearchTest, ResolveChoiceGivesSearchAddressesAndCountsResultRows) {
+    add("C:\\Tools\\Tool.exe", 3);
+    add("C:\\Tools\\Toolbox.exe", 3, 1);
+    ASSERT_EQ(2u, searchFor("tool").size());
+    std::string target;
+    const std::string prefix = catalogue_.webSearchEntries()[1].urlPrefix;
+    ASSERT_TRUE(catalogue_.resolveChoice(1, "Two Words", target));
+    EXPECT_EQ(prefix + "Two+Words", target);
+    ASSERT_TRUE(catalogue_.resolveChoice(1, "", target));
+    EXPECT_EQ(prefix, target);
+    EXPECT_EQ(1u, catalogue_.useCountTable().size()); // web searches are not counted
+
+    ASSERT_TRUE(catalogue_.resolveChoice(4, "tool", target));
+    EXPECT_EQ("C:\\Tools\\Tool.exe", target);
+    EXPECT_EQ(1, catalogue_.useCount("C:\\Tools\\Tool.exe"));
+    ASSERT_TRUE(catalogue_.resolveChoice(3, "tool", target));
+    EXPECT_EQ("C:\\Tools\\Toolbox.exe", target);
+    EXPECT_EQ(2, catalogue_.useCount("C:\\Tools\\Toolbox.exe"));
+
+    EXPECT_FALSE(catalogue_.resolveChoice(-1, "tool", target));
+    EXPECT_FALSE(catalogue_.resolveChoice(5, "tool", target));
+    EXPECT_FALSE(catalogue_.resolveChoice(INT32_MAX, "tool", target));
+    EXPECT_FALSE(catalogue_.resolveChoice(INT32_MIN, "tool", target));
+}
+
+TEST_F(CommandSearchTest, TitledResultOpensItsTargetAndCountsIt) {
+    catalogue_.addItem("Daily News", "http://news.example/", 2, false);
+    ASSERT_EQ(1u, searchFor("news").size());
+    ASSERT_TRUE(catalogue_.launch(3, "news"));
+    ASSERT_EQ(1u, fake_.opened.size());
+    EXPECT_EQ("http://news.example/", fake_.opened[0].file);
+    EXPECT_EQ("", fake_.opened[0].verb);
+    EXPECT_EQ("", fake_.opened[0].parameters);
+    EXPECT_EQ(1, catalogue_.useCount("http://news.example/\t\tDaily News"));
+}
+
+TEST_F(CommandSearchTest, TypedAddressOpensAsTypedWithoutCountingTheRow) {
+    add("C:\\Tools\\Tool.exe", 3);
+    searchFor("tool");
+    ASSERT_TRUE(catalogue_.launch(3, "HTTPS://Example.org/Path?a=1&b=2"));
+    ASSERT_TRUE(catalogue_.launch(99, "http://x.y/"));
+    ASSERT_EQ(2u, fake_.opened.size());
+    EXPECT_EQ("HTTPS://Example.org/Path?a=1&b=2", fake_.opened[0].file);
+    EXPECT_EQ("http://x.y/", fake_.opened[1].file);
+    EXPECT_TRUE(catalogue_.useCountTable().empty());
+
+    // Only the two schemes: anything else is searched for.
+    ASSERT_TRUE(catalogue_.launch(0, "www.example.org"));
+    EXPECT_EQ(catalogue_.webSearchEntries()[0].urlPrefix + "www.example.org", fake_.opened[2].file);
+    EXPECT_FALSE(catalogue_.launch(7, "tool"));
+    EXPECT_EQ(3u, fake_.opened.size());
+}
+
+TEST_F(CommandSearchTest, WebSearchLaunchEncodesTheQuery) {
+    ASSERT_TRUE(catalogue_.launch(0, "c# & c++"));
+    EXPECT_EQ(catalogue_.webSearchEntries()[0].urlPrefix + "c%23+%26+c%2B%2B", fake_.opened.at(0).file);
+}
+
+TEST_F(CommandSearchTest, LaunchWhileTheHarvestHoldsTheLockIsCountedLater) {
+    add("C:\\Tools\\Tool.exe", 3);
+    searchFor("tool");
+    {
+        HarvestHoldingLock harvest(catalogue_.lock);
+        ASSERT_TRUE(catalogue_.launch(3, "tool")); // opens at once, does not wait
+        EXPECT_EQ(1u, fake_.opened.size());
+        harvest.letGo();
+    }
+    EXPECT_EQ(0, catalogue_.useCount("C:\\Tools\\Tool.exe"));
+    searchFor("tool"); // the next search enters it
+    EXPECT_EQ(1, catalogue_.useCount("C:\\Tools\\Tool.exe"));
+}
+
+TEST(CommandSearchPersistenceTest, LaunchPendingAtShutDownIsStillSaved) {
+    LauncherTempFolder folder("search-shutdown");
+    const std::string path = folder.file("wordlark.cmd");
+    FakeLauncherPlatform fake;
+    {
+        CommandCatalogue catalogue(25, fake.platform(), path);
+        catalogue.addItem("C:\\Tools\\Tool.exe", "", 3, false);
+        std::string query = "tool";
+        catalogue.search(query);
+        HarvestHoldingLock harvest(catalogue.lock);
+        catalogue.launch(3, "tool");
+        harvest.letGo();
+    }
+    FakeLauncherPlatform again;
+    CommandCatalogue reloaded(25, again.platform(), path);
+    EXPECT_EQ(1, reloaded.useCount("C:\\Tools\\Tool.exe"));
+}
+
+TEST_F(CommandSearchTest, DisplayListFollowsTheResults) {
+    add("C:\\Program Files\\Tool\\Tool.exe", 3, 2);
+    catalogue_.addItem("Tool documentation", "http://tool.example/docs", 2, false);
+    searchFor("tool");
+    std::vector<std::string> rows, targets;
+    ASSERT_TRUE(catalogue_.buildDisplayList(rows, targets));
+    ASSERT_EQ(5u, rows.size());
+    EXPECT_EQ("Tool.exe\t\\Program Files\\Tool\\", rows[3]);
+    EXPECT_EQ("C:\\Program Files\\Tool\\Tool.exe", targets[3]);
+    EXPECT_EQ("Tool documentation\thttp://tool.example/docs", rows[4]);
+    EXPECT_EQ("http://tool.example/docs", targets[4]);
+}
+
+} // namespace
