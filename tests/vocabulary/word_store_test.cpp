@@ -1,0 +1,303 @@
+#include "vocabulary/word_store.h"
+
+#include "vocabulary_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+const char kProgram[] = "editor.exe";
+
+// A store over a base vocabulary file with the given lines, in a scratch current directory.
+struct StoreFixture : testing::Test {
+    ScratchFolder folder;
+    std::string basePath = folder.path("english.voc");
+    std::unique_ptr<WordStore> store;
+
+    void open(const std::string &baseContents, int maxSuggestions = 25, int pageSize = 10) {
+        writeBytes(basePath, baseContents);
+        store.reset(new WordStore(basePath, maxSuggestions, pageSize));
+    }
+    bool type(const std::string &text, bool offer = false) {
+        bool shown = false;
+        for (char ch : text)
+            shown = store->feedCharacter(ch, kProgram, offer);
+        return shown;
+    }
+    std::vector<std::string> words() const {
+        std::vector<std::string> out;
+        for (const suggestion &entry : store->suggestions())
+            out.push_back(entry.text);
+        return out;
+    }
+};
+
+std::string manyWords(int count) {
+    std::string lines;
+    for (int i = 0; i < count; ++i)
+        lines += "word" + std::string(1, static_cast<char>('a' + i)) + " " + std::to_string(100 - i) + "\r\n";
+    return lines;
+}
+
+} // namespace
+
+TEST_F(StoreFixture, CapitalisedTypingFindsLowerCaseWordsAndTypesTheRestInTheTypedCase) {
+    open("hello 5\r\n");
+    EXPECT_TRUE(type("Hel"));
+    EXPECT_EQ(words(), std::vector<std::string>{"hello"});
+    std::string rest;
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_EQ(rest, "lo");
+    EXPECT_EQ(store->typedLength(), 0);
+    EXPECT_EQ(store->baseVocabulary().countOf("hello"), 6);
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("hello"), 1);
+
+    EXPECT_TRUE(type("HEL"));
+    EXPECT_TRUE(store->capitalsMode());
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_EQ(rest, "LO");
+    EXPECT_TRUE(type("H"));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_EQ(rest, "ello");
+    // Backspace does not bring capitals mode back.
+    EXPECT_TRUE(type("Hx\bEL"));
+    EXPECT_FALSE(store->capitalsMode());
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_EQ(rest, "lo");
+}
+
+TEST_F(StoreFixture, TheTypedWordIsOfferedWhenNothingMatchesAndLearnedWhenPicked) {
+    open("");
+    EXPECT_FALSE(type("zq"));
+    EXPECT_TRUE(type("r", true));
+    EXPECT_EQ(words(), std::vector<std::string>{"zqr"});
+    std::string rest = "unchanged";
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_EQ(rest, "");
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("zqr"), 1);
+    EXPECT_EQ(store->baseVocabulary().countOf("zqr"), -1);
+}
+
+TEST_F(StoreFixture, FinishedWordsAreLearnedFromFiveCharacters) {
+    open("abcde 3\r\n");
+    type("abcd");
+    store->learnTypedWord(kProgram, true);
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("abcd"), -1);
+    store->reset();
+    type("abcde");
+    store->learnTypedWord(kProgram, true);
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("abcde"), 1);
+    EXPECT_EQ(store->baseVocabulary().countOf("abcde"), 4);
+    store->reset();
+    type("abcdx");
+    store->learnTypedWord(kProgram, false);
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("abcdx"), -1);
+    EXPECT_EQ(store->baseVocabulary().countOf("abcdx"), -1); // bumped only when known
+}
+
+TEST_F(StoreFixture, DigitsCountRowsModuloThePage) {
+    open("then 30\r\nthere 20\r\nthis 10\r\n");
+    // Each pick is learned, so every pick happens in another program to keep the order.
+    struct Pick {
+        int digit;
+        const char *program;
+        const char *rest;
+    };
+    std::string rest;
+    for (const Pick &pick : {Pick{0, "a.exe", "is"}, Pick{3, "b.exe", "is"}, Pick{4, "c.exe", "en"}}) {
+        for (char ch : std::string("th"))
+            store->feedCharacter(ch, pick.program, false);
+        EXPECT_TRUE(store->completeSuggestion(pick.digit, rest, pick.program));
+        EXPECT_EQ(rest, pick.rest) << pick.digit;
+    }
+    EXPECT_FALSE(store->completeSuggestion(1, rest, kProgram)); // nothing to pick resets
+    EXPECT_EQ(store->typedLength(), 0);
+}
+
+TEST_F(StoreFixture, PagingThroughTwentyFiveSuggestions) {
+    open(manyWords(25));
+    type("wor");
+    ASSERT_EQ(store->suggestions().size(), 25u);
+    EXPECT_EQ(store->pageEnd(), 10);
+    for (int i = 0; i < 10; ++i)
+        store->selectNext();
+    EXPECT_EQ(store->selectedIndex(), 9);
+    EXPECT_EQ(store->pageStart(), 0);
+    store->selectNext();
+    EXPECT_EQ(store->selectedIndex(), 10);
+    EXPECT_EQ(store->pageStart(), 1);
+    EXPECT_EQ(store->pageEnd(), 11);
+    std::string rest;
+    EXPECT_TRUE(store->completeSuggestion(store->selectedIndex() + 1, rest, kProgram)); // Enter
+    EXPECT_EQ(rest, "dk");
+
+    type("wor");
+    store->selectPrevious();
+    EXPECT_EQ(store->selectedIndex(), 24);
+    EXPECT_EQ(store->pageStart(), 15);
+    EXPECT_EQ(store->pageEnd(), 25);
+    store->selectNext(); // wraps to the first row
+    EXPECT_EQ(store->selectedIndex(), 0);
+    EXPECT_EQ(store->pageStart(), 0);
+    EXPECT_EQ(store->pageEnd(), 10);
+    store->selectPrevious();
+    store->selectNext();
+    store->selectNext();
+    store->selectPrevious();
+    store->selectPrevious();
+    EXPECT_EQ(store->selectedIndex(), 24);
+    EXPECT_EQ(store->pageStart(), 15);
+}
+
+TEST_F(StoreFixture, LearnedWordsComeFirstAndAreListedOnce) {
+    open("hello 50\r\nhelp 40\r\nhelm 30\r\n");
+    type("x");
+    store->reset();
+    store->learnedVocabulary(kProgram)->addWord("help", 1, nullptr);
+    store->learnedVocabulary(kProgram)->addWord("helium", 2, nullptr);
+    type("hel");
+    EXPECT_EQ(words(), (std::vector<std::string>{"helium", "help", "hello", "helm"}));
+}
+
+TEST_F(StoreFixture, CustomAndBaseWordsCompeteByCountThenLowerCaseFollows) {
+    open("Hello 5\r\nhelium 7\r\nHelp 9\r\n");
+    std::string list = folder.path("mine.txt");
+    writeBytes(list, "Helsinki 8\r\nhelter\r\n");
+    EXPECT_TRUE(store->loadWordList(list));
+    type("Hel");
+    EXPECT_EQ(words(), (std::vector<std::string>{"Help", "Helsinki", "Hello", "helium", "helter"}));
+
+    // A full list of learned words leaves no room for the others.
+    store->reset();
+    for (int i = 0; i < 25; ++i)
+        store->learnedVocabulary(kProgram)->addWord(("Hel" + std::to_string(i)).c_str(), 1, nullptr);
+    type("Hel");
+    EXPECT_EQ(store->suggestions().size(), 25u);
+    EXPECT_EQ(words()[0].substr(0, 3), "Hel");
+}
+
+TEST_F(StoreFixture, BackspaceAndTheFortyEighthCharacter) {
+    open("abcd 1\r\n");
+    EXPECT_FALSE(type("a\b"));
+    EXPECT_EQ(store->typedLength(), 0);
+    EXPECT_EQ(store->currentWord(), "");
+    EXPECT_FALSE(store->feedCharacter('\b', kProgram, true));
+    EXPECT_TRUE(type("abx\b"));
+    EXPECT_EQ(store->currentWord(), "ab");
+
+    store->reset();
+    type(std::string(47, 'q'));
+    EXPECT_EQ(store->typedLength(), 47);
+    EXPECT_TRUE(type("a"));
+    EXPECT_EQ(store->currentWord(), "a");
+    EXPECT_EQ(words(), std::vector<std::string>{"abcd"});
+}
+
+TEST_F(StoreFixture, DeletedSuggestionsLeaveEveryVocabularyAndItsFile) {
+    open("hello 5\r\nhelp 4\r\n");
+    std::string list = folder.path("mine.txt");
+    writeBytes(list, "hello 2\r\nhelix 1\r\n");
+    EXPECT_TRUE(store->loadWordList(list));
+    store->learnedVocabulary(kProgram); // not loaded yet: deletion does not load it
+    type("hel");
+    store->learnedVocabulary(kProgram)->addWord("hello", 3, nullptr);
+    type("l");
+    ASSERT_EQ(words()[0], "hello");
+    store->deleteSuggestion(7, kProgram); // beyond the list: nothing
+    EXPECT_EQ(store->typedLength(), 4);
+    store->deleteSuggestion(0, kProgram);
+    EXPECT_EQ(store->typedLength(), 0);
+    type("hel");
+    EXPECT_EQ(words(), (std::vector<std::string>{"help", "helix"}));
+    store.reset();
+    EXPECT_EQ(readBytes(basePath), "help 4\r\n");
+    EXPECT_EQ(readBytes(list), "helix 1\r\n");
+    EXPECT_EQ(readBytes(folder.path(std::string(kProgram) + ".vob")), "");
+}
+
+TEST_F(StoreFixture, ShutDownWritesEveryVocabularyExceptForgottenOnes) {
+    writeBytes(folder.path("other.exe.vob"), "older 2\r\n");
+    open("base 1\r\n");
+    std::string rest;
+    type("bas");
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    store->feedCharacter('o', "other.exe", false);
+    store->reset();
+    store->feedCharacter('a', "third.exe", false);
+    store->learnedVocabulary("third.exe")->addWord("forgotten", 1, nullptr);
+    store->forgetProgram("third.exe");
+    EXPECT_EQ(store->learnedVocabulary("third.exe"), nullptr);
+    store->forgetProgram("never.exe");
+    store.reset();
+    EXPECT_EQ(readBytes(basePath), "base 2\r\n");
+    EXPECT_EQ(readBytes(folder.path("editor.exe.vob")), "base 1\r\n");
+    EXPECT_EQ(readBytes(folder.path("other.exe.vob")), "older 2\r\n");
+    EXPECT_FALSE(fileExists(folder.path("third.exe.vob")));
+}
+
+// Keystrokes on the UI thread give up at once while another thread holds the store.
+TEST_F(StoreFixture, KeystrokeOperationsGiveUpWhileAnotherThreadHoldsTheLock) {
+    open("hello 5\r\n");
+    type("he");
+    std::atomic<int> stage{0};
+    std::thread holder([&] {
+        store->lock().wait();
+        stage = 1;
+        while (stage != 2)
+            std::this_thread::yield();
+        store->lock().release();
+    });
+    while (stage != 1)
+        std::this_thread::yield();
+    std::string rest = "unchanged";
+    EXPECT_FALSE(store->feedCharacter('l', kProgram, true));
+    EXPECT_FALSE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_EQ(rest, "unchanged");
+    store->learnTypedWord(kProgram, true);
+    store->deleteSuggestion(0, kProgram);
+    store->reset();
+    store->forgetProgram(kProgram);
+    EXPECT_EQ(store->currentWord(), "he"); // nothing changed
+    EXPECT_EQ(store->suggestions().size(), 1u);
+    store->selectNext(); // takes no lock
+    EXPECT_EQ(store->selectedIndex(), 0);
+    stage = 2;
+    holder.join();
+    EXPECT_TRUE(store->feedCharacter('l', kProgram, true));
+}
+
+TEST_F(StoreFixture, WordListReplacementWritesTheOldListAndRefusesUnreadableOnes) {
+    open("");
+    std::string first = folder.path("first.txt");
+    writeBytes(first, "apple\npear\nfig\n");
+    EXPECT_TRUE(store->loadWordList(first));
+    EXPECT_EQ(store->customWordList()->countOf("apple"), 1);
+    EXPECT_EQ(store->customWordList()->countOf("fig"), -1);
+    type("app");
+    std::string rest;
+    store->completeSuggestion(1, rest, kProgram);
+
+    std::string second = folder.path("second.txt");
+    std::string tooLong = "grape\n" + std::string(81, 'g') + "\n";
+    writeBytes(second, tooLong);
+    EXPECT_FALSE(store->loadWordList(second));
+    EXPECT_EQ(readBytes(first), "apple 2\r\npear 1\r\n"); // written back before the new one was read
+    EXPECT_EQ(store->customWordList(), nullptr);
+    EXPECT_FALSE(store->loadWordList(folder.path("missing.txt")));
+    EXPECT_FALSE(store->loadWordList(""));
+    store.reset();
+    EXPECT_EQ(readBytes(second), tooLong);
+    EXPECT_FALSE(fileExists(folder.path("missing.txt")));
+}
+
+TEST_F(StoreFixture, AnUnreadableBaseVocabularyIsNeverRewritten) {
+    std::string contents = "good 3\r\n" + std::string(81, 'b') + " 2\r\n";
+    open(contents);
+    type("goo");
+    EXPECT_EQ(words(), std::vector<std::string>{"good"});
+    store.reset();
+    EXPECT_EQ(readBytes(basePath), contents);
+}
