@@ -71,7 +71,7 @@ DisplayRow displayRowForItem(const std::string &item) {
     // The column starts at the first backslash, so a drive letter is never shown; leading folders
     // go whole while the column and name are too long, but the last folder always stays.
     size_t start = item.find('\\');
-    while (item.size() - start > kSecondColumn) {
+    while (start < last && item.size() - start > kSecondColumn) {
         size_t next = item.find('\\', start + 1);
         if (next == last)
             break;

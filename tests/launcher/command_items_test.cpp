@@ -85,6 +85,10 @@ TEST(CommandItemsTest, LongFolderColumnDropsLeadingFoldersWholeButNeverTheLast) 
     std::string deep = "\\x\\y\\" + std::string(200, 'z') + "\\";
     EXPECT_EQ(name + "\t\\" + std::string(200, 'z') + "\\", displayRowForItem("D:" + deep + name).text);
 
+    // A single backslash is both the first and the last: the column is that backslash alone.
+    const std::string longName(80, 'q');
+    EXPECT_EQ(longName + ".exe\t\\", displayRowForItem("C:\\" + longName + ".exe").text);
+
     // Several leading folders go until the rest fits.
     std::string many = "\\one\\two\\three\\four\\five\\six\\seven\\eight\\nine\\ten\\";
     std::string item = "E:" + many + "a-rather-long-document-name.pdf";
