@@ -1,0 +1,222 @@
+// Word completion's speed under Wine, with the full base vocabulary of the program folder:
+// 1. handleSuggestionKey per letter, in this process against a WordStore of english.voc, typing
+//    the vocabulary's own words letter by letter (each word ended with Escape);
+// 2. from an injected key-down in this tool's edit field to the suggestion window of the given,
+//    running wordlark.exe being shown and painted at the caret (its footer colour on screen).
+// Prints the median and the 99th percentile of each, in microseconds.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/app_globals_win.h"
+#include "completion/key_handler_win.h"
+#include "completion/suggestion_window_win.h"
+#include "config/settings.h"
+#include "vocabulary/word_store.h"
+
+namespace {
+
+LARGE_INTEGER frequency;
+const COLORREF kFooter = RGB(204, 204, 204);
+
+double microsecondsSince(const LARGE_INTEGER &start) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1e6 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+    return v[std::min(i, v.size() - 1)];
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+std::vector<std::string> vocabularyWords(const std::string &path, size_t most) {
+    std::vector<std::string> words;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (words.size() < most && std::getline(in, line)) {
+        std::string word = line.substr(0, line.find(' '));
+        bool letters = word.size() >= 4 && std::all_of(word.begin(), word.end(), [](char c) {
+                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+                       });
+        if (letters)
+            words.push_back(word);
+    }
+    return words;
+}
+
+std::vector<double> handlerPerLetter(const std::string &folder) {
+    std::string vocabulary = folder + "english.voc";
+    wordStore = new WordStore(vocabulary, 25, 10); // never destroyed: it would rewrite the file
+    settings = new Settings(folder + "bench-missing\\wordlark.cfg");
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = suggestionWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = CreateSolidBrush(RGB(250, 250, 250));
+    wc.lpszClassName = "WordlarkBenchList";
+    RegisterClassA(&wc);
+    HWND list = CreateWindowExA(0, wc.lpszClassName, "Wordlark", WS_POPUPWINDOW, 50, 50, 100, 100, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    std::vector<double> samples;
+    // Every 7th word of the file, so that all first letters and many prefixes take part.
+    std::vector<std::string> words = vocabularyWords(vocabulary, 1000000);
+    for (size_t w = 0; w < words.size() && samples.size() < 20000; w += 7) {
+        for (char ch : words[w]) {
+            LARGE_INTEGER start;
+            QueryPerformanceCounter(&start);
+            handleSuggestionKey(list, static_cast<unsigned char>(ch), 0x1E0001);
+            samples.push_back(microsecondsSince(start));
+        }
+        handleSuggestionKey(list, VK_ESCAPE, 0);
+        pump();
+    }
+    DestroyWindow(list);
+    printf("  (%zu words in the base vocabulary)\n", words.size());
+    return samples;
+}
+
+struct Found {
+    DWORD pid;
+    HWND main, visible;
+};
+
+BOOL CALLBACK collectWordlark(HWND w, LPARAM p) {
+    auto *f = reinterpret_cast<Found *>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    char cls[64] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (owner != f->pid || lstrcmpA(cls, "WORDLARK") != 0)
+        return TRUE;
+    if (!GetWindow(w, GW_OWNER))
+        f->main = w;
+    else if (IsWindowVisible(w))
+        f->visible = w;
+    return TRUE;
+}
+
+Found findWordlark(DWORD pid) {
+    Found found = {pid, nullptr, nullptr};
+    EnumWindows(collectWordlark, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void sendKey(WORD vk, bool up) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+bool footerPainted(HWND list) {
+    RECT r;
+    if (!GetWindowRect(list, &r))
+        return false;
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, r.right - 4, r.bottom - 4);
+    ReleaseDC(nullptr, screen);
+    return c == kFooter;
+}
+
+std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
+    std::vector<double> samples;
+    misplaced = 0;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(exe, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        fprintf(stderr, "cannot start %s\n", exe);
+        return samples;
+    }
+    Found found = {};
+    for (int i = 0; i < 300 && !found.main; ++i) {
+        Sleep(100);
+        found = findWordlark(pi.dwProcessId);
+    }
+    Sleep(1000);
+    HWND frame = CreateWindowExA(0, "STATIC", "latency target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500, 300,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 480, 260, frame, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    for (int i = 0; i < 60; ++i) {
+        SetForegroundWindow(frame);
+        SetFocus(edit);
+        SetWindowTextA(edit, "");
+        pump();
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        sendKey('H', false);
+        HWND list = nullptr;
+        DWORD deadline = GetTickCount() + 3000;
+        while (GetTickCount() < deadline) {
+            pump(); // the hook runs in this thread while it reads the key
+            list = findWordlark(pi.dwProcessId).visible;
+            if (list && footerPainted(list))
+                break;
+            list = nullptr;
+        }
+        if (list) {
+            samples.push_back(microsecondsSince(start));
+            POINT caret = {};
+            GetCaretPos(&caret);
+            ClientToScreen(edit, &caret);
+            RECT r;
+            GetWindowRect(list, &r);
+            if (r.left != caret.x)
+                ++misplaced;
+        }
+        sendKey('H', true);
+        sendKey(VK_ESCAPE, false);
+        sendKey(VK_ESCAPE, true);
+        deadline = GetTickCount() + 2000;
+        while (findWordlark(pi.dwProcessId).visible && GetTickCount() < deadline) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            pump();
+        }
+    }
+    DestroyWindow(frame);
+    if (found.main)
+        PostMessageA(found.main, WM_COMMAND, 105, 0);
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return samples;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: suggestion_latency WORDLARK.EXE\n");
+        return 2;
+    }
+    QueryPerformanceFrequency(&frequency);
+    std::string folder = argv[1];
+    folder.erase(folder.find_last_of('\\') + 1);
+
+    printf("word completion under Wine (microseconds)\n");
+    std::vector<double> handler = handlerPerLetter(folder);
+    printf("  handleSuggestionKey per letter: median %.0f, p99 %.0f (%zu letters)\n", percentile(handler, 0.5),
+           percentile(handler, 0.99), handler.size());
+    int misplaced = 0;
+    std::vector<double> shown = keyToPaintedList(argv[1], misplaced);
+    printf("  key-down to list shown and painted: median %.0f, p99 %.0f (%zu of 60 keys; %d not at the caret)\n",
+           percentile(shown, 0.5), percentile(shown, 0.99), shown.size(), misplaced);
+    return 0;
+}
