@@ -28,6 +28,20 @@ int32_t readCount(const char *text) {
     return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
 }
 
+// A word of up to 80 characters followed by its count, as save writes it: such a line may be
+// longer than 80 characters, and refusing it would make the program unable to read its own file.
+bool isSavedLine(const std::string &contents, std::size_t start, std::size_t end) {
+    std::size_t space = contents.rfind(' ', end - 1);
+    if (space == std::string::npos || space < start)
+        return false;
+    std::size_t wordLength = space - start;
+    std::size_t numberLength = end - space - 1;
+    const std::size_t kLongestCount = 11; // "-2147483648"
+    if (wordLength > static_cast<std::size_t>(WordTrie::kMaxLineLength) || numberLength > kLongestCount)
+        return false;
+    return readCount(contents.substr(space + 1, numberLength).c_str()) != 0;
+}
+
 bool readWholeFile(std::FILE *file, std::string &contents) {
     char block[65536];
     std::size_t got;
@@ -61,7 +75,7 @@ void WordTrie::load() {
             end = contents.size();
         else if (end > start && contents[end - 1] == '\r')
             --end; // a CR before the LF is not part of the line
-        if (end - start > static_cast<std::size_t>(kMaxLineLength)) {
+        if (end - start > static_cast<std::size_t>(kMaxLineLength) && !isSavedLine(contents, start, end)) {
             // The rest of the file was never read: keep the file as it is rather than rewrite it
             // without those lines.
             loadFailed = true;

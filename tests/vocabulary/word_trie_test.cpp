@@ -144,6 +144,22 @@ TEST(WordTrieFile, LinesOf80CharactersLoadAndLongerOnesStopReadingWithoutLosingT
     EXPECT_EQ(readBytes(path), tooLong);
 }
 
+// A word of 80 characters is written with its count on a longer line; the program must read its
+// own file back, while a plain line over 80 characters still fails.
+TEST(WordTrieFile, SavedLinesOfEightyCharacterWordsReadBack) {
+    ScratchFolder folder;
+    std::string word(80, 'e');
+    std::string saved = word + " 2147483647\r\n" + std::string(79, 'f') + " -12\r\nlast 1\r\n";
+    bool failed = true;
+    EXPECT_EQ(loadAndSave(folder, saved, &failed), word + " 2147483647\r\nlast 1\r\n");
+    EXPECT_FALSE(failed);
+    for (const std::string &line : {std::string(81, 'g') + " 1", std::string(80, 'g') + " 0",
+                                    std::string(80, 'g') + " 123456789012", std::string(80, 'g') + " x"}) {
+        loadAndSave(folder, line + "\r\n", &failed);
+        EXPECT_TRUE(failed) << line;
+    }
+}
+
 TEST(WordTrieFile, WordsOf80CharactersAndPathsBeyond80Characters) {
     ScratchFolder folder;
     std::string path = folder.path("deep.voc");
