@@ -106,7 +106,8 @@ void onSelectionChanged(HWND combo, CommandWindowState &state) {
     // The first move after a drop-down skips the web-search rows; with no match there is no
     // row 3 and the selection is cleared.
     state.jumpToResults = false;
-    SendMessageA(combo, CB_SETCURSEL, kFirstResultRow, 0);
+    if (SendMessageA(combo, CB_SETCURSEL, kFirstResultRow, 0) == CB_ERR)
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0); // not every combo box clears it itself
 }
 
 void onListClosed(CommandWindowState &state) {
