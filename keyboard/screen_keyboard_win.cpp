@@ -16,6 +16,23 @@ constexpr UINT kAttachTimerMs = 100;
 DWORD uiThreadId = 0;
 DWORD attachedThreadId = 0;
 
+// The keyboard window, for the focus guard below (one keyboard per process).
+HWND guardedDialog = nullptr;
+
+// A push button takes the focus when the mouse goes down on it, and SetFocus activates the
+// button's top-level window first, so without this guard every click would activate the keyboard
+// (and raise the typed-into program over it when restoreFocus gives the foreground back). The
+// user-interface thread's hook refuses the keyboard window the activation and its controls the
+// focus; the buttons still press, release and report their clicks.
+LRESULT CALLBACK focusGuardProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (guardedDialog && (code == HCBT_ACTIVATE || code == HCBT_SETFOCUS)) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (window && (window == guardedDialog || IsChild(guardedDialog, window)))
+            return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // A dialog procedure answers most messages through DWLP_MSGRESULT; its own return value only
 // says whether it handled the message.
 INT_PTR answer(HWND dialog, LRESULT result) {
@@ -31,6 +48,8 @@ ScreenKeyboard::ScreenKeyboard(HINSTANCE instanceHandle, HWND ownerWindow)
                                 reinterpret_cast<LPARAM>(this));
     if (!dialog)
         return;
+    guardedDialog = dialog;
+    focusGuard = WindowsHook(WH_CBT, focusGuardProc, nullptr, GetCurrentThreadId());
     setKeyLabels(0);
     SetTimer(dialog, kAttachTimerId, kAttachTimerMs, nullptr);
 }
@@ -38,6 +57,7 @@ ScreenKeyboard::ScreenKeyboard(HINSTANCE instanceHandle, HWND ownerWindow)
 ScreenKeyboard::~ScreenKeyboard() {
     if (dialog)
         SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+    guardedDialog = nullptr;
 }
 
 INT_PTR ScreenKeyboard::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

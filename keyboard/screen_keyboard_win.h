@@ -5,6 +5,8 @@
 // activation. User-interface thread only, except destruction at shut-down (see ~ScreenKeyboard).
 #include <windows.h>
 
+#include "win32/windows_hook_win.h"
+
 class ScreenKeyboard {
 public:
     // Creates the hidden modeless dialog owned by `owner`, with the plain captions, and starts
@@ -30,6 +32,9 @@ public:
     HINSTANCE instance;
 
 private:
+    // Keeps the activation and the focus away from the keyboard window (see focusGuardProc).
+    WindowsHook focusGuard;
+
     INT_PTR onMouseActivate();
     INT_PTR onCommand(WPARAM wParam);
     INT_PTR onSysCommand(WPARAM wParam);
