@@ -172,7 +172,7 @@ TEST(KeyDecision, SteeringKeysWhileTheListIsShown) {
 }
 
 TEST(KeyDecision, EveryOtherKeyEndsTheWordWhenNoListIsShown) {
-    for (int vk : {kEnter, kSpace, kBackspace, '7', kShift}) {
+    for (int vk : {kEnter, kSpace, kBackspace, static_cast<int>('7'), kShift}) {
         KeyInput in = typing(vk);
         in.shiftDown = true;
         KeyDecision d = decideKeyDown(in);
