@@ -1,0 +1,196 @@
+"""Quick Search and Launch end to end: a prefix filled with things to find (Start menu and desktop
+files, a folder on PATH, a Firefox profile's bookmarks, registry value names), the harvest at
+start-up, the command window opened by its hot key, the rows for typed words, a launch of a program
+of the test's own, and the use count that Exit writes to wordlark.cmd."""
+
+import glob
+import hashlib
+import os
+import shutil
+
+from harness import WineTestCase, X, wait_until
+
+E2E_BIN = os.environ.get("WL_E2E_BIN", "")
+CB_GETCOUNT = 0x0146
+CB_GETCURSEL = 0x0147
+CB_SHOWDROPDOWN = 0x014F
+CB_GETDROPPEDSTATE = 0x0157
+CB_ERR = -1
+WM_KEYDOWN = 0x0100
+VK_DOWN = 0x28
+COMBO_ID = 1006
+WEB_SEARCH_LABELS = ["  Google Search", "  Yahoo Search", "  MSN Search"]
+REGISTRY_KEY = r"HKCU\Software\WordlarkLauncherTest"
+
+
+def write(path, content):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(content if isinstance(content, bytes) else content.encode())
+
+
+class Launcher(WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.mark_exe = os.path.join(E2E_BIN, "wlmark.exe")
+        if not os.path.exists(cls.mark_exe):
+            raise AssertionError("wlmark.exe is missing from %s" % E2E_BIN)
+        cls.fill_prefix()
+
+    @classmethod
+    def fill_prefix(cls):
+        users = glob.glob(os.path.join(cls.wine.drive_c, "users", "*", "AppData", "Roaming"))
+        roaming = next(p for p in users if "Public" not in p)
+        profile = os.path.dirname(os.path.dirname(roaming))
+        # Wine links the desktop, documents and media folders to the Unix home folder, which the
+        # harvest would read six levels deep; the test's user gets folders of its own.
+        for name in ("Desktop", "Documents", "Music", "Pictures", "Videos", "Downloads"):
+            path = os.path.join(profile, name)
+            if os.path.islink(path):
+                os.unlink(path)
+            os.makedirs(path, exist_ok=True)
+        templates = os.path.join(roaming, "Microsoft", "Windows", "Templates")
+        if os.path.islink(templates):
+            os.unlink(templates)
+
+        cls.start_menu = os.path.join(roaming, "Microsoft", "Windows", "Start Menu")
+        shutil.copy(cls.mark_exe, os.path.join(cls.start_menu, "Quokkamark.exe"))
+        write(os.path.join(cls.start_menu, "Quokka Notes.lnk"), b"not a real shortcut")
+        write(os.path.join(cls.start_menu, "Programs", "Quokka Suite", "quokkasuite.txt"), "x")
+        write(os.path.join(profile, "Desktop", "quokkadesk.txt"), "x")
+        write(os.path.join(profile, "Desktop", "quokkadesk.dll"), "x")
+
+        cls.path_folder = os.path.join(cls.wine.drive_c, "qpath")
+        write(os.path.join(cls.path_folder, "quokkapath.exe"), b"MZ")
+        write(os.path.join(cls.path_folder, "deeper", "quokkadeep.exe"), b"MZ")
+        cls.wine.env["WINEPATH"] = "C:\\qpath;;"
+
+        firefox = os.path.join(roaming, "Mozilla", "Firefox")
+        write(os.path.join(firefox, "profiles.ini"),
+              "[General]\r\nStartWithLastProfile=1\r\n\r\n[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
+              "Path=Profiles/e2e.default\r\nDefault=1\r\n")
+        write(os.path.join(firefox, "Profiles", "e2e.default", "bookmarks.html"),
+              "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<DL><p>\r\n"
+              "    <DT><A HREF=\"http://quokka.example/\" ADD_DATE=\"1\">Quokka Bookmark</A>\r\n"
+              "</DL><p>\r\n")
+
+        for name in ("http://quokka-registry.example/", r"C:\qreg\quokkareg.exe", r"C:\qreg\quokkareg.dll",
+                     "quokkabare.exe"):
+            cls.wine.reg_add(REGISTRY_KEY, name, "data")
+        cls.wine.reg_add(REGISTRY_KEY + r"\Classes", "http://quokka-hidden.example/", "data")
+
+    def short_path(self, windows_path):
+        out = os.path.join(self.wine.drive_c, "short.txt")
+        self.wine.run([self.mark_exe, "--short", windows_path, self.wine.unix_to_windows(out)], timeout=60)
+        with open(out) as f:
+            return f.read()
+
+    def command_window(self, app):
+        pid = app.main_window()["pid"]
+        for w in self.probe.windows():
+            if w["pid"] == pid and w["class"] == "#32770":
+                children = self.probe.children(w["hwnd"])
+                combo = next((c for c in children if c["id"] == COMBO_ID), None)
+                if combo:
+                    edit = next(c for c in children if c["class"].lower() == "edit")
+                    return w, combo, edit
+        return None
+
+    def rows_with_data(self, combo):
+        """(item data, text) of every row. Read by wlmark with the wide message: the probe's ANSI
+        read of an owner-drawn combo box's rows overruns its buffer under Wine."""
+        out = os.path.join(self.wine.drive_c, "rows.txt")
+        if os.path.exists(out):
+            os.remove(out)
+        self.wine.run([self.mark_exe, "--rows", str(combo["hwnd"]), self.wine.unix_to_windows(out)], timeout=60)
+        if not os.path.exists(out):
+            return []
+        with open(out, "rb") as f:
+            lines = f.read().decode("latin-1").split("\n")
+        return [(int(line.split("\t", 1)[0]), line.split("\t", 1)[1]) for line in lines if line]
+
+    def rows(self, combo):
+        return [text for _, text in self.rows_with_data(combo)]
+
+    def refill(self, combo, edit):
+        """Closes the list and asks for it again, as the Down arrow does with the list closed."""
+        self.probe.send(combo["hwnd"], CB_SHOWDROPDOWN, 0, 0)
+        self.probe.send(edit["hwnd"], WM_KEYDOWN, VK_DOWN, 1)
+
+    def test_harvested_rows_launch_and_use_count(self):
+        app = self.start_wordlark()
+        notepad = self.start_notepad()
+        window, combo, edit = wait_until(lambda: self.command_window(app), 20, 0.3, "the command window")
+        self.assertTrue(window["visible"])
+
+        # The hot key hides the window shown at start-up, and shows it again emptied.
+        notepad.focus()
+        X.key("ctrl+space")
+        wait_until(lambda: not self.command_window(app)[0]["visible"], 10, 0.2, "the command window hidden")
+        notepad.focus()
+        X.key("ctrl+space")
+        wait_until(lambda: self.command_window(app)[0]["visible"], 10, 0.2, "the command window shown")
+        self.assertEqual(self.probe.text(edit["hwnd"]), "")
+
+        rect = edit["rect"]
+        X.click((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+        wait_until(lambda: (self.probe.focus_of(window["hwnd"]) or {}).get("hwnd") == edit["hwnd"], 10, 0.2,
+                   "the focus in the command field")
+        X.type("quokka")
+        wait_until(lambda: self.probe.text(edit["hwnd"]) == "quokka", 10, 0.2, "the typed text")
+
+        expected = {"Quokkamark.exe", "Quokka Notes.lnk", "quokkasuite.txt", "quokkadesk.txt", "quokkapath.exe",
+                    "Quokka Bookmark", "http://quokka-registry.example/", "quokkareg.exe"}
+
+        def harvested():
+            rows = self.rows(combo)
+            if expected <= {r.split("\t")[0] for r in rows[3:]}:
+                return rows
+            self.refill(combo, edit)
+            return None
+
+        rows = wait_until(harvested, 120, 1.0, "every source harvested")
+        shot = X.screenshot(self.artifact("launcher-open-list.png"))
+        self.assertTrue(os.path.exists(shot))
+
+        self.assertEqual(rows[:3], WEB_SEARCH_LABELS)
+        names = [r.split("\t")[0] for r in rows[3:]]
+        # Not catalogued: a library, a bare file name in the registry, anything below a Classes
+        # key, and a subfolder of a PATH folder.
+        for absent in ("quokkadesk.dll", "quokkareg.dll", "quokkabare.exe", "http://quokka-hidden.example/",
+                       "quokkadeep.exe"):
+            self.assertNotIn(absent, names)
+        # The Start menu's own files entered the use counts at the harvest: they come first, in
+        # byte order among equal counts.
+        self.assertEqual(names[:2], ["Quokka Notes.lnk", "Quokkamark.exe"])
+        self.assertIn("Quokka Bookmark\thttp://quokka.example/", rows)
+        self.assertTrue(rows[4].split("\t")[1].endswith("\\"), rows[4])
+        data = [d for d, _ in self.rows_with_data(combo)]
+        self.assertEqual(data[:3], [143, 144, 145])
+        # Every other row has an icon of the system image list (programs, files, web pages).
+        for row in range(3, len(rows)):
+            self.assertFalse(143 <= data[row] <= 145, rows[row])
+            self.assertNotEqual(data[row], CB_ERR, rows[row])
+
+        # Down jumps over the web-search rows to the first match, the next Down to Quokkamark.
+        X.key("Down")
+        wait_until(lambda: self.probe.send(combo["hwnd"], CB_GETCURSEL, 0, 0) == 3, 10, 0.2, "row 3 selected")
+        X.key("Down")
+        wait_until(lambda: self.probe.send(combo["hwnd"], CB_GETCURSEL, 0, 0) == 4, 10, 0.2, "row 4 selected")
+        self.assertEqual(self.probe.text(edit["hwnd"]), "quokka")
+        X.key("Return")
+        mark = os.path.join(self.start_menu, "Quokkamark.exe.ran")
+        wait_until(lambda: os.path.exists(mark), 30, 0.3, "the mark of the launched program")
+        self.assertTrue(self.command_window(app)[0]["visible"])
+
+        self.assertEqual(app.exit(), 0)
+        folder = self.short_path(self.wine.unix_to_windows(self.start_menu))
+        target = folder + "\\Quokkamark.exe"
+        digest = hashlib.md5(target.encode("latin-1")).hexdigest()
+        counts = app.read("wordlark.cmd")
+        self.assertIn(("%s\t2\r\n" % digest).encode(), counts, target)
+        # The other Start-menu file was counted by the harvest only; the file never holds targets.
+        notes = hashlib.md5((folder + "\\Quokka Notes.lnk").encode("latin-1")).hexdigest()
+        self.assertIn(("%s\t1\r\n" % notes).encode(), counts)
+        self.assertNotIn(b"Quokka", counts)
