@@ -1,0 +1,301 @@
+// Per-keystroke cost of Quick Search and Launch at 100,000 items: the catalogue's search plus its
+// display rows, beside SQLite FTS5 (token-prefix match ordered by launch count, limit 25) and a plain
+// sorted-token posting-list index, all on the same items, launch counts and queries.
+#include "launcher/command_catalogue.h"
+#include "launcher/command_items.h"
+#include "synthetic_catalogue.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <malloc.h>
+#include <map>
+#include <memory>
+#include <sqlite3.h>
+#include <unordered_set>
+
+namespace {
+
+const size_t kItemCount = 100000;
+
+const std::vector<std::string> &queries(int queryClass) {
+    static const std::vector<std::string> kClasses[] = {
+        {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m",
+         "n", "o", "p", "q", "r", "s", "t", "u", "v", "w", "x", "y", "z"},
+        {"pr", "mi", "do", "ph", "re", "wi", "no", "in", "co", "se", "ma", "st", "ca",
+         "pi", "mu", "ho", "le", "bu", "ga", "sy", "ka", "lo", "ad", "fi", "im", "20"},
+        {"pro", "mic", "doc", "pho", "rep", "win", "not", "inv", "set", "mus", "hol", "let", "bud",
+         "gam", "sys", "ado", "fin", "cal", "pic", "img", "kal", "ven", "sum", "jan", "tax", "199"},
+        {"pro fi", "my doc", "sta pro", "rep 20", "hol pho", "mic off", "not tx", "inv pdf", "mus mp",
+         "win ex", "bud xls", "img jp", "news weather", "ka lo", "tax return", "src cpp", "set up",
+         "all start", "my pic", "docu fin", "pla mar", "cal exe", "res cov", "june 2005", "ado rea", "lo mi"},
+    };
+    return kClasses[queryClass];
+}
+
+const char *const kClassNames[] = {"one_letter", "two_letters", "three_letters", "two_words"};
+
+size_t heapInUse() { return mallinfo2().uordblks; }
+
+struct Fixture {
+    std::vector<SyntheticItem> items = syntheticItems(kItemCount);
+    std::vector<std::pair<size_t, int32_t>> launches = syntheticLaunches(kItemCount);
+};
+
+const Fixture &fixture() {
+    static Fixture data;
+    return data;
+}
+
+// --- The catalogue -------------------------------------------------------------------------------
+
+struct CatalogueUnderTest {
+    std::unique_ptr<CommandCatalogue> catalogue;
+    size_t indexBytes = 0;
+};
+
+CatalogueUnderTest &catalogueUnderTest() {
+    static CatalogueUnderTest built = [] {
+        CatalogueUnderTest result;
+        LauncherPlatform platform;
+        platform.shortPath = [](const std::string &folder, std::string &shortForm) {
+            shortForm = syntheticShortPath(folder);
+            return true;
+        };
+        size_t before = heapInUse();
+        result.catalogue.reset(new CommandCatalogue(25, platform, "/nonexistent/bench-wordlark.cmd"));
+        for (const SyntheticItem &item : fixture().items)
+            result.catalogue->addItem(item.text, item.target, item.weight, item.countUse);
+        result.indexBytes = heapInUse() - before;
+        for (const auto &launch : fixture().launches) {
+            const SyntheticItem &item = fixture().items[launch.first];
+            std::string target = item.target.empty() ? item.text : item.target;
+            if (item.target.empty()) {
+                size_t slash = target.rfind('\\');
+                target = syntheticShortPath(target.substr(0, slash)) + target.substr(slash);
+            }
+            for (int32_t i = 0; i < launch.second; ++i)
+                result.catalogue->noteUse(target, true);
+        }
+        return result;
+    }();
+    return built;
+}
+
+// --- SQLite FTS5 ---------------------------------------------------------------------------------
+
+struct Fts5UnderTest {
+    sqlite3 *db = nullptr;
+    sqlite3_stmt *query = nullptr;
+    int64_t indexBytes = 0;
+};
+
+std::string tokenText(const std::string &text) {
+    std::string lowered = text;
+    lowerAscii(lowered);
+    std::string joined;
+    for (const std::string &word : splitWords(lowered, 2))
+        joined += (joined.empty() ? "" : " ") + word;
+    return joined;
+}
+
+Fts5UnderTest &fts5UnderTest() {
+    static Fts5UnderTest built = [] {
+        Fts5UnderTest result;
+        CommandCatalogue &catalogue = *catalogueUnderTest().catalogue;
+        int64_t before = sqlite3_memory_used();
+        sqlite3_open(":memory:", &result.db);
+        sqlite3_exec(result.db,
+                     "CREATE VIRTUAL TABLE items USING fts5(words, item UNINDEXED, uses UNINDEXED, "
+                     "prefix='1 2 3', tokenize='ascii')",
+                     nullptr, nullptr, nullptr);
+        sqlite3_exec(result.db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt *insert = nullptr;
+        sqlite3_prepare_v2(result.db, "INSERT INTO items(words, item, uses) VALUES(?, ?, ?)", -1, &insert, nullptr);
+        std::unordered_set<std::string> seen;
+        for (const SyntheticItem &source : fixture().items) {
+            std::string item;
+            if (!source.target.empty()) {
+                item = source.target + "\t\t" + source.text;
+            } else {
+                size_t slash = source.text.rfind('\\');
+                item = syntheticShortPath(source.text.substr(0, slash)) + source.text.substr(slash);
+            }
+            if (!seen.insert(item).second)
+                continue;
+            std::string words = tokenText(source.text);
+            sqlite3_bind_text(insert, 1, words.c_str(), int(words.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 2, item.c_str(), int(item.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int(insert, 3, catalogue.useCount(item));
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_exec(result.db, "COMMIT", nullptr, nullptr, nullptr);
+        result.indexBytes = sqlite3_memory_used() - before;
+        sqlite3_prepare_v2(result.db, "SELECT item FROM items WHERE items MATCH ? ORDER BY uses DESC LIMIT 25", -1,
+                           &result.query, nullptr);
+        return result;
+    }();
+    return built;
+}
+
+size_t fts5Keystroke(Fts5UnderTest &fts, const std::string &typed, std::vector<DisplayRow> &rows) {
+    std::string lowered = typed;
+    lowerAscii(lowered);
+    std::string match;
+    for (const std::string &word : splitWords(lowered, 1))
+        match += (match.empty() ? "\"" : " AND \"") + word + "\"*";
+    rows.clear();
+    if (match.empty())
+        return 0;
+    sqlite3_bind_text(fts.query, 1, match.c_str(), int(match.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(fts.query) == SQLITE_ROW)
+        rows.push_back(displayRowForItem(reinterpret_cast<const char *>(sqlite3_column_text(fts.query, 0))));
+    sqlite3_reset(fts.query);
+    return rows.size();
+}
+
+// --- Sorted tokens with posting lists ------------------------------------------------------------
+
+struct PostingIndex {
+    std::vector<std::string> items;
+    std::vector<int32_t> uses;
+    std::vector<std::pair<std::string, std::vector<uint32_t>>> tokens; // sorted by token
+    size_t indexBytes = 0;
+
+    void postingsOf(const std::string &word, std::vector<uint32_t> &out) const {
+        out.clear();
+        auto at = std::lower_bound(tokens.begin(), tokens.end(), word,
+                                   [](const auto &entry, const std::string &w) { return entry.first < w; });
+        for (; at != tokens.end() && at->first.compare(0, word.size(), word) == 0; ++at)
+            out.insert(out.end(), at->second.begin(), at->second.end());
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+};
+
+PostingIndex &postingIndex() {
+    static PostingIndex built = [] {
+        PostingIndex index;
+        CommandCatalogue &catalogue = *catalogueUnderTest().catalogue;
+        size_t before = heapInUse();
+        std::map<std::string, uint32_t> itemIds;
+        std::map<std::string, std::vector<uint32_t>> postings;
+        for (const SyntheticItem &source : fixture().items) {
+            std::string item;
+            if (!source.target.empty()) {
+                item = source.target + "\t\t" + source.text;
+            } else {
+                size_t slash = source.text.rfind('\\');
+                item = syntheticShortPath(source.text.substr(0, slash)) + source.text.substr(slash);
+            }
+            auto id = itemIds.emplace(item, uint32_t(index.items.size()));
+            if (id.second) {
+                index.items.push_back(item);
+                index.uses.push_back(catalogue.useCount(item));
+            }
+            std::string lowered = source.text;
+            lowerAscii(lowered);
+            for (const std::string &word : splitWords(lowered, 2)) {
+                std::vector<uint32_t> &list = postings[word];
+                if (list.empty() || list.back() != id.first->second)
+                    list.push_back(id.first->second);
+            }
+        }
+        index.tokens.assign(postings.begin(), postings.end());
+        postings.clear();
+        itemIds.clear();
+        index.indexBytes = heapInUse() - before;
+        return index;
+    }();
+    return built;
+}
+
+size_t postingKeystroke(const PostingIndex &index, const std::string &typed, std::vector<DisplayRow> &rows) {
+    std::string lowered = typed;
+    lowerAscii(lowered);
+    std::vector<std::string> words = splitWords(lowered, 1);
+    rows.clear();
+    if (words.empty())
+        return 0;
+    std::vector<uint32_t> matched, next, both;
+    index.postingsOf(words[0], matched);
+    for (size_t w = 1; w < words.size() && !matched.empty(); ++w) {
+        index.postingsOf(words[w], next);
+        both.clear();
+        std::set_intersection(matched.begin(), matched.end(), next.begin(), next.end(), std::back_inserter(both));
+        matched.swap(both);
+    }
+    auto better = [&index](uint32_t a, uint32_t b) {
+        return index.uses[a] != index.uses[b] ? index.uses[a] > index.uses[b] : index.items[a] < index.items[b];
+    };
+    size_t head = std::min<size_t>(matched.size(), 200);
+    std::partial_sort(matched.begin(), matched.begin() + head, matched.end(), better);
+    std::unordered_set<std::string> keys;
+    for (size_t i = 0; i < head && rows.size() < 25; ++i)
+        if (keys.insert(launchKey(index.items[matched[i]])).second)
+            rows.push_back(displayRowForItem(index.items[matched[i]]));
+    return rows.size();
+}
+
+// --- Timing --------------------------------------------------------------------------------------
+
+// Times every query of the class once per iteration, each query as one keystroke, and reports
+// the mean, 99th percentile and maximum of the single keystrokes.
+template <typename Keystroke> void timeKeystrokes(benchmark::State &state, Keystroke keystroke) {
+    const std::vector<std::string> &typed = queries(int(state.range(0)));
+    std::vector<double> micros;
+    size_t found = 0;
+    for (auto _ : state) {
+        for (const std::string &query : typed) {
+            auto start = std::chrono::steady_clock::now();
+            found += keystroke(query);
+            auto end = std::chrono::steady_clock::now();
+            micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+        }
+    }
+    std::sort(micros.begin(), micros.end());
+    double sum = 0;
+    for (double m : micros)
+        sum += m;
+    state.counters["mean_us"] = sum / double(micros.size());
+    state.counters["p99_us"] = micros[std::min(micros.size() - 1, size_t(double(micros.size()) * 0.99))];
+    state.counters["max_us"] = micros.back();
+    state.counters["rows_avg"] = double(found) / double(micros.size());
+    state.SetLabel(kClassNames[state.range(0)]);
+}
+
+void BM_Catalogue(benchmark::State &state) {
+    CatalogueUnderTest &under = catalogueUnderTest();
+    std::vector<std::string> rows, targets;
+    timeKeystrokes(state, [&](const std::string &query) {
+        std::string text = query;
+        under.catalogue->search(text);
+        under.catalogue->buildDisplayList(rows, targets);
+        return rows.size() - 3;
+    });
+    state.counters["index_MB"] = double(under.indexBytes) / 1e6;
+}
+
+void BM_Fts5(benchmark::State &state) {
+    Fts5UnderTest &fts = fts5UnderTest();
+    std::vector<DisplayRow> rows;
+    timeKeystrokes(state, [&](const std::string &query) { return fts5Keystroke(fts, query, rows); });
+    state.counters["index_MB"] = double(fts.indexBytes) / 1e6;
+}
+
+void BM_PostingList(benchmark::State &state) {
+    const PostingIndex &index = postingIndex();
+    std::vector<DisplayRow> rows;
+    timeKeystrokes(state, [&](const std::string &query) { return postingKeystroke(index, query, rows); });
+    state.counters["index_MB"] = double(index.indexBytes) / 1e6;
+}
+
+BENCHMARK(BM_Catalogue)->DenseRange(0, 3)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fts5)->DenseRange(0, 3)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PostingList)->DenseRange(0, 3)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
