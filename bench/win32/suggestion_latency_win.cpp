@@ -199,6 +199,32 @@ std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
     return samples;
 }
 
+// The hook that wordlark.exe installs runs in this process from wordlark's own larkhook.dll; the
+// handler measured here imports larkhook.dll too. Both must be the same file, or the hook would
+// find this process's copy already loaded and its shared state empty: so the tool runs itself
+// from the program folder.
+bool runFromProgramFolder(const std::string &folder, const char *wordlarkExe, DWORD &exitCode) {
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string own = self;
+    if (lstrcmpiA(own.substr(0, own.find_last_of('\\') + 1).c_str(), folder.c_str()) == 0)
+        return false;
+    std::string copy = folder + own.substr(own.find_last_of('\\') + 1);
+    CopyFileA(self, copy.c_str(), FALSE);
+    std::string command = "\"" + copy + "\" \"" + wordlarkExe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(copy.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    GetExitCodeProcess(pi.hProcess, &exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    DeleteFileA(copy.c_str());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -209,6 +235,9 @@ int main(int argc, char **argv) {
     QueryPerformanceFrequency(&frequency);
     std::string folder = argv[1];
     folder.erase(folder.find_last_of('\\') + 1);
+    DWORD exitCode = 0;
+    if (runFromProgramFolder(folder, argv[1], exitCode))
+        return static_cast<int>(exitCode);
 
     printf("word completion under Wine (microseconds)\n");
     std::vector<double> handler = handlerPerLetter(folder);
