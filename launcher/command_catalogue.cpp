@@ -41,8 +41,14 @@ void CommandCatalogue::addItem(const std::string &text, const std::string &targe
             platform_.shortPath(text.substr(0, lastBackslash), shortFolder))
             item = shortFolder + text.substr(lastBackslash);
     }
-    if (countUse)
-        noteUse(itemTarget(item), false);
+    const std::string itemTargetText = itemTarget(item);
+    if (countUse) {
+        noteUse(itemTargetText, false);
+    } else if (!useCounts.empty()) {
+        auto counted = useCounts.find(md5Hex(itemTargetText));
+        if (counted != useCounts.end())
+            rememberCountedTarget(itemTargetText, &counted->second);
+    }
     // The words come from the long path (or the title), so the short 8.3 folder names in the item
     // do not hide the real ones from the search.
     addToIndex(text, item, weight);
@@ -108,9 +114,16 @@ void CommandCatalogue::noteUseLocked(const std::string &target, bool increment) 
     if (target.empty())
         return;
     auto inserted = useCounts.emplace(md5Hex(target), 1);
+    rememberCountedTarget(target, &inserted.first->second);
     // A count that reached the top stays there rather than wrapping to a negative one.
     if (!inserted.second && increment && inserted.first->second < INT32_MAX)
         ++inserted.first->second;
+}
+
+void CommandCatalogue::rememberCountedTarget(const std::string &target, const int32_t *count) {
+    // std::map and std::set nodes never move, so the views and the count pointer stay valid.
+    const std::string &name = *countedTargetNames_.insert(target).first;
+    countedTargets_[std::string_view(name)] = count;
 }
 
 void CommandCatalogue::applyDeferredUses() {

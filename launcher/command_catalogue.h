@@ -8,7 +8,11 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class WordTrie;
@@ -59,7 +63,8 @@ public:
     void noteUse(const std::string &target, bool increment);
     // The use count of an item's target, 0 when it has none. The caller holds `lock` or is alone.
     int32_t useCount(const std::string &item) const;
-    // Read/replace the counts from/to a use-count file; see use_count_file.h.
+    // Read/replace the counts from/to a use-count file; see use_count_file.h. Loading is meant for
+    // construction, before items are added.
     void loadUseCounts(const std::string &fileName);
     bool saveUseCounts(const std::string &fileName);
 
@@ -100,9 +105,14 @@ public:
     ThreadMutex lock;                     // shared by the harvest and the search
 
 private:
+    struct Gathered; // the distinct items of one query word, in command_catalogue_search.cpp
+
     void noteUseLocked(const std::string &target, bool increment);
     void applyDeferredUses();
     void addToIndex(const std::string &text, const std::string &item, int32_t weight);
+    void rememberCountedTarget(const std::string &target, const int32_t *count);
+    bool gatherItems(const std::string &word, Gathered &gathered);
+    int32_t rankingCount(std::string_view item) const;
 
     int32_t resultLimit;
     std::map<std::string, int32_t> fileTypes;
@@ -115,4 +125,9 @@ private:
     // Uses chosen while the harvest held the lock; entered at the next search or at shut-down so
     // that the user-interface thread never waits. User-interface thread only (and the destructor).
     std::vector<std::string> deferredUses_;
+    // The targets of indexed items that have a use count, by text, so a search ranks thousands of
+    // items without an MD5 digest for each. Filled as items are added and uses noted (under
+    // `lock`); complete because the counts are loaded before anything is added.
+    std::set<std::string> countedTargetNames_; // stable storage for the views below
+    std::unordered_map<std::string_view, const int32_t *> countedTargets_;
 };

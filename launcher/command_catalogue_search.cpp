@@ -2,12 +2,10 @@
 #include "launcher/command_catalogue.h"
 
 #include "launcher/command_items.h"
-#include "launcher/md5.h"
 #include "vocabulary/word_trie.h"
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <unordered_set>
 #include <utility>
 
@@ -38,42 +36,127 @@ bool CommandCatalogue::search(char *query) {
     return found;
 }
 
+// The distinct items of one query word's tokens. The item lists are the index's copies; the views
+// point into them (moving a list keeps its strings where they are).
+struct CommandCatalogue::Gathered {
+    std::vector<ItemList> lists;
+    std::vector<std::string_view> distinct; // in the order first met
+    std::unordered_set<std::string_view> members;
+};
+
+namespace {
+
+struct RankedItem {
+    int32_t count;
+    std::string_view item;
+};
+
+// Highest use count first, ascending byte order among equal counts (items are distinct, so the
+// order is total and the same as a stable sort of the byte-ordered set by count).
+bool ranksBefore(const RankedItem &a, const RankedItem &b) {
+    return a.count != b.count ? a.count > b.count : a.item < b.item;
+}
+
+// The ranked items, put in order only as far as they are read: a one-letter word can match
+// thousands of items of which the list shows 25.
+class RankedStream {
+public:
+    explicit RankedStream(std::vector<RankedItem> items) : items_(std::move(items)) {}
+    bool at(size_t index, std::string_view &item) {
+        if (index >= items_.size())
+            return false;
+        while (index >= ready_) {
+            size_t end = std::min(items_.size(), ready_ + std::max<size_t>(64, ready_));
+            if (end < items_.size())
+                std::nth_element(items_.begin() + ready_, items_.begin() + end, items_.end(), ranksBefore);
+            std::sort(items_.begin() + ready_, items_.begin() + end, ranksBefore);
+            ready_ = end;
+        }
+        item = items_[index].item;
+        return true;
+    }
+    size_t size() const { return items_.size(); }
+
+private:
+    std::vector<RankedItem> items_;
+    size_t ready_ = 0;
+};
+
+} // namespace
+
+bool CommandCatalogue::gatherItems(const std::string &word, Gathered &gathered) {
+    std::vector<suggestion> tokens;
+    tokenIndex->collectPrefix(word.c_str(), tokens, 2 * resultLimit, true);
+    // Lightest tokens first, so the rare words are gathered whole before the limit cuts in.
+    for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
+        ItemList items;
+        if (tokenIndex->findItems(token->text.c_str(), items)) {
+            gathered.lists.push_back(std::move(items));
+            for (const std::string &item : gathered.lists.back())
+                if (gathered.members.insert(item).second)
+                    gathered.distinct.push_back(item);
+        }
+        if (gathered.distinct.size() > size_t(kItemGatherLimit))
+            break;
+    }
+    return !gathered.distinct.empty();
+}
+
+int32_t CommandCatalogue::rankingCount(std::string_view item) const {
+    size_t tabs = item.find("\t\t");
+    auto counted = countedTargets_.find(tabs == std::string_view::npos ? item : item.substr(0, tabs));
+    return counted == countedTargets_.end() ? 0 : *counted->second;
+}
+
 bool CommandCatalogue::search(std::string &query) {
     results.clear();
     if (query.empty())
         return false;
     lowerAscii(query);
     std::vector<std::string> words = splitWords(query, kQueryWordMinLength);
-    if (!words.empty()) {
-        if (!matchToken(words[0], results)) {
-            results.clear();
+    if (words.empty())
+        return true;
+
+    // The lock is tried once per word, never waited for; each word's items are copies, so they
+    // stay usable after it is let go.
+    Gathered first;
+    std::vector<RankedItem> ranked;
+    {
+        ThreadMutexLock held(lock, lock.tryWait());
+        if (!held.acquired())
             return false;
-        }
-        std::vector<std::string> wordItems;
-        for (size_t w = 1; w < words.size(); ++w) {
-            if (!matchToken(words[w], wordItems)) {
-                results.clear();
-                return false;
-            }
-            std::unordered_set<std::string> also(wordItems.begin(), wordItems.end());
-            results.erase(std::remove_if(results.begin(), results.end(),
-                                         [&also](const std::string &item) { return also.count(item) == 0; }),
-                          results.end());
-            if (results.empty())
-                return false;
-        }
+        applyDeferredUses();
+        if (!gatherItems(words[0], first))
+            return false;
+        ranked.reserve(first.distinct.size());
+        for (std::string_view item : first.distinct)
+            ranked.push_back({rankingCount(item), item});
     }
-    // One row per program: the first of a program's files and shortcuts in use-count order wins.
-    std::vector<std::string> unique;
+    std::vector<Gathered> others(words.size() - 1);
+    for (size_t w = 1; w < words.size(); ++w) {
+        ThreadMutexLock held(lock, lock.tryWait());
+        if (!held.acquired() || !gatherItems(words[w], others[w - 1]))
+            return false;
+    }
+
+    // Walk the first word's items in rank order, keep those every other word also matched, and
+    // one per launch key: the first of a program's files and shortcuts wins.
+    RankedStream stream(std::move(ranked));
     std::unordered_set<std::string> keys;
-    for (std::string &item : results) {
-        if (int32_t(unique.size()) >= resultLimit)
-            break;
-        if (keys.insert(::launchKey(item)).second)
-            unique.push_back(std::move(item));
+    bool matchedAll = false;
+    std::string_view item;
+    for (size_t i = 0; int32_t(results.size()) < resultLimit && stream.at(i, item); ++i) {
+        bool inAll = true;
+        for (const Gathered &other : others)
+            inAll = inAll && other.members.count(item) != 0;
+        if (!inAll)
+            continue;
+        matchedAll = true;
+        std::string text(item);
+        if (keys.insert(::launchKey(text)).second)
+            results.push_back(std::move(text));
     }
-    results = std::move(unique);
-    return true;
+    return matchedAll;
 }
 
 bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::string> &items) {
@@ -85,31 +168,19 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
     if (!held.acquired())
         return false;
     applyDeferredUses();
-    std::vector<suggestion> tokens;
-    tokenIndex->collectPrefix(word.c_str(), tokens, 2 * resultLimit, true);
-    if (tokens.empty())
+    Gathered gathered;
+    if (!gatherItems(word, gathered))
         return false;
-    // Lightest tokens first, so the rare words are gathered whole before the limit cuts in.
-    std::set<std::string> gathered;
-    ItemList tokenItems;
-    for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
-        if (tokenIndex->findItems(token->text.c_str(), tokenItems))
-            gathered.insert(tokenItems.begin(), tokenItems.end());
-        if (gathered.size() > size_t(kItemGatherLimit))
-            break;
-    }
-    // Each item's count is computed once (an MD5 digest) rather than at every comparison; the
-    // stable sort keeps the ascending byte order of the set among equal counts.
-    std::vector<std::pair<int32_t, const std::string *>> ranked;
-    ranked.reserve(gathered.size());
-    for (const std::string &item : gathered)
-        ranked.emplace_back(useCount(item), &item);
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [](const auto &a, const auto &b) { return a.first > b.first; });
+    // Each item's count is looked up once rather than at every comparison.
+    std::vector<RankedItem> ranked;
+    ranked.reserve(gathered.distinct.size());
+    for (std::string_view item : gathered.distinct)
+        ranked.push_back({rankingCount(item), item});
+    std::sort(ranked.begin(), ranked.end(), ranksBefore);
     items.reserve(ranked.size());
-    for (const auto &entry : ranked)
-        items.push_back(*entry.second);
-    return !items.empty();
+    for (const RankedItem &entry : ranked)
+        items.emplace_back(entry.item);
+    return true;
 }
 
 std::string CommandCatalogue::launchKey(const std::string &item) { return ::launchKey(item); }

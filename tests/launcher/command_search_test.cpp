@@ -1,11 +1,14 @@
 #include "launcher/command_catalogue.h"
 
+#include "launcher/command_items.h"
+
 #include "launcher_test_support.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace {
@@ -265,6 +268,77 @@ TEST_F(CommandSearchTest, LaunchWhileTheHarvestHoldsTheLockIsCountedLater) {
     EXPECT_EQ(0, catalogue_.useCount("C:\\Tools\\Tool.exe"));
     searchFor("tool"); // the next search enters it
     EXPECT_EQ(1, catalogue_.useCount("C:\\Tools\\Tool.exe"));
+}
+
+TEST(CommandSearchPersistenceTest, CountsReadAtStartOrderItemsAddedLater) {
+    LauncherTempFolder folder("search-loaded");
+    const std::string path = folder.file("wordlark.cmd");
+    {
+        FakeLauncherPlatform fake;
+        CommandCatalogue first(25, fake.platform(), path);
+        first.noteUse("C:\\b\\Plan.doc", true);
+        first.noteUse("C:\\b\\Plan.doc", true);
+        first.noteUse("http://plan.example/", true);
+    }
+    FakeLauncherPlatform fake;
+    CommandCatalogue catalogue(25, fake.platform(), path);
+    catalogue.addItem("C:\\a\\Plan.doc", "", 3, false);
+    catalogue.addItem("C:\\b\\Plan.doc", "", 3, false);
+    catalogue.addItem("The plan", "http://plan.example/", 2, false);
+    std::string query = "plan";
+    ASSERT_TRUE(catalogue.search(query));
+    EXPECT_EQ((Items{"C:\\b\\Plan.doc", "http://plan.example/\t\tThe plan", "C:\\a\\Plan.doc"}),
+              catalogue.searchResults());
+}
+
+// The search ranks and narrows lazily; it must give exactly what the word-by-word definition
+// gives: the first word's matchToken list, kept where every other word's matchToken list has
+// the item, one per launch key, at most 25.
+TEST(CommandSearchPersistenceTest, SearchAgreesWithTheWordByWordDefinition) {
+    LauncherTempFolder folder("search-reference");
+    FakeLauncherPlatform fake;
+    CommandCatalogue catalogue(25, fake.platform(), folder.file("wordlark.cmd"));
+    const char *words[] = {"alpha", "alps", "beta", "bet", "gamma", "game", "delta", "deal", "tool", "toy"};
+    const char *exts[] = {".exe", ".lnk", ".txt", ".doc"};
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % bound;
+    };
+    for (int i = 0; i < 1500; ++i) {
+        std::string path = std::string("C:\\") + words[next(10)] + "\\" + words[next(10)] + " " + words[next(10)] +
+                           std::to_string(next(3)) + exts[next(4)];
+        catalogue.addItem(path, "", catalogue.typeWeight(path), next(5) == 0);
+        for (uint32_t uses = next(8) == 0 ? next(20) : 0; uses > 0; --uses)
+            catalogue.noteUse(path, true);
+    }
+    const char *queries[] = {"a", "t", "al", "be", "bet", "too", "gam del", "a b", "to to", "t d g", "alpha0"};
+    for (const char *typed : queries) {
+        std::string lowered = typed;
+        std::vector<std::string> queryWords = splitWords(lowered, 1);
+        Items expected, wordItems;
+        ASSERT_TRUE(catalogue.matchToken(queryWords[0], expected)) << typed;
+        for (size_t i = 1; i < expected.size(); ++i) {
+            int32_t a = catalogue.useCount(expected[i - 1]), b = catalogue.useCount(expected[i]);
+            ASSERT_TRUE(a > b || (a == b && expected[i - 1] < expected[i])) << typed << " at " << i;
+        }
+        for (size_t w = 1; w < queryWords.size(); ++w) {
+            catalogue.matchToken(queryWords[w], wordItems);
+            Items kept;
+            for (const std::string &item : expected)
+                if (std::find(wordItems.begin(), wordItems.end(), item) != wordItems.end())
+                    kept.push_back(item);
+            expected = kept;
+        }
+        Items unique;
+        std::set<std::string> keys;
+        for (const std::string &item : expected)
+            if (unique.size() < 25 && keys.insert(CommandCatalogue::launchKey(item)).second)
+                unique.push_back(item);
+        std::string query = typed;
+        EXPECT_EQ(!expected.empty(), catalogue.search(query)) << typed;
+        EXPECT_EQ(unique, catalogue.searchResults()) << typed;
+    }
 }
 
 TEST(CommandSearchPersistenceTest, LaunchPendingAtShutDownIsStillSaved) {
