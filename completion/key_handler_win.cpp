@@ -51,8 +51,16 @@ void showSuggestionsAtCaret(HWND window, HWND focus) {
     measureSuggestions(window, width, height);
     ListPlacement place =
         placeList(GetCaretX(), GetCaretY(), focusRect.left, focusRect.top, GetCharY(), width, height);
-    SetWindowPos(window, HWND_TOPMOST, place.x, place.y, place.width, place.height, SWP_NOACTIVATE);
-    ShowWindow(window, SW_SHOWNOACTIVATE);
+    // Moving or showing a window costs round trips to the display; a shown list that is already
+    // in place (the common case while a word grows) is left as it is.
+    RECT now = {};
+    bool visible = IsWindowVisible(window) != FALSE;
+    bool inPlace = visible && GetWindowRect(window, &now) && now.left == place.x && now.top == place.y &&
+                   now.right - now.left == place.width && now.bottom - now.top == place.height;
+    if (!inPlace)
+        SetWindowPos(window, HWND_TOPMOST, place.x, place.y, place.width, place.height, SWP_NOACTIVATE);
+    if (!visible)
+        ShowWindow(window, SW_SHOWNOACTIVATE);
 }
 
 void measureSuggestions(HWND window, int &width, int &height) {
@@ -69,11 +77,11 @@ void measureSuggestions(HWND window, int &width, int &height) {
         return;
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc.get(), &metrics);
+    // All 256 widths in one call: one trip into GDI instead of one per character.
+    INT widths[256] = {};
+    GetCharWidth32A(dc.get(), 0, 255, widths);
     width = 3 * metrics.tmAveCharWidth;
-    for (unsigned char ch : longest) {
-        INT charWidth = 0;
-        GetCharWidth32A(dc.get(), ch, ch, &charWidth);
-        width += charWidth;
-    }
+    for (unsigned char ch : longest)
+        width += widths[ch];
     height = (rows + 1) * metrics.tmHeight;
 }

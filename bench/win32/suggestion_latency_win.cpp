@@ -159,6 +159,10 @@ std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
         SetFocus(edit);
         SetWindowTextA(edit, "");
         pump();
+        // The hook records the caret at the key-down, before the letter moves it.
+        POINT caret = {};
+        GetCaretPos(&caret);
+        ClientToScreen(edit, &caret);
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
         sendKey('H', false);
@@ -173,9 +177,6 @@ std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
         }
         if (list) {
             samples.push_back(microsecondsSince(start));
-            POINT caret = {};
-            GetCaretPos(&caret);
-            ClientToScreen(edit, &caret);
             RECT r;
             GetWindowRect(list, &r);
             if (r.left != caret.x)

@@ -1,0 +1,240 @@
+"""Word completion end to end: the real wordlark.exe with a small english.voc, typing into Wine's
+notepad through real X keystrokes; what the list shows is read from screenshots, what was typed
+from notepad's edit field, what was learned from the files written at exit."""
+
+import os
+import shutil
+import subprocess
+
+from harness import ARTIFACTS, WineTestCase, X, wait_until
+
+VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
+# Twelve words after "wa" with falling counts: more than one page of ten rows.
+PAGED = b"".join(b"wa%s 9%02d\r\n" % (bytes([0x61 + i]) * 3, 50 - i) for i in range(12))
+
+BACKGROUND = (250, 250, 250)
+NUMBER = (255, 130, 171)
+TYPED = (60, 179, 113)
+REST = (92, 92, 92)
+FOOTER = (204, 204, 204)
+TITLE = (255, 255, 255)
+
+
+def window_pixels(shot, rect):
+    """{(x, y): (r, g, b)} of a screen rectangle [left, top, right, bottom] of a screenshot, in
+    coordinates relative to its top-left corner."""
+    left, top, right, bottom = rect
+    out = subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
+                          "+repage", "-depth", "8", "txt:-"], capture_output=True, text=True, timeout=60).stdout
+    pixels = {}
+    for line in out.splitlines():
+        if line.startswith("#"):
+            continue
+        where, rest = line.split(":", 1)
+        x, y = (int(v) for v in where.split(","))
+        inner = rest.split("(")[1].split(")")[0]
+        pixels[(x, y)] = tuple(int(round(float(p))) for p in inner.split(",")[:3])
+    return pixels
+
+
+def columns_of(pixels, colour, y0, y1):
+    """The x positions at which the colour occurs between rows y0 (inclusive) and y1."""
+    return sorted({x for (x, y), c in pixels.items() if c == colour and y0 <= y < y1})
+
+
+# Exit waits for the worker thread, which first finishes harvesting the launcher's catalogue; in a
+# fresh prefix on a busy machine that can take minutes.
+EXIT_TIMEOUT = 240
+
+
+class Completion(WineTestCase):
+    def start(self, vocabulary=VOCABULARY, extra=None):
+        files = {"english.voc": vocabulary}
+        files.update(extra or {})
+        app = self.start_wordlark(extra_files=files)
+        notepad = self.start_notepad()
+        notepad.focus()
+        return app, notepad
+
+    # Each probe call starts a Wine process; on a busy machine that takes seconds, hence the
+    # generous time-outs.
+    def list_shown(self, app):
+        return wait_until(lambda: (lambda w: w if w and w["visible"] else None)(app.suggestion_window()), 30, 0.1,
+                          "the suggestion list")
+
+    def list_hidden(self, app):
+        wait_until(lambda: not app.suggestion_window()["visible"], 30, 0.1, "the list hidden")
+
+    def notepad_path(self, app):
+        state = wait_until(lambda: (lambda s: s if s and s["moduleName"].lower() == "notepad.exe" else None)(
+            app.hook_state()), 10, 0.2, "notepad as the focused program")
+        return state["moduleName"], state["modulePath"]
+
+    def test_letters_show_the_list_at_the_caret_and_ctrl_digit_completes(self):
+        app, notepad = self.start()
+        X.type("hel")
+        notepad.wait_text("hel")
+        shown = self.list_shown(app)
+        state = app.hook_state()
+        left, top = shown["rect"][0], shown["rect"][1]
+        self.assertEqual(left, max(state["caretX"], notepad.edit["rect"][0]), (shown, state))
+        self.assertEqual(top, state["caretY"] + state["charY"] + 2, (shown, state))
+        X.key("ctrl+1")
+        notepad.wait_text("hello")
+        self.list_hidden(app)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_shift_space_misses_and_capitals(self):
+        app, notepad = self.start()
+        # Shift+Space takes the first row.
+        X.type("hel")
+        self.list_shown(app)
+        X.key("shift+space")
+        notepad.wait_text("hello")
+        self.list_hidden(app)
+
+        # A letter without matches hides the list and still reaches notepad.
+        X.key("space")
+        X.type("hel")
+        self.list_shown(app)
+        X.type("x")
+        notepad.wait_text("hello helx")
+        self.list_hidden(app)
+
+        # Capitals mode: the rest of the word comes in capitals.
+        X.key("space")
+        X.type("HEL")
+        self.list_shown(app)
+        X.key("shift+space")
+        notepad.wait_text("hello helx HELLO")
+        self.list_hidden(app)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_the_list_looks_as_designed(self):
+        app, notepad = self.start()
+        X.type("hel")
+        shown = self.list_shown(app)
+        shot = wait_until(lambda: self._painted(shown), 10, 0.3, "the painted list")
+        keep = os.path.join(ARTIFACTS, "completion-list.png")
+        shutil.copy(shot, keep)
+        state = app.hook_state()
+        rect = shown["rect"]
+        pixels = window_pixels(shot, rect)
+        height = state["charY"]  # the system font in both the editor's and the list's DC
+        # One-pixel border, then three rows of text and the footer.
+        rows = [(1 + i * height, 1 + (i + 1) * height) for i in range(3)]
+        right_edge = rect[2] - rect[0] - 3
+        for y0, y1 in rows:
+            self.assertEqual(pixels[(right_edge, y0 + 1)], BACKGROUND)
+            self.assertTrue(columns_of(pixels, NUMBER, y0, y1), "row number in pink")
+            self.assertTrue(columns_of(pixels, TYPED, y0, y1), "typed part in green")
+            self.assertTrue(columns_of(pixels, REST, y0, y1), "rest in grey")
+        # Every row's typed part starts in the same column, after the number.
+        starts = [columns_of(pixels, TYPED, y0, y1)[0] for y0, y1 in rows]
+        self.assertEqual(len(set(starts)), 1, starts)
+        self.assertLess(max(columns_of(pixels, NUMBER, *rows[0])), starts[0])
+        # Rows in order hello, help, helmet: the rest "lo", "p", "met" ends further right for "met".
+        ends = [max(columns_of(pixels, REST, y0, y1)) for y0, y1 in rows]
+        self.assertLess(ends[1], ends[0])
+        self.assertLess(ends[0], ends[2])
+        # Footer: grey band below the rows, the icon 4 pixels in, the white title after it.
+        footer_top = 1 + 3 * height + 2
+        self.assertEqual(pixels[(right_edge, footer_top + 2)], FOOTER)
+        self.assertEqual(pixels[(right_edge, footer_top - 2)], BACKGROUND)
+        # White title text right of the 16-pixel icon (the icon may hold white pixels of its own).
+        self.assertTrue([x for x in columns_of(pixels, TITLE, footer_top, footer_top + height) if x >= 1 + 4 + 20])
+        self.assertNotEqual(pixels[(1 + 4 + 8, footer_top + 8)], FOOTER, "the icon")
+
+        # Shift+Down highlights the first row: its background takes the highlight colour while
+        # the number stays pink.
+        X.key("shift+Down")
+        highlighted = wait_until(lambda: (lambda p: p if p[(right_edge, rows[0][0] + 1)] != BACKGROUND else None)(
+            window_pixels(X.screenshot(self.artifact("completion-highlight.png")), rect)), 10, 0.3,
+            "the highlighted row")
+        self.assertTrue(columns_of(highlighted, NUMBER, *rows[0]))
+        self.assertFalse(columns_of(highlighted, TYPED, *rows[0]))
+        self.assertEqual(highlighted[(right_edge, rows[1][0] + 1)], BACKGROUND)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def _painted(self, shown):
+        shot = X.screenshot(self.artifact("completion-list-now.png"))
+        pixels = window_pixels(shot, shown["rect"])
+        return shot if NUMBER in pixels.values() and FOOTER in pixels.values() else None
+
+    def test_highlight_and_enter_complete_the_highlighted_word_also_on_a_later_page(self):
+        app, notepad = self.start(vocabulary=VOCABULARY + PAGED)
+        X.type("hel")
+        self.list_shown(app)
+        X.key("shift+Down", "shift+Down")
+        X.key("Return")
+        notepad.wait_text("help")
+        self.list_hidden(app)
+
+        X.key("space")
+        X.type("wa")
+        self.list_shown(app)
+        for _ in range(11):
+            X.key("shift+Down")
+        X.key("Return")  # index 10, the first row of the second page
+        notepad.wait_text("help wakkk")
+        self.list_hidden(app)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_delete_removes_the_highlighted_word_from_the_list_and_from_english_voc(self):
+        app, notepad = self.start()
+        X.type("hel")
+        self.list_shown(app)
+        X.key("shift+Down")
+        X.key("Delete")
+        self.list_hidden(app)
+        X.key("space")
+        X.type("hel")
+        self.list_shown(app)
+        X.key("shift+space")  # hello is gone: the first row is help now
+        notepad.wait_text("hel help")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        voc = app.read("english.voc")
+        self.assertNotIn(b"hello", voc)
+        self.assertIn(b"help 401\r\n", voc)
+
+    def test_learning_follows_the_permission_of_the_program(self):
+        # First run: notepad is met for the first time and listed without permission; its
+        # learned file is deleted at exit although a pick was counted.
+        app, notepad = self.start()
+        X.type("hel")
+        self.list_shown(app)
+        X.key("shift+space")
+        notepad.wait_text("hello")
+        name, path = self.notepad_path(app)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        cfg = app.read("wordlark.cfg")
+        line = ("%s\t%s\t0\t\r\n" % (name, path)).encode("latin-1")
+        self.assertIn(line, cfg)
+        self.assertFalse(os.path.exists(app.path(name + ".vob")))
+        notepad.close()
+
+        # Second run with learning allowed: picks and finished words of five letters or more
+        # are in the learned file after exit; Enter without a highlight reaches notepad once.
+        allowed = cfg.replace(line, line.replace(b"\t0\t", b"\t1\t"))
+        app2 = self.start_wordlark(folder_name="Wordlark2", extra_files={"english.voc": VOCABULARY,
+                                                                         "wordlark.cfg": allowed})
+        notepad2 = self.start_notepad()
+        notepad2.focus()
+        X.type("hel")
+        self.list_shown(app2)
+        X.key("shift+Down", "shift+Down", "shift+Down")
+        X.key("Return")
+        notepad2.wait_text("helmet")
+        X.key("space")
+        X.type("zebras")
+        X.key("Return")
+        notepad2.wait_text("helmet zebras\r\n")
+        X.type("abc")
+        X.key("Return")  # too short to learn
+        notepad2.wait_text("helmet zebras\r\nabc\r\n")
+        self.assertEqual(app2.exit(timeout=EXIT_TIMEOUT), 0)
+        vob = app2.read(name + ".vob")
+        self.assertIn(b"helmet 1\r\n", vob)
+        self.assertIn(b"zebras 1\r\n", vob)
+        self.assertNotIn(b"abc", vob)
+        self.assertIn(line.replace(b"\t0\t", b"\t1\t"), app2.read("wordlark.cfg"))
