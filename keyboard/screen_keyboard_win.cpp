@@ -181,6 +181,9 @@ void ScreenKeyboard::showKeyboard() {
     setKeyLabels(shifted);
     SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(dialog, SW_SHOWNOACTIVATE);
+    // Follow the foreground program at once, not at the next tick, so that a click right after
+    // showing already finds its focus.
+    attachToForeground();
 }
 
 HWND ScreenKeyboard::shiftButton() const {
