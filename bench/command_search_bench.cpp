@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <malloc.h>
 #include <map>
 #include <memory>
@@ -252,21 +253,33 @@ size_t postingKeystroke(const PostingIndex &index, const std::string &typed, std
 
 // --- Timing --------------------------------------------------------------------------------------
 
+// The machine is shared with other builds, so a keystroke is timed by the processor time of this
+// thread (what the keystroke itself costs); the wall-clock 99th percentile is reported beside it.
+double threadMicros() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
+}
+
 // Times every query of the class once per iteration, each query as one keystroke, and reports
 // the mean, 99th percentile and maximum of the single keystrokes.
 template <typename Keystroke> void timeKeystrokes(benchmark::State &state, Keystroke keystroke) {
     const std::vector<std::string> &typed = queries(int(state.range(0)));
-    std::vector<double> micros;
+    std::vector<double> micros, wallMicros;
     size_t found = 0;
     for (auto _ : state) {
         for (const std::string &query : typed) {
             auto start = std::chrono::steady_clock::now();
+            double cpuStart = threadMicros();
             found += keystroke(query);
+            micros.push_back(threadMicros() - cpuStart);
             auto end = std::chrono::steady_clock::now();
-            micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+            wallMicros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
         }
     }
     std::sort(micros.begin(), micros.end());
+    std::sort(wallMicros.begin(), wallMicros.end());
+    state.counters["wall_p99_us"] = wallMicros[std::min(wallMicros.size() - 1, size_t(double(wallMicros.size()) * 0.99))];
     double sum = 0;
     for (double m : micros)
         sum += m;
