@@ -37,14 +37,13 @@ void deletePackagedFiles() {
 
 // Both packaged files must be complete images of their kind before either is installed, so a
 // cut-off download, an error page or a missing member never replaces a working file. A refusal
-// is told like a failed extraction and the refused files are removed.
+// is told like a failed extraction.
 bool packagedFilesAreSound() {
     for (const PackagedFile &file : kPackagedFiles) {
         if (fileIsCompletePeImage(file.packaged, file.kind))
             continue;
         DWORD error = GetFileAttributesA(file.packaged) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND
                                                                                     : ERROR_BAD_FORMAT;
-        deletePackagedFiles();
         showUpdateError(error);
         return false;
     }
@@ -69,6 +68,9 @@ bool checkForUpdates() {
 
     bool updated = downloaded == S_OK && extractUpdateCabinet(cacheFile) && packagedFilesAreSound() &&
                    installPackagedFiles();
+    // A failed run leaves no half-extracted or refused program file behind.
+    if (!updated)
+        deletePackagedFiles();
     showUpdateOutcome(updated);
     return updated;
 }
