@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <set>
@@ -124,6 +125,31 @@ TEST_F(CommandSearchTest, EveryWordMustMatchAndTheFirstWordsOrderStays) {
     EXPECT_TRUE(catalogue_.searchResults().empty());
     query = "calc notes"; // both words match, but no item has both
     EXPECT_FALSE(catalogue_.search(query));
+}
+
+TEST_F(CommandSearchTest, LongPathsTitlesAndQueriesStayWhole) {
+    const std::string longFolder = "C:\\" + std::string(300, 'f');
+    const std::string longPath = longFolder + "\\" + std::string(280, 'n') + ".txt";
+    const std::string longTitle = "title " + std::string(1000, 't');
+    fake_.shortForms[longFolder] = "C:\\FFFFFF~1";
+    add(longPath);
+    catalogue_.addItem(longTitle, "http://long.example/" + std::string(500, 'p'), 2, false);
+    EXPECT_EQ((Items{"C:\\FFFFFF~1\\" + std::string(280, 'n') + ".txt"}), searchFor(std::string(200, 'n')));
+    searchFor("title");
+    std::vector<std::string> rows, targets;
+    catalogue_.buildDisplayList(rows, targets);
+    ASSERT_EQ(4u, rows.size());
+    EXPECT_EQ(longTitle.substr(0, 50) + "\t" + targets[3].substr(0, 55), rows[3]);
+
+    // The command window's buffer: 259 bytes and the terminating zero, lowered in place.
+    char buffer[260];
+    std::string typed = "TITLE " + std::string(253, 'T');
+    std::memcpy(buffer, typed.c_str(), typed.size() + 1);
+    ASSERT_EQ(259u, std::strlen(buffer));
+    EXPECT_TRUE(catalogue_.search(buffer));
+    EXPECT_EQ(1u, catalogue_.searchResults().size());
+    EXPECT_EQ('t', buffer[258]);
+    EXPECT_EQ('\0', buffer[259]);
 }
 
 TEST_F(CommandSearchTest, QueryOfSeparatorsOnlyHasNoWordsAndNoItems) {
