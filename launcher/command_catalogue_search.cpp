@@ -38,10 +38,55 @@ bool CommandCatalogue::search(char *query) {
 
 // The distinct items of one query word's tokens. The item lists are the index's copies; the views
 // point into them (moving a list keeps its strings where they are).
+namespace {
+
+// A set of views with open addressing: a heavy token's thousands of items are entered without
+// a node allocation each, which is most of what a keystroke costs on a large catalogue.
+class ViewSet {
+public:
+    bool insert(std::string_view view) {
+        if ((count_ + 1) * 2 > slots_.size())
+            grow();
+        size_t at = find(view);
+        if (used_[at])
+            return false;
+        slots_[at] = view;
+        used_[at] = true;
+        ++count_;
+        return true;
+    }
+    bool contains(std::string_view view) const { return !slots_.empty() && used_[find(view)]; }
+
+private:
+    size_t find(std::string_view view) const {
+        size_t mask = slots_.size() - 1;
+        size_t at = std::hash<std::string_view>()(view) & mask;
+        while (used_[at] && slots_[at] != view)
+            at = (at + 1) & mask;
+        return at;
+    }
+    void grow() {
+        std::vector<std::string_view> oldSlots(slots_.empty() ? 64 : slots_.size() * 2);
+        std::vector<bool> oldUsed(oldSlots.size(), false);
+        oldSlots.swap(slots_);
+        oldUsed.swap(used_);
+        count_ = 0;
+        for (size_t i = 0; i < oldSlots.size(); ++i)
+            if (oldUsed[i])
+                insert(oldSlots[i]);
+    }
+
+    std::vector<std::string_view> slots_; // a power of two in size, at most half full
+    std::vector<bool> used_;
+    size_t count_ = 0;
+};
+
+} // namespace
+
 struct CommandCatalogue::Gathered {
     std::vector<ItemList> lists;
     std::vector<std::string_view> distinct; // in the order first met
-    std::unordered_set<std::string_view> members;
+    ViewSet members;
 };
 
 namespace {
@@ -93,7 +138,7 @@ bool CommandCatalogue::gatherItems(const std::string &word, Gathered &gathered) 
         if (tokenIndex->findItems(token->text.c_str(), items)) {
             gathered.lists.push_back(std::move(items));
             for (const std::string &item : gathered.lists.back())
-                if (gathered.members.insert(item).second)
+                if (gathered.members.insert(item))
                     gathered.distinct.push_back(item);
         }
         if (gathered.distinct.size() > size_t(kItemGatherLimit))
@@ -148,7 +193,7 @@ bool CommandCatalogue::search(std::string &query) {
     for (size_t i = 0; int32_t(results.size()) < resultLimit && stream.at(i, item); ++i) {
         bool inAll = true;
         for (const Gathered &other : others)
-            inAll = inAll && other.members.count(item) != 0;
+            inAll = inAll && other.members.contains(item);
         if (!inAll)
             continue;
         matchedAll = true;
