@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <uxtheme.h>
 
 #include <string>
 
@@ -52,6 +53,9 @@ void setUpProgramList(HWND list) {
 INT_PTR onInitDialog(HWND dialog) {
     // The dialog class is shared by every dialog of the process; onDestroy takes the icon back.
     SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_SMALL))));
+    // A themed group box draws its title in the theme's colour, whatever WM_CTLCOLORSTATIC says;
+    // the classic look keeps "Hot Keys" blue like the explanations.
+    SetWindowTheme(GetDlgItem(dialog, IDC_CFG_HOTKEY_GROUP), L"", L"");
     showHotKeys(dialog);
     CheckDlgButton(dialog, IDC_CFG_LAUNCH_ON_STARTUP, runValueExists(runValueName(), 0) ? BST_CHECKED : BST_UNCHECKED);
     setUpProgramList(GetDlgItem(dialog, IDC_CFG_PROGRAM_LIST));
