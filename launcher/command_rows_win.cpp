@@ -59,11 +59,16 @@ void drawRowIcon(const DRAWITEMSTRUCT &draw, int iconOffset) {
 }
 
 void drawRowText(const DRAWITEMSTRUCT &draw) {
-    char buffer[kTextLimit] = "";
+    // A long file name can make a row longer than the 259 bytes that are drawn: read it whole, then cut.
+    std::string text;
     LRESULT length = SendMessageA(draw.hwndItem, CB_GETLBTEXTLEN, draw.itemID, 0);
-    if (length != CB_ERR && length < kTextLimit)
-        SendMessageA(draw.hwndItem, CB_GETLBTEXT, draw.itemID, reinterpret_cast<LPARAM>(buffer));
-    std::string text = buffer;
+    if (length > 0) {
+        std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+        SendMessageA(draw.hwndItem, CB_GETLBTEXT, draw.itemID, reinterpret_cast<LPARAM>(buffer.data()));
+        text.assign(buffer.data());
+        if (text.size() > kTextLimit - 1)
+            text.resize(kTextLimit - 1);
+    }
 
     bool selected = (draw.itemState & ODS_SELECTED) != 0;
     SetTextColor(draw.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
