@@ -26,6 +26,7 @@ def main():
     wine = Wine("demo")
     try:
         probe = Probe(wine)
+        wine.probe = probe
         app = Wordlark(wine, probe).start()
         notepad = Notepad(wine, probe)
         notepad.focus()

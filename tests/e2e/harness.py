@@ -89,6 +89,8 @@ class Wine:
         return self.run(["reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"], timeout=60)
 
     def kill_all(self):
+        if getattr(self, "probe", None) is not None:
+            self.probe.close()
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -102,13 +104,32 @@ class Probe:
 
     def __init__(self, wine):
         self.wine = wine
+        self.server = None
+
+    def _serve(self):
+        if self.server is None or self.server.poll() is not None:
+            self.server = subprocess.Popen(["wine", PROBE, "serve"], env=self.wine.env, stdin=subprocess.PIPE,
+                                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                           encoding="latin-1", bufsize=1)
+        return self.server
 
     def call(self, *args):
-        r = self.wine.run([PROBE] + [str(a) for a in args], timeout=60)
-        out = r.stdout.strip()
+        server = self._serve()
+        server.stdin.write("\t".join(str(a) for a in args) + "\n")
+        server.stdin.flush()
+        out = server.stdout.readline().strip()
         if not out:
             return None
         return json.loads(out)
+
+    def close(self):
+        if self.server is not None and self.server.poll() is None:
+            self.server.stdin.close()
+            try:
+                self.server.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.server.kill()
+        self.server = None
 
     def windows(self):
         return self.call("windows") or []
@@ -211,6 +232,13 @@ class X:
         return path
 
     @staticmethod
+    def region(png_path, x, y, width, height):
+        """The raw RGB bytes of a rectangle of a screenshot, for comparing what was drawn."""
+        r = subprocess.run(["convert", png_path, "-crop", "%dx%d+%d+%d" % (width, height, x, y), "+repage",
+                            "-depth", "8", "rgb:-"], capture_output=True, timeout=60)
+        return r.stdout
+
+    @staticmethod
     def pixel(png_path, x, y):
         """(r, g, b) of one pixel of a screenshot."""
         r = subprocess.run(["convert", png_path, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-"],
@@ -292,8 +320,9 @@ class Wordlark:
         mw = self.main_window()
         return self.probe.post(mw["hwnd"], WM_COMMAND, command_id, 0)
 
-    def exit(self, timeout=60):
-        """Exit through the tray menu's command; returns the process's exit code."""
+    def exit(self, timeout=300):
+        """Exit through the tray menu's command; returns the process's exit code. The program
+        ends only once the background harvest of the catalogue has finished."""
         mw = self.main_window()
         if mw is not None:
             self.probe.post(mw["hwnd"], WM_COMMAND, IDM_EXIT, 0)
@@ -351,6 +380,7 @@ class WineTestCase(unittest.TestCase):
             raise unittest.SkipTest("WL_DIST and WL_PROBE are set by tests/e2e/run.py")
         cls.wine = Wine(cls.__name__)
         cls.probe = Probe(cls.wine)
+        cls.wine.probe = cls.probe
 
     @classmethod
     def tearDownClass(cls):

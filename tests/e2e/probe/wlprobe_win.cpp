@@ -67,7 +67,7 @@ HWND parseHandle(const char *s) { return reinterpret_cast<HWND>(static_cast<UINT
 void printList() {
     printf("[");
     for (size_t i = 0; i < found.size(); ++i)
-        printf("%s%s", i ? ",\n " : "", describe(found[i]).c_str());
+        printf("%s%s", i ? ", " : "", describe(found[i]).c_str());
     printf("]\n");
 }
 
@@ -122,9 +122,8 @@ int usage() {
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
+int run(int argc, char **argv) {
+    found.clear();
     if (argc < 2)
         return usage();
     std::string verb = argv[1];
@@ -175,4 +174,39 @@ int main(int argc, char **argv) {
         return usage();
     }
     return 0;
+}
+
+// Serves commands from standard input, one per line with tab-separated arguments, and answers
+// each with one line; the tests keep one probe running instead of starting Wine per question.
+int serve() {
+    char line[4096];
+    while (fgets(line, sizeof line, stdin)) {
+        std::vector<std::string> parts(1, "wlprobe");
+        std::string current;
+        for (const char *p = line; *p && *p != '\n' && *p != '\r'; ++p) {
+            if (*p == '\t') {
+                parts.push_back(current);
+                current.clear();
+            } else {
+                current += *p;
+            }
+        }
+        parts.push_back(current);
+        std::vector<char *> args;
+        for (std::string &part : parts)
+            args.push_back(&part[0]);
+        int rc = run(static_cast<int>(args.size()), args.data());
+        if (rc != 0)
+            printf("null\n");
+        fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc >= 2 && std::string(argv[1]) == "serve")
+        return serve();
+    return run(argc, argv);
 }
