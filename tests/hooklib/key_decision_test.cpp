@@ -166,8 +166,9 @@ TEST(KeyDecision, SteeringKeysWhileTheListIsShown) {
         EXPECT_EQ(d.forward, c.forward);
         EXPECT_EQ(d.consume, c.consume);
         EXPECT_EQ(d.dismissFirst, !c.forward);
-        if (c.forward)
+        if (c.forward) {
             EXPECT_EQ(d.forwardCode, c.vk);
+        }
     }
 }
 
