@@ -63,6 +63,35 @@ void showSuggestionsAtCaret(HWND window, HWND focus) {
         ShowWindow(window, SW_SHOWNOACTIVATE);
 }
 
+namespace {
+
+// The list draws with the stock font of its window's device context, which does not change while
+// the program runs; its metrics are read once rather than through a fresh GetDC at every letter,
+// which under Wine costs most of the handler's time.
+struct ListFontMetrics {
+    bool known = false;
+    int averageWidth = 0, height = 0;
+    INT widths[256] = {};
+};
+
+const ListFontMetrics &listFontMetrics(HWND window) {
+    static ListFontMetrics metrics;
+    if (metrics.known)
+        return metrics;
+    WindowDC dc(window);
+    if (!dc)
+        return metrics;
+    TEXTMETRICA text = {};
+    if (!GetTextMetricsA(dc.get(), &text) || !GetCharWidth32A(dc.get(), 0, 255, metrics.widths))
+        return metrics;
+    metrics.averageWidth = text.tmAveCharWidth;
+    metrics.height = text.tmHeight;
+    metrics.known = true;
+    return metrics;
+}
+
+} // namespace
+
 void measureSuggestions(HWND window, int &width, int &height) {
     width = 0;
     height = 0;
@@ -72,16 +101,9 @@ void measureSuggestions(HWND window, int &width, int &height) {
     int rows = 0;
     if (!measurePage(*wordStore, longest, rows))
         return;
-    WindowDC dc(window);
-    if (!dc)
-        return;
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc.get(), &metrics);
-    // All 256 widths in one call: one trip into GDI instead of one per character.
-    INT widths[256] = {};
-    GetCharWidth32A(dc.get(), 0, 255, widths);
-    width = 3 * metrics.tmAveCharWidth;
+    const ListFontMetrics &font = listFontMetrics(window);
+    width = 3 * font.averageWidth;
     for (unsigned char ch : longest)
-        width += widths[ch];
-    height = (rows + 1) * metrics.tmHeight;
+        width += font.widths[ch];
+    height = (rows + 1) * font.height;
 }

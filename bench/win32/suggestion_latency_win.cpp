@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_globals_win.h"
+#include "completion/key_handler.h"
 #include "completion/key_handler_win.h"
 #include "completion/suggestion_window_win.h"
 #include "config/settings.h"
@@ -87,6 +88,33 @@ std::vector<double> handlerPerLetter(const std::string &folder) {
     }
     DestroyWindow(list);
     printf("  (%zu words in the base vocabulary)\n", words.size());
+    return samples;
+}
+
+// The same letters through the portable decisions alone, with no window to place: what the word
+// store and its lock cost, without the GDI and window-manager calls.
+std::vector<double> decisionsPerLetter(const std::string &folder) {
+    KeyHandlerSeams seams;
+    seams.focusedProgram = [](std::string &name, std::string &path) {
+        name = "bench.exe";
+        path = "C:\\bench.exe";
+    };
+    seams.sendImeChar = [](unsigned char) {};
+    seams.sendChar = [](int, long) {};
+    seams.replayEnter = [] {};
+    seams.hideList = [] {};
+    seams.showListAtCaret = [] {};
+    std::vector<double> samples;
+    std::vector<std::string> words = vocabularyWords(folder + "english.voc", 1000000);
+    for (size_t w = 0; w < words.size() && samples.size() < 20000; w += 7) {
+        for (char ch : words[w]) {
+            LARGE_INTEGER start;
+            QueryPerformanceCounter(&start);
+            handleKey(*wordStore, *settings, seams, static_cast<unsigned char>(ch), 0);
+            samples.push_back(microsecondsSince(start));
+        }
+        handleKey(*wordStore, *settings, seams, VK_ESCAPE, 0);
+    }
     return samples;
 }
 
@@ -244,6 +272,9 @@ int main(int argc, char **argv) {
     std::vector<double> handler = handlerPerLetter(folder);
     printf("  handleSuggestionKey per letter: median %.0f, p99 %.0f (%zu letters)\n", percentile(handler, 0.5),
            percentile(handler, 0.99), handler.size());
+    std::vector<double> decisions = decisionsPerLetter(folder);
+    printf("  of which the decisions and word store alone: median %.0f, p99 %.0f\n", percentile(decisions, 0.5),
+           percentile(decisions, 0.99));
     int misplaced = 0;
     std::vector<double> shown = keyToPaintedList(argv[1], misplaced);
     printf("  key-down to list shown and painted: median %.0f, p99 %.0f (%zu of 60 keys; %d not at the caret)\n",
