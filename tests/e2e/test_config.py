@@ -16,7 +16,7 @@ WM_NEXTDLGCTL = 0x0028
 IDOK, IDCANCEL = 1, 2
 STARTUP, SPACE, KEY_S, KEY_L = 1054, 1058, 1059, 1060
 TYPING_M, KEYBOARD_O = 1061, 1064
-PROGRAM_LIST, LEARNING_TEXT, WORDLIST_PATH, WORDLIST_TEXT, CLEAR = 1068, 1071, 1073, 1075, 1076
+PROGRAM_LIST, LEARNING_TEXT, WORDLIST_PATH, CHOOSE, WORDLIST_TEXT, CLEAR = 1068, 1071, 1073, 1074, 1075, 1076
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nworld 200\r\n"
@@ -189,6 +189,31 @@ class Configurations(WineTestCase):
         # At exit nothing of notepad's is written, and its vocabulary file is removed.
         self.assertEqual(app.exit(), 0)
         self.assertFalse(os.path.exists(app.path("notepad.exe.vob")))
+
+    def test_a_word_list_chosen_in_the_file_dialog_is_loaded_at_ok(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "animals.txt": b"platypus\r\n"})
+        notepad = self.start_notepad()
+        dialog = self.open_dialog(app)
+        self.click(dialog, CHOOSE)
+        pid = app.main_window()["pid"]
+        chooser = wait_until(lambda: next((w for w in self.probe.windows() if w["pid"] == pid and w["visible"] and
+                                           w["class"] == "#32770" and w["text"] not in (CAPTION, "")), None),
+                             20, 0.2, "the file dialog")
+        self.screenshot("config-choose.png")
+        wait_until(X.focus_desktop, 10, 0.2, "the Wine desktop window")
+        self.probe.call("activate", chooser["hwnd"])
+        wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == chooser["hwnd"], 10, 0.2,
+                   "the file dialog in the foreground")
+        X.type("C:\\Wordlark\\animals.txt")
+        X.key("Return")
+        path = self.control(dialog, WORDLIST_PATH)
+        wait_until(lambda: self.probe.text(path["hwnd"]) == "C:\\Wordlark\\animals.txt", 15, 0.2, "the chosen path")
+        self.close(dialog, IDOK)
+        self.assertIn(b"\r\nwordlist_file\tC:\\Wordlark\\animals.txt\t\r\n", app.read("wordlark.cfg"))
+
+        notepad.focus()
+        X.type("platy")
+        wait_until(lambda: self.list_shown(app), 10, 0.2, "a word of the chosen list offered")
 
     def test_clear_then_ok_removes_the_custom_word_list(self):
         folder = "C:\\Wordlark\\"
