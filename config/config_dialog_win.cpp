@@ -24,7 +24,9 @@ const UINT kStateImageShift = 12;
 const int kEmptyBox = 1;
 
 // The start-up value is named after the program's title (string 103).
-const char *runValueName() { return windowTitle[0] ? windowTitle : "Wordlark"; }
+const char *runValueName() {
+    return windowTitle[0] ? windowTitle : "Wordlark";
+}
 
 void showHotKeys(HWND dialog) {
     CheckRadioButton(dialog, IDC_CFG_COMMAND_SPACE, IDC_CFG_COMMAND_L, settings->commandKeyId);
@@ -52,7 +54,8 @@ void setUpProgramList(HWND list) {
 
 INT_PTR onInitDialog(HWND dialog) {
     // The dialog class is shared by every dialog of the process; onDestroy takes the icon back.
-    SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_SMALL))));
+    SetClassLongPtrA(dialog, GCLP_HICON,
+                     reinterpret_cast<LONG_PTR>(LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_SMALL))));
     // A themed group box draws its title in the theme's colour, whatever WM_CTLCOLORSTATIC says;
     // the classic look keeps "Hot Keys" blue like the explanations.
     SetWindowTheme(GetDlgItem(dialog, IDC_CFG_HOTKEY_GROUP), L"", L"");
@@ -63,7 +66,9 @@ INT_PTR onInitDialog(HWND dialog) {
     return TRUE;
 }
 
-void onDestroy(HWND dialog) { SetClassLongPtrA(dialog, GCLP_HICON, 0); }
+void onDestroy(HWND dialog) {
+    SetClassLongPtrA(dialog, GCLP_HICON, 0);
+}
 
 // The choice is stored at once; the hook library hears of it only at OK.
 void onHotKeyClicked(HWND dialog, int id) {
@@ -138,8 +143,8 @@ void onProgramChanged(const NMLISTVIEW &change) {
     if (!(change.uChanged & LVIF_STATE) || change.uOldState == 0 || !(change.uNewState & LVIS_STATEIMAGEMASK))
         return;
     HWND list = change.hdr.hwndFrom;
-    UINT image = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, change.iItem, LVIS_STATEIMAGEMASK)) >>
-                 kStateImageShift;
+    UINT image =
+        static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, change.iItem, LVIS_STATEIMAGEMASK)) >> kStateImageShift;
 
     // Module names are file names, so a full path's room holds any of them.
     char name[MAX_PATH] = "";

@@ -29,8 +29,7 @@ bool writeRunValue(const char *valueName, const char *data, int machineWide) {
     if (!key || !data)
         return false;
     const DWORD size = static_cast<DWORD>(strlen(data) + 1);
-    return RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(data), size) ==
-           ERROR_SUCCESS;
+    return RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(data), size) == ERROR_SUCCESS;
 }
 
 bool deleteRunValue(const char *valueName, int machineWide) {

@@ -24,8 +24,8 @@ const std::streamoff kMaximumFileSize = 256 * 1024 * 1024;
 
 // Little-endian reads; the caller has checked that the bytes are there.
 uint16_t read16(const std::string &bytes, uint64_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                 static_cast<unsigned char>(bytes[at + 1]) << 8);
+    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
+                                                                             << 8);
 }
 
 uint32_t read32(const std::string &bytes, uint64_t at) {

@@ -4,7 +4,8 @@ namespace {
 
 const char kErrorCaption[] = "Wordlark Update Error";
 const char kConfirmationCaption[] = "Wordlark Update Confirmation";
-const char kUpdatedText[] = "You have successfully updated Wordlark.\nYou may need to restart Wordlark to make them effect.";
+const char kUpdatedText[] =
+    "You have successfully updated Wordlark.\nYou may need to restart Wordlark to make them effect.";
 const char kLatestText[] = "You already have the latested version of Wordlark.";
 
 // Owner of a buffer that FormatMessageA allocated.
@@ -30,9 +31,8 @@ private:
 void showUpdateError(DWORD error) {
     LocalBuffer text;
     // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives the allocated pointer.
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                   nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char *>(text.out()), 0,
-                   nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
+                   error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char *>(text.out()), 0, nullptr);
     MessageBoxA(nullptr, text.get(), kErrorCaption, MB_TOPMOST | MB_ICONWARNING);
 }
 

@@ -42,8 +42,8 @@ bool packagedFilesAreSound() {
     for (const PackagedFile &file : kPackagedFiles) {
         if (fileIsCompletePeImage(file.packaged, file.kind))
             continue;
-        DWORD error = GetFileAttributesA(file.packaged) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND
-                                                                                    : ERROR_BAD_FORMAT;
+        DWORD error =
+            GetFileAttributesA(file.packaged) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND : ERROR_BAD_FORMAT;
         showUpdateError(error);
         return false;
     }
@@ -66,8 +66,8 @@ bool checkForUpdates() {
     // Left by an earlier run that stopped before installing them.
     deletePackagedFiles();
 
-    bool updated = downloaded == S_OK && extractUpdateCabinet(cacheFile) && packagedFilesAreSound() &&
-                   installPackagedFiles();
+    bool updated =
+        downloaded == S_OK && extractUpdateCabinet(cacheFile) && packagedFilesAreSound() && installPackagedFiles();
     // A failed run leaves no half-extracted or refused program file behind.
     if (!updated)
         deletePackagedFiles();

@@ -7,20 +7,13 @@ TEST(CabinetMemberName, KeepsPlainNamesAndDropsFolderDriveAndParentParts) {
         const char *inCabinet;
         const char *expected;
     } cases[] = {
-        {"wordlark.ex_", "wordlark.ex_"},
-        {"larkhook.dl_", "larkhook.dl_"},
-        {"english.voc", "english.voc"},
-        {"read me.txt", "read me.txt"},
-        {"sub\\english.voc", "english.voc"},
-        {"sub/english.voc", "english.voc"},
-        {"..\\evil.dll", "evil.dll"},
-        {"..\\..\\..\\windows\\system32\\evil.dll", "evil.dll"},
-        {"../../evil.dll", "evil.dll"},
-        {"C:\\Windows\\evil.dll", "evil.dll"},
-        {"C:evil.dll", "evil.dll"},
-        {"\\\\server\\share\\evil.dll", "evil.dll"},
-        {"notes.txt.", "notes.txt"},
-        {"notes.txt . ", "notes.txt"},
+        {"wordlark.ex_", "wordlark.ex_"},    {"larkhook.dl_", "larkhook.dl_"},
+        {"english.voc", "english.voc"},      {"read me.txt", "read me.txt"},
+        {"sub\\english.voc", "english.voc"}, {"sub/english.voc", "english.voc"},
+        {"..\\evil.dll", "evil.dll"},        {"..\\..\\..\\windows\\system32\\evil.dll", "evil.dll"},
+        {"../../evil.dll", "evil.dll"},      {"C:\\Windows\\evil.dll", "evil.dll"},
+        {"C:evil.dll", "evil.dll"},          {"\\\\server\\share\\evil.dll", "evil.dll"},
+        {"notes.txt.", "notes.txt"},         {"notes.txt . ", "notes.txt"},
         {"\xe9t\xe9.txt", "\xe9t\xe9.txt"}, // ANSI bytes above 0x7F are ordinary letters
     };
     for (const auto &c : cases)
@@ -29,10 +22,31 @@ TEST(CabinetMemberName, KeepsPlainNamesAndDropsFolderDriveAndParentParts) {
 
 TEST(CabinetMemberName, SkipsNamesThatCannotBeMadeSafe) {
     const char *const unsafe[] = {
-        "",          "..",           ".",          "...",           "sub\\",        "sub\\..",     "C:",
-        "a<b.txt",   "a>b.txt",      "a|b.txt",    "a?b.txt",       "a*b.txt",      "a\"b.txt",    "tab\there",
-        "NUL",       "nul.txt",      "sub\\con",   "Com1.dll",      "LPT9.txt",     "aux .txt",    "CONOUT$",
-        "wordlark.exe", "sub\\WORDLARK.EXE", "larkhook.dll", "..\\LarkHook.Dll",
+        "",
+        "..",
+        ".",
+        "...",
+        "sub\\",
+        "sub\\..",
+        "C:",
+        "a<b.txt",
+        "a>b.txt",
+        "a|b.txt",
+        "a?b.txt",
+        "a*b.txt",
+        "a\"b.txt",
+        "tab\there",
+        "NUL",
+        "nul.txt",
+        "sub\\con",
+        "Com1.dll",
+        "LPT9.txt",
+        "aux .txt",
+        "CONOUT$",
+        "wordlark.exe",
+        "sub\\WORDLARK.EXE",
+        "larkhook.dll",
+        "..\\LarkHook.Dll",
     };
     for (const char *name : unsafe)
         EXPECT_EQ(safeMemberName(name), "") << name;
