@@ -87,25 +87,27 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(i, v.size() - 1)];
 }
 
+struct MainWindowSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK matchMainWindow(HWND w, LPARAM p) {
+    auto *s = reinterpret_cast<MainWindowSearch *>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    char cls[64] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (owner == s->pid && lstrcmpA(cls, "WORDLARK") == 0 && !GetWindow(w, GW_OWNER)) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND findWordlarkMainWindow(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search = {pid, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto *s = reinterpret_cast<Search *>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            char cls[64] = "";
-            GetClassNameA(w, cls, sizeof cls);
-            if (owner == s->pid && lstrcmpA(cls, "WORDLARK") == 0 && !GetWindow(w, GW_OWNER)) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    MainWindowSearch search = {pid, nullptr};
+    EnumWindows(matchMainWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
