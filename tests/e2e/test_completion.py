@@ -58,12 +58,16 @@ class Completion(WineTestCase):
 
     # Each probe call starts a Wine process; on a busy machine that takes seconds, hence the
     # generous time-outs.
+    # The main window is never shown, so a visible window of the class is the list. (Picking the
+    # list by its handle is unreliable once a second instance has run: Wine reuses handles.)
+    def visible_list(self, app):
+        return next((w for w in app.main_windows() if w["visible"]), None)
+
     def list_shown(self, app):
-        return wait_until(lambda: (lambda w: w if w and w["visible"] else None)(app.suggestion_window()), 30, 0.1,
-                          "the suggestion list")
+        return wait_until(lambda: self.visible_list(app), 30, 0.1, "the suggestion list")
 
     def list_hidden(self, app):
-        wait_until(lambda: not app.suggestion_window()["visible"], 30, 0.1, "the list hidden")
+        wait_until(lambda: self.visible_list(app) is None, 30, 0.1, "the list hidden")
 
     def notepad_path(self, app):
         state = wait_until(lambda: (lambda s: s if s and s["moduleName"].lower() == "notepad.exe" else None)(
