@@ -60,7 +60,9 @@ bool isSteeringKey(const KeyInput &in) {
 KeyDecision decideKeyDown(const KeyInput &in) {
     if (in.altDown)
         return dismissAndPassOn();
-    if (in.ctrlDown)
+    // The key state does not show a key as down during its own first key-down, so Ctrl's own
+    // press counts as Ctrl held: it is consumed and leaves the list shown for Ctrl+digit.
+    if (in.ctrlDown || in.vk == kControl)
         return decideWithCtrl(in);
     if (!in.enabled)
         return dismissAndPassOn();

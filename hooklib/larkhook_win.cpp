@@ -111,7 +111,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     in.haveKeyboardWindow = keyboardWindow != 0;
     in.suggestionsVisible = programWindow && IsWindowVisible(programWindow);
     HWND window = 0;
-    if (!in.altDown && !in.ctrlDown && in.enabled) {
+    if (!in.altDown && !in.ctrlDown && in.vk != hookkeys::kControl && in.enabled) {
         window = GetFocus();
         in.passwordField = isPasswordField(window);
         in.inCommandEdit = window && commandWindow && GetParent(GetParent(window)) == commandWindow;

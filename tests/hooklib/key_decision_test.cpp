@@ -102,10 +102,17 @@ TEST(KeyDecision, CtrlDigitPicksOnlyWhileTheListIsShown) {
 }
 
 TEST(KeyDecision, CtrlAloneIsConsumedAndDismissesNothing) {
-    KeyDecision d = decideKeyDown(withCtrl(kControl));
-    EXPECT_TRUE(d.consume);
-    EXPECT_FALSE(d.dismissFirst);
-    EXPECT_FALSE(d.forward);
+    // Whether or not the key state already shows Ctrl during its own key-down.
+    for (bool stateShowsCtrl : {true, false}) {
+        KeyInput in = typing(kControl);
+        in.ctrlDown = stateShowsCtrl;
+        in.suggestionsVisible = true;
+        KeyDecision d = decideKeyDown(in);
+        EXPECT_TRUE(d.consume);
+        EXPECT_FALSE(d.dismissFirst);
+        EXPECT_FALSE(d.forward);
+        EXPECT_FALSE(d.recordContext);
+    }
 }
 
 TEST(KeyDecision, AltAndDisabledCompletionDismissAndPassOn) {
