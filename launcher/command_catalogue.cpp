@@ -36,10 +36,15 @@ void CommandCatalogue::addItem(const std::string &text, const std::string &targe
     } else {
         item = text;
         size_t lastBackslash = text.rfind('\\');
-        std::string shortFolder;
-        if (lastBackslash != std::string::npos && platform_.shortPath &&
-            platform_.shortPath(text.substr(0, lastBackslash), shortFolder))
-            item = shortFolder + text.substr(lastBackslash);
+        if (lastBackslash != std::string::npos && platform_.shortPath) {
+            std::string folder = text.substr(0, lastBackslash);
+            if (folder != lastLongFolder_) {
+                lastShortFolderFound_ = platform_.shortPath(folder, lastShortFolder_);
+                lastLongFolder_ = folder;
+            }
+            if (lastShortFolderFound_)
+                item = lastShortFolder_ + text.substr(lastBackslash);
+        }
     }
     const std::string itemTargetText = itemTarget(item);
     if (countUse) {

@@ -122,6 +122,11 @@ private:
 
     LauncherPlatform platform_;
     std::string useCountFile_;
+    // The short form of the folder of the last item: a harvest adds a folder's files one after
+    // another, and asking the file system for the 8.3 names of every component is slow.
+    std::string lastLongFolder_;
+    std::string lastShortFolder_;
+    bool lastShortFolderFound_ = false;
     // Uses chosen while the harvest held the lock; entered at the next search or at shut-down so
     // that the user-interface thread never waits. User-interface thread only (and the destructor).
     std::vector<std::string> deferredUses_;
