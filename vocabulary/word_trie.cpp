@@ -35,13 +35,13 @@ int findCell(const NonLeafNode *node, char ch) {
     return -1;
 }
 
-ItemList *newItemList(const char *item, const char *message) {
+StoredItems *newItemList(const char *item, const char *message) {
     if (!item)
         return nullptr;
-    ItemList *items = new (std::nothrow) ItemList;
+    StoredItems *items = new (std::nothrow) StoredItems;
     if (!items)
         trieOutOfMemory(message, -1);
-    items->push_back(item);
+    items->add(item);
     return items;
 }
 
@@ -52,11 +52,10 @@ void addItem(TrieNode *node, const char *item, const char *message) {
         node->items = newItemList(item, message);
         return;
     }
-    if (std::find(node->items->begin(), node->items->end(), item) == node->items->end())
-        node->items->push_back(item);
+    node->items->add(item);
 }
 
-LeafNode *newLeaf(const char *rest, int32_t count, ItemList *items) {
+LeafNode *newLeaf(const char *rest, int32_t count, StoredItems *items) {
     LeafNode *leaf = new (std::nothrow) LeafNode;
     if (!leaf)
         trieOutOfMemory(kLeafMessage, -1);
@@ -111,7 +110,7 @@ void addCell(NonLeafNode *node, char ch, int pos) {
 }
 
 // Hangs a new leaf for rest at cell ch, adding the cell where needed; whatever hung there is freed.
-void placeLeaf(NonLeafNode *node, char ch, const char *rest, int32_t count, ItemList *items) {
+void placeLeaf(NonLeafNode *node, char ch, const char *rest, int32_t count, StoredItems *items) {
     LeafNode *leaf = newLeaf(rest, count, items);
     int index = findCell(node, ch);
     if (index < 0) {
@@ -295,8 +294,13 @@ bool WordTrie::findItems(const char *word, ItemList &out) {
     if (!node)
         return false;
     if (node->items)
-        out = *node->items;
+        out = node->items->list();
     return true;
+}
+
+const ItemList *WordTrie::itemsOf(const char *word) {
+    TrieNode *node = findNode(word);
+    return node && node->items ? &node->items->list() : nullptr;
 }
 
 int32_t WordTrie::countOf(const char *word) {

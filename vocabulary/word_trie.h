@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "vocabulary/stored_items.h"
+
 // One candidate word of a listing: the whole word and its use count.
 struct suggestion {
     std::string text;
     int32_t count;
 };
 
-// The distinct item strings of one word, in the order of first insertion.
-typedef std::vector<std::string> ItemList;
 
 // A node of the word trie. The two node classes share this base so that deleting a node through
 // it frees the node's whole subtree.
@@ -32,7 +32,7 @@ public:
     bool isLeaf;
     bool isWordEnd;  // NonLeafNode only: the path to this node is itself a word
     char *text;      // LeafNode: the rest of the word; NonLeafNode: one branch character per cell
-    ItemList *items; // null when the word has none
+    StoredItems *items; // null when the word has none
     int32_t count;
 
 protected:
@@ -86,6 +86,9 @@ public:
     bool bumpWord(const char *word);
     // True when word is in the structure, whatever its count; out receives its items.
     bool findItems(const char *word, ItemList &out);
+    // The items of word without a copy, or null when it has none or is not in the structure.
+    // Valid until the next change of the trie.
+    const ItemList *itemsOf(const char *word);
     // Adds the words with count >= 1 beginning with prefix to out (emptied first when clear),
     // keeping the max highest counts, highest first; equal counts are ordered by their bytes.
     void collectPrefix(const char *prefix, std::vector<suggestion> &out, int max, bool clear);
