@@ -78,8 +78,11 @@ class Wine:
                               timeout=timeout, check=check)
 
     def start(self, args, log_path=None):
-        out = open(log_path, "w") if log_path else subprocess.DEVNULL
-        return subprocess.Popen(["wine"] + list(args), env=self.env, stdout=out, stderr=subprocess.STDOUT)
+        if not log_path:
+            return subprocess.Popen(["wine"] + list(args), env=self.env, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.STDOUT)
+        with open(log_path, "w") as out:
+            return subprocess.Popen(["wine"] + list(args), env=self.env, stdout=out, stderr=subprocess.STDOUT)
 
     def reg_query(self, key, value=None):
         args = ["reg", "query", key] + (["/v", value] if value else [])

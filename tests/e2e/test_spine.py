@@ -165,6 +165,81 @@ class Spine(WineTestCase):
         self.assertTrue(os.path.exists(app.path("wordlark.cfg")))
 
 
+class SpineInOtherWindows(WineTestCase):
+    """The hook in our own test editor (a password field) and the tray icon's mouse messages."""
+
+    def start_editor(self):
+        exe = os.path.join(os.environ["WL_E2E_BIN"], "wltestedit.exe")
+        self.wine.start([exe])
+        window = wait_until(lambda: (self.probe.find(cls="WordlarkTestEditor") or [None])[0], 30, 0.3,
+                            "the test editor")
+        edits = wait_until(lambda: [c for c in self.probe.children(window["hwnd"]) if c["class"] == "Edit"], 10,
+                           0.2, "its edit fields")
+        plain = next(e for e in edits if e["id"] == 101)
+        password = next(e for e in edits if e["id"] == 102)
+        return window, plain, password
+
+    def test_keys_typed_into_a_password_field_pass_untouched_and_change_nothing(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        window, plain, password = self.start_editor()
+        wait_until(X.focus_desktop, 10, 0.2, "the Wine desktop window")
+        self.probe.call("activate", window["hwnd"])
+        X.click((password["rect"][0] + password["rect"][2]) // 2, (password["rect"][1] + password["rect"][3]) // 2)
+        wait_until(lambda: (self.probe.focus_of(window["hwnd"]) or {}).get("hwnd") == password["hwnd"], 10, 0.2,
+                   "the password field focused")
+        before = app.hook_state()
+        X.type("hel")
+        wait_until(lambda: self.probe.text(password["hwnd"]) == "hel", 10, 0.2, "the password typed")
+        self.assertFalse(app.suggestion_window()["visible"])
+        self.assertEqual(app.hook_state(), before)
+
+        # The same letters in the plain field next to it are watched.
+        X.click((plain["rect"][0] + plain["rect"][2]) // 2, (plain["rect"][1] + plain["rect"][3]) // 2)
+        X.type("hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list in the plain field")
+        state = app.hook_state()
+        self.assertEqual(state["focus"], plain["hwnd"])
+        self.assertEqual(state["moduleName"].lower(), "wltestedit.exe")
+
+    def test_a_held_letter_is_forwarded_once(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.keydown("h")
+        try:
+            # Held long enough for the display's auto-repeat to type more letters.
+            wait_until(lambda: len(notepad.text() or "") >= 3, 10, 0.1, "auto-repeated letters")
+        finally:
+            X.keyup("h")
+        # Only the first 'h' was forwarded: the word is 'h', which has words, not 'hhh'.
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for a single 'h'")
+
+    def test_tray_icon_double_click_shows_the_command_window_and_right_click_the_menu(self):
+        app = self.start_wordlark()
+        pid = app.main_window()["pid"]
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.key("ctrl+space")
+        wait_until(lambda: not any(w["visible"] for w in self.probe.windows() if w["pid"] == pid
+                                   and w["class"] == "#32770"), 10, 0.2, "the command window hidden")
+        X.move(TRAY_ICON[0], TRAY_ICON[1])
+        X.run("click", "--repeat", 2, "--delay", 80, 1)
+        wait_until(lambda: any(w["visible"] for w in self.probe.windows() if w["pid"] == pid
+                               and w["class"] == "#32770"), 10, 0.2, "the command window shown by a double click")
+
+        X.click(TRAY_ICON[0], TRAY_ICON[1], button=3)
+        menu = wait_until(lambda: next((w for w in self.probe.windows() if w["class"] == "#32768" and w["visible"]),
+                                       None), 10, 0.2, "the tray menu")
+        X.screenshot(self.artifact("tray-menu.png"))
+        self.assertGreater(menu["rect"][3] - menu["rect"][1], 100)
+        # The menu's last item is Exit.
+        X.key("Up", "Return")
+        self.assertEqual(app.process.wait(timeout=300), 0)
+
+
+TRAY_ICON = (1280 - 12, 800 - 10)
+
+
 def wineserver_unix_pid(exe_name, prefix):
     """The Linux pid of a Wine process of this prefix by its executable name."""
     for entry in os.listdir("/proc"):
