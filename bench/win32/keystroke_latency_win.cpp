@@ -111,6 +111,29 @@ HWND findWordlarkMainWindow(DWORD pid) {
     return search.found;
 }
 
+double processorSeconds(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    auto seconds = [](const FILETIME &t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// The catalogue harvest runs in the background after start-up; measure only once it is done,
+// when the program uses (almost) no processor time for a second.
+void waitUntilIdle(HANDLE process) {
+    double last = processorSeconds(process);
+    for (int i = 0; i < 240; ++i) {
+        Sleep(1000);
+        double now = processorSeconds(process);
+        if (now - last < 0.02)
+            return;
+        last = now;
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -135,7 +158,7 @@ int main(int argc, char **argv) {
         Sleep(100);
         mainWindow = findWordlarkMainWindow(pi.dwProcessId);
     }
-    Sleep(500);
+    waitUntilIdle(pi.hProcess);
     std::vector<double> with = measure(target);
     if (mainWindow)
         PostMessageA(mainWindow, WM_COMMAND, 105, 0);
