@@ -45,7 +45,7 @@ const char *const kDocWords[] = {
     "timesheet", "expenses", "quarterly", "annual", "forecast", "inventory", "customer", "supplier", "order",
     "presentation", "slides", "training", "manual", "guide",  "policy",   "agenda",  "memo",     "newsletter",
     "brochure", "catalogue", "price",   "quote",   "estimate", "application", "form", "survey",  "results",
-    "analysis", "research", "data",     "figures", "chart",   "diagram",  "design",  "spec",     "requirements"};
+    "analysis", "research", "data",     "figures", "chart",   "diagram",  "design",  "notes",    "requirements"};
 const char *const kMonths[] = {"january", "february", "march",     "april",   "may",      "june",
                                "july",    "august",   "september", "october", "november", "december"};
 const char *const kFolders[] = {"Work",     "Personal", "Projects", "Archive",  "Clients", "Finance", "Home",
