@@ -10,6 +10,34 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
+def show_quick_search(probe, app, X, wait_until, query):
+    """Opens the command window with its hot key (it shows at start-up, so the first press may
+    hide it), clicks into its field and types the query."""
+    pid = app.main_window()["pid"]
+
+    def command_window():
+        for w in probe.windows():
+            if w["pid"] == pid and w["class"] == "#32770":
+                edits = [c for c in probe.children(w["hwnd"]) if c["class"] == "Edit"]
+                if edits:
+                    return w, edits[0]
+        return None
+
+    window, edit = wait_until(command_window, 20, 0.3, "the command window")
+    X.key("ctrl+space")
+    if window["visible"]:
+        wait_until(lambda: not command_window()[0]["visible"], 10, 0.2, "the command window hidden")
+        X.key("ctrl+space")
+    wait_until(lambda: command_window()[0]["visible"], 10, 0.2, "the command window shown")
+    rect = edit["rect"]
+    X.click((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+    X.type(query)
+    try:
+        wait_until(lambda: probe.text(edit["hwnd"]) == query, 10, 0.2, "the query typed")
+    except AssertionError:
+        pass
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dist", required=True)
@@ -39,9 +67,9 @@ def main():
         typing_shot = X.screenshot(os.path.join(args.out, "1-suggestions.png"))
         X.key("ctrl+1")
         X.type(" ")
-        X.key("ctrl+space")
-        X.type("note")
+        show_quick_search(probe, app, X, wait_until, "note")
         launcher_shot = X.screenshot(os.path.join(args.out, "2-quick-search.png"))
+        notepad.focus()
         X.key("ctrl+space")
         print("notepad now holds: %r" % notepad.text())
         code = app.exit()
