@@ -63,6 +63,20 @@ class Wine:
         self.reg_add(r"HKCU\Software\Wine\Explorer", "Desktop", "shell")
         self.reg_add(r"HKCU\Software\Wine\Explorer\Desktops", "shell", "%dx%d" % SCREEN)
         subprocess.run(["wineserver", "-w"], env=self.env)
+        self._detach_home_folders()
+
+    def _detach_home_folders(self):
+        """Wine links the user's Desktop, Documents and the like to the Unix home folder; each
+        becomes an empty folder of the prefix, so the harvest reads the test's desktop only."""
+        users = os.path.join(self.drive_c, "users")
+        for user in os.listdir(users):
+            home = os.path.join(users, user)
+            candidates = [os.path.join(home, n) for n in os.listdir(home)]
+            candidates.append(os.path.join(home, "AppData", "Roaming", "Microsoft", "Windows", "Templates"))
+            for path in candidates:
+                if os.path.islink(path):
+                    os.unlink(path)
+                    os.makedirs(path, exist_ok=True)
 
     @property
     def drive_c(self):

@@ -77,13 +77,17 @@ int listComboItems(HWND combo) {
     printf("[");
     for (DWORD_PTR i = 0; i < count && static_cast<LONG_PTR>(count) > 0; ++i) {
         DWORD_PTR length = 0;
-        SendMessageTimeoutA(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length);
-        // Another process's combo box copies its item text into our buffer through the message.
-        std::vector<char> buf(length + 2, '\0');
+        SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length);
+        // Across processes Wine copies the row as wide text whatever the message's form, so the
+        // wide message with a wide buffer is the one that cannot overrun.
+        std::vector<wchar_t> wide(length + 2, L'\0');
         DWORD_PTR got = 0;
-        SendMessageTimeoutA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+        SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG, 2000,
                             &got);
-        printf("%s%s", i ? ", " : "", jsonString(buf.data()).c_str());
+        std::vector<char> text(wide.size() * 2 + 1, '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text.data(), static_cast<int>(text.size()), nullptr,
+                            nullptr);
+        printf("%s%s", i ? ", " : "", jsonString(text.data()).c_str());
     }
     printf("]\n");
     return 0;
