@@ -108,7 +108,8 @@ private:
     void collectAll(TrieNode *node, std::vector<suggestion> &out, int max);
     void offer(std::vector<suggestion> &out, int max, const char *tail, int32_t count);
     void saveNode(TrieNode *node, std::string &contents);
-    void takeLine(const std::string &line);
+    // Takes one line of a vocabulary file; the line is changed in place (cut at its last space).
+    void takeLine(std::string &line);
     TrieNode *findNode(const char *word);
     void raiseBound(const char *word, int32_t count);
 

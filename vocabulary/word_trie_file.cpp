@@ -67,6 +67,7 @@ void WordTrie::load() {
     if (!complete)
         readIncomplete_ = true;
 
+    std::string line; // one buffer for every line, so that loading allocates per node only
     std::size_t start = 0;
     while (start < contents.size()) {
         std::size_t end = contents.find('\n', start);
@@ -82,14 +83,15 @@ void WordTrie::load() {
             readIncomplete_ = true;
             return;
         }
-        takeLine(contents.substr(start, end - start));
+        line.assign(contents, start, end - start);
+        takeLine(line);
         start = next;
     }
 }
 
 // A line is a word and its count after the last space, or a plain word of 4 characters or more.
 // When the text after the last space is no number the whole line is one entry, spaces included.
-void WordTrie::takeLine(const std::string &line) {
+void WordTrie::takeLine(std::string &line) {
     std::size_t space = line.rfind(' ');
     if (space == std::string::npos) {
         if (line.size() >= 4)
@@ -103,7 +105,8 @@ void WordTrie::takeLine(const std::string &line) {
     }
     if (space < 4)
         return;
-    addWord(line.substr(0, space).c_str(), count, nullptr);
+    line[space] = '\0';
+    addWord(line.c_str(), count, nullptr);
 }
 
 void WordTrie::save() {
