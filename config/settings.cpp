@@ -2,10 +2,9 @@
 
 #include <climits>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "common/atomic_file.h"
+#include "common/file_contents.h"
 
 namespace {
 
@@ -58,11 +57,9 @@ char pickKey(int id, int second, int third, char first, char secondChar, char th
 } // namespace
 
 Settings::Settings(const std::string &path) : configPath(path) {
-    std::ifstream in(configPath, std::ios::binary);
-    if (!in)
-        return;
-    std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    parse(contents);
+    std::string contents;
+    if (readFileContents(configPath, contents))
+        parse(contents);
 }
 
 Settings::~Settings() {

@@ -4,6 +4,7 @@
 #include "harvest/firefox_profiles.h"
 #include "harvest/registry_names.h"
 #include "harvest/search_path.h"
+#include "common/file_contents.h"
 #include "harvest/text_lines.h"
 #include "launcher/command_catalogue.h"
 
@@ -140,7 +141,7 @@ void harvestSearchPath(CommandCatalogue &catalogue) {
 
 void readBookmarkFile(CommandCatalogue &catalogue, const std::string &path) {
     std::string bytes;
-    if (!readWholeFile(path, bytes))
+    if (!readFileContents(path, bytes))
         return;
     for (const Bookmark &bookmark : parseBookmarks(bytes))
         catalogue.addItem(bookmark.title, bookmark.url, kBookmarkWeight, false);
@@ -153,7 +154,7 @@ void harvestFirefoxBookmarks(CommandCatalogue &catalogue) {
         return;
     std::string firefoxFolder = appData + "\\Mozilla\\Firefox\\";
     std::string profilesIni;
-    if (!readWholeFile(firefoxFolder + "profiles.ini", profilesIni))
+    if (!readFileContents(firefoxFolder + "profiles.ini", profilesIni))
         return;
     for (const std::string &path : bookmarkFilePaths(firefoxFolder, profilesIni))
         readBookmarkFile(catalogue, path);

@@ -1,7 +1,5 @@
 #include "harvest/text_lines.h"
 
-#include <fstream>
-#include <iterator>
 
 std::vector<std::string> splitTextLines(const std::string &bytes) {
     std::vector<std::string> lines;
@@ -17,12 +15,4 @@ std::vector<std::string> splitTextLines(const std::string &bytes) {
         start = end + 1;
     }
     return lines;
-}
-
-bool readWholeFile(const std::string &path, std::string &bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return true;
 }

@@ -7,6 +7,3 @@
 // return before it is dropped (as a text-mode read on Windows drops it), and a last line without
 // a line end is read too.
 std::vector<std::string> splitTextLines(const std::string &bytes);
-
-// Reads a whole file; false when it cannot be opened.
-bool readWholeFile(const std::string &path, std::string &bytes);

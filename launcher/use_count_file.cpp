@@ -1,11 +1,10 @@
 #include "launcher/use_count_file.h"
 
 #include "common/atomic_file.h"
+#include "common/file_contents.h"
 
 #include <climits>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -62,11 +61,9 @@ std::string formatUseCounts(const UseCountMap &counts) {
 }
 
 bool loadUseCountFile(const std::string &path, UseCountMap &counts) {
-    // Binary, so the bytes (and the CR LF handling) are the same on every build.
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::string bytes;
+    if (!readFileContents(path, bytes))
         return false;
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     parseUseCounts(bytes, counts);
     return true;
 }

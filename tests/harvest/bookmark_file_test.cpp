@@ -1,5 +1,6 @@
 #include "harvest/bookmark_file.h"
 
+#include "common/file_contents.h"
 #include "harvest/text_lines.h"
 
 #include <gtest/gtest.h>
@@ -69,12 +70,12 @@ TEST(BookmarkFile, ReadFromDiskWithCrLfLineEnds) {
         out << "<DT><A HREF=\"http://disk/\">On disk</A>\r\n";
     }
     std::string bytes;
-    ASSERT_TRUE(readWholeFile(path, bytes));
+    ASSERT_TRUE(readFileContents(path, bytes));
     std::vector<Bookmark> bookmarks = parseBookmarks(bytes);
     ASSERT_EQ(bookmarks.size(), 1u);
     EXPECT_EQ(bookmarks[0].title, "On disk");
     std::remove(path.c_str());
-    EXPECT_FALSE(readWholeFile(path, bytes));
+    EXPECT_FALSE(readFileContents(path, bytes));
 }
 
 } // namespace
