@@ -41,23 +41,18 @@ LRESULT onTrayCallback(HWND window, LPARAM mouseMessage) {
     return 0;
 }
 
-void setCompletionEnabled(int enabled) {
+// The settings and the tray icon follow the hook library's enable state, the master copy.
+void showEnableState(HWND window, bool enabled) {
     if (settings)
-        settings->completionEnabled = enabled;
+        settings->completionEnabled = enabled ? 1 : 0;
+    changeTrayIcon(window, loadIcon(enabled ? IDI_PROGRAM : IDI_TRAY_OFF));
 }
 
 void toggleIntelligentTyping(HWND window) {
-    if (GetEnableState()) {
-        SetEnableState(0);
-        setCompletionEnabled(0);
-        CheckMenuItem(trayMenu, IDM_ENABLE_TYPING, MF_UNCHECKED);
-        changeTrayIcon(window, loadIcon(IDI_TRAY_OFF));
-    } else {
-        SetEnableState(1);
-        setCompletionEnabled(1);
-        CheckMenuItem(trayMenu, IDM_ENABLE_TYPING, MF_CHECKED);
-        changeTrayIcon(window, loadIcon(IDI_PROGRAM));
-    }
+    const bool enable = GetEnableState() == 0;
+    SetEnableState(enable ? 1 : 0);
+    CheckMenuItem(trayMenu, IDM_ENABLE_TYPING, enable ? MF_CHECKED : MF_UNCHECKED);
+    showEnableState(window, enable);
 }
 
 void exitProgram(HWND window) {
@@ -105,8 +100,7 @@ LRESULT onTimer(HWND window, WPARAM id) {
     if (enabled == lastEnableState)
         return 0;
     lastEnableState = enabled;
-    setCompletionEnabled(enabled ? 1 : 0);
-    changeTrayIcon(window, loadIcon(enabled ? IDI_PROGRAM : IDI_TRAY_OFF));
+    showEnableState(window, enabled != 0);
     return 0;
 }
 

@@ -5,7 +5,6 @@
 #include "app/tray_icon_win.h"
 #include "completion/suggestion_window_win.h"
 #include "config/settings.h"
-#include "harvest/harvest_catalogue_win.h"
 #include "hooklib/larkhook.h"
 #include "keyboard/screen_keyboard_win.h"
 #include "launcher/command_catalogue.h"
@@ -87,8 +86,6 @@ BOOL CALLBACK findEditChild(HWND child, LPARAM foundEdit) {
     }
     return TRUE;
 }
-
-void harvestIntoCatalogue(CommandCatalogue &catalogue) { harvestCatalogue(catalogue); }
 
 void destroyLongLivedObjects() {
     delete wordStore;

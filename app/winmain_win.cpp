@@ -4,6 +4,7 @@
 #include "app/main_window_win.h"
 #include "app/startup_win.h"
 #include "config/settings.h"
+#include "harvest/harvest_catalogue_win.h"
 #include "hooklib/larkhook.h"
 #include "launcher/command_catalogue.h"
 #include "resources/resource_ids.h"
@@ -59,7 +60,7 @@ std::string inProgramFolder(const char *name) { return std::string(programFolder
 DWORD WINAPI workerThread(LPVOID parameter) {
     HANDLE event = *static_cast<HANDLE *>(parameter);
     if (commandCatalogue)
-        harvestIntoCatalogue(*commandCatalogue);
+        harvestCatalogue(*commandCatalogue);
     WaitForSingleObject(event, INFINITE);
     destroyLongLivedObjects();
     return 0;

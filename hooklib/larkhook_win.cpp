@@ -6,6 +6,7 @@
 
 #include "hooklib/key_decision.h"
 #include "hooklib/shared_section.h"
+#include "win32/window_dc_win.h"
 
 namespace {
 
@@ -73,14 +74,11 @@ void recordContext() {
     ClientToScreen(focusWindow, &caret);
     caretScreen = caret;
 
-    HDC dc = GetDC(focusWindow);
-    if (dc) {
-        TEXTMETRICA metrics;
-        if (GetTextMetricsA(dc, &metrics)) {
-            charWidth = metrics.tmAveCharWidth;
-            charHeight = metrics.tmHeight;
-        }
-        ReleaseDC(focusWindow, dc);
+    WindowDC dc(focusWindow);
+    TEXTMETRICA metrics;
+    if (dc && GetTextMetricsA(dc.get(), &metrics)) {
+        charWidth = metrics.tmAveCharWidth;
+        charHeight = metrics.tmHeight;
     }
 
     // A name that filled the buffer is cut inside it rather than left unterminated.
