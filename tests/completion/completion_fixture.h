@@ -10,6 +10,7 @@
 
 #include "completion/key_handler.h"
 #include "config/settings.h"
+#include "support/scratch_folder.h"
 #include "vocabulary/word_store.h"
 
 // A word store over a small base vocabulary, settings, and seams that record what the handler
@@ -20,12 +21,6 @@ protected:
     static constexpr const char *kProgramPath = "C:\\windows\\notepad.exe";
 
     void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("wl-completion-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        std::filesystem::current_path(folder_);
         seams_.focusedProgram = [this](std::string &name, std::string &path) {
             name = program_;
             path = programPath_;
@@ -42,13 +37,11 @@ protected:
     void TearDown() override {
         store_.reset();
         settings_.reset();
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(folder_);
     }
 
     // english.voc lines "word count"; the store and settings are built over it.
     void start(const std::string &vocabulary) {
-        std::ofstream((folder_ / "english.voc").string(), std::ios::binary) << vocabulary;
+        writeBytes((folder_ / "english.voc").string(), vocabulary);
         store_ = std::make_unique<WordStore>((folder_ / "english.voc").string(), 25, 10);
         settings_ = std::make_unique<Settings>((folder_ / "wordlark.cfg").string());
     }
@@ -69,8 +62,7 @@ protected:
     std::string shutDownAndRead(const std::string &name) {
         store_.reset();
         settings_.reset();
-        std::ifstream in((folder_ / name).string(), std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return readBytes((folder_ / name).string());
     }
 
     struct SentChar {
@@ -78,7 +70,8 @@ protected:
         long flags;
     };
 
-    std::filesystem::path previous_, folder_;
+    ScratchFolder scratch_; // before the store and settings, which write into it when destroyed
+    const std::filesystem::path &folder_ = scratch_.folder();
     std::unique_ptr<WordStore> store_;
     std::unique_ptr<Settings> settings_;
     KeyHandlerSeams seams_;

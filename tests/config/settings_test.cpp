@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/scratch_folder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,30 +17,12 @@ namespace {
 // since the learned-vocabulary files are named without a folder.
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        folder_ = fs::temp_directory_path() /
-                  ("wl-settings-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        fs::current_path(folder_);
-        path_ = (folder_ / "wordlark.cfg").string();
-    }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(folder_);
-    }
-    void write(const std::string &bytes) {
-        std::ofstream out(path_, std::ios::binary);
-        out << bytes;
-    }
-    std::string read() const {
-        std::ifstream in(path_, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    void write(const std::string &bytes) { writeBytes(path_, bytes); }
+    std::string read() const { return readBytes(path_); }
 
-    fs::path previous_, folder_;
-    std::string path_;
+    ScratchFolder scratch_;
+    const fs::path &folder_ = scratch_.folder();
+    std::string path_ = scratch_.path("wordlark.cfg");
 };
 
 const char kDefaultFile[] = "command_key\t1058\t\r\n"

@@ -2,6 +2,7 @@
 
 #include "launcher/md5.h"
 #include "launcher_test_support.h"
+#include "support/scratch_folder.h"
 #include "vocabulary/word_trie.h"
 
 #include <fstream>
@@ -12,7 +13,7 @@ namespace {
 
 class CommandCatalogueTest : public ::testing::Test {
 protected:
-    CommandCatalogueTest() : folder_("catalogue"), catalogue_(25, fake_.platform(), folder_.file("wordlark.cmd")) {}
+    CommandCatalogueTest() : catalogue_(25, fake_.platform(), folder_.path("wordlark.cmd")) {}
 
     int32_t tokenCount(const char *token) { return catalogue_.tokenIndex->countOf(token); }
     ItemList tokenItems(const char *token) {
@@ -22,7 +23,7 @@ protected:
     }
 
     FakeLauncherPlatform fake_;
-    LauncherTempFolder folder_;
+    ScratchFolder folder_;
     CommandCatalogue catalogue_;
 };
 
@@ -179,8 +180,8 @@ TEST_F(FolderWalkTest, UnlistableFolderAddsNothing) {
 }
 
 TEST(CommandCataloguePersistenceTest, UseCountsAreLoadedAtConstructionAndSavedAtDestruction) {
-    LauncherTempFolder folder("catalogue-persistence");
-    const std::string path = folder.file("wordlark.cmd");
+    ScratchFolder folder;
+    const std::string path = folder.path("wordlark.cmd");
     {
         std::ofstream file(path, std::ios::binary);
         file << md5Hex("C:\\b.exe") << "\t4\r\n"
@@ -203,8 +204,8 @@ TEST(CommandCataloguePersistenceTest, UseCountsAreLoadedAtConstructionAndSavedAt
 }
 
 TEST(CommandCataloguePersistenceTest, CountStopsAtTheTopInsteadOfWrapping) {
-    LauncherTempFolder folder("catalogue-top");
-    const std::string path = folder.file("wordlark.cmd");
+    ScratchFolder folder;
+    const std::string path = folder.path("wordlark.cmd");
     {
         std::ofstream file(path, std::ios::binary);
         file << md5Hex("x") << "\t2147483647\r\n";

@@ -3,6 +3,7 @@
 #include "launcher/command_items.h"
 
 #include "launcher_test_support.h"
+#include "support/scratch_folder.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -18,7 +19,7 @@ using Items = std::vector<std::string>;
 
 class CommandSearchTest : public ::testing::Test {
 protected:
-    CommandSearchTest() : folder_("search"), catalogue_(25, fake_.platform(), folder_.file("wordlark.cmd")) {}
+    CommandSearchTest() : catalogue_(25, fake_.platform(), folder_.path("wordlark.cmd")) {}
 
     void add(const std::string &path, int32_t weight = 1, int uses = 0) {
         catalogue_.addItem(path, "", weight, false);
@@ -32,7 +33,7 @@ protected:
     }
 
     FakeLauncherPlatform fake_;
-    LauncherTempFolder folder_;
+    ScratchFolder folder_;
     CommandCatalogue catalogue_;
 };
 
@@ -297,8 +298,8 @@ TEST_F(CommandSearchTest, LaunchWhileTheHarvestHoldsTheLockIsCountedLater) {
 }
 
 TEST(CommandSearchPersistenceTest, CountsReadAtStartOrderItemsAddedLater) {
-    LauncherTempFolder folder("search-loaded");
-    const std::string path = folder.file("wordlark.cmd");
+    ScratchFolder folder;
+    const std::string path = folder.path("wordlark.cmd");
     {
         FakeLauncherPlatform fake;
         CommandCatalogue first(25, fake.platform(), path);
@@ -321,9 +322,9 @@ TEST(CommandSearchPersistenceTest, CountsReadAtStartOrderItemsAddedLater) {
 // gives: the first word's matchToken list, kept where every other word's matchToken list has
 // the item, one per launch key, at most 25.
 TEST(CommandSearchPersistenceTest, SearchAgreesWithTheWordByWordDefinition) {
-    LauncherTempFolder folder("search-reference");
+    ScratchFolder folder;
     FakeLauncherPlatform fake;
-    CommandCatalogue catalogue(25, fake.platform(), folder.file("wordlark.cmd"));
+    CommandCatalogue catalogue(25, fake.platform(), folder.path("wordlark.cmd"));
     const char *words[] = {"alpha", "alps", "beta", "bet", "gamma", "game", "delta", "deal", "tool", "toy"};
     const char *exts[] = {".exe", ".lnk", ".txt", ".doc"};
     uint32_t seed = 12345;
@@ -368,8 +369,8 @@ TEST(CommandSearchPersistenceTest, SearchAgreesWithTheWordByWordDefinition) {
 }
 
 TEST(CommandSearchPersistenceTest, LaunchPendingAtShutDownIsStillSaved) {
-    LauncherTempFolder folder("search-shutdown");
-    const std::string path = folder.file("wordlark.cmd");
+    ScratchFolder folder;
+    const std::string path = folder.path("wordlark.cmd");
     FakeLauncherPlatform fake;
     {
         CommandCatalogue catalogue(25, fake.platform(), path);

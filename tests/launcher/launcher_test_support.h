@@ -8,25 +8,6 @@
 #include <system_error>
 #include <vector>
 
-// A throw-away folder for files the launcher writes, removed with the object.
-class LauncherTempFolder {
-public:
-    explicit LauncherTempFolder(const std::string &name) {
-        path_ = std::filesystem::temp_directory_path() / ("wordlark-launcher-" + name);
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-        std::filesystem::create_directories(path_);
-    }
-    ~LauncherTempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string file(const std::string &name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
 // A pretend file system for the folder walk: a listing per search pattern, in the order given,
 // and a short form per folder. Records the patterns it was asked for and what was opened.
 struct FakeLauncherPlatform {

@@ -1,6 +1,7 @@
 #include "launcher/use_count_file.h"
 
 #include "launcher_test_support.h"
+#include "support/scratch_folder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -8,15 +9,6 @@
 
 namespace {
 
-std::string readBytes(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::string &path, const std::string &bytes) {
-    std::ofstream file(path, std::ios::binary);
-    file << bytes;
-}
 
 struct LineCase {
     const char *line;
@@ -53,8 +45,8 @@ TEST(UseCountFileTest, SkipsLinesWithoutTabAndLaterLinesReplaceEarlier) {
 }
 
 TEST(UseCountFileTest, SavesInKeyOrderWithCrLfAndReadsBackTheSameBytes) {
-    LauncherTempFolder folder("use-count-file");
-    const std::string path = folder.file("wordlark.cmd");
+    ScratchFolder folder;
+    const std::string path = folder.path("wordlark.cmd");
     UseCountMap counts;
     counts["ffff"] = 2;
     counts["0000"] = 7;
@@ -72,16 +64,16 @@ TEST(UseCountFileTest, SavesInKeyOrderWithCrLfAndReadsBackTheSameBytes) {
 }
 
 TEST(UseCountFileTest, MissingFileLeavesCountsAndUnwritableTargetKeepsOldFile) {
-    LauncherTempFolder folder("use-count-missing");
+    ScratchFolder folder;
     UseCountMap counts{{"k", 1}};
-    EXPECT_FALSE(loadUseCountFile(folder.file("absent.cmd"), counts));
+    EXPECT_FALSE(loadUseCountFile(folder.path("absent.cmd"), counts));
     EXPECT_EQ((UseCountMap{{"k", 1}}), counts);
 
     // The target's folder does not exist: nothing is written, and no half file appears.
-    EXPECT_FALSE(saveUseCountFile(folder.file("no-such-folder/wordlark.cmd"), counts));
+    EXPECT_FALSE(saveUseCountFile(folder.path("no-such-folder/wordlark.cmd"), counts));
 
     // Saving over an existing file replaces it whole.
-    const std::string path = folder.file("wordlark.cmd");
+    const std::string path = folder.path("wordlark.cmd");
     writeBytes(path, "old\t1\r\nolder\t2\r\n");
     ASSERT_TRUE(saveUseCountFile(path, UseCountMap{{"new", 3}}));
     EXPECT_EQ("new\t3\r\n", readBytes(path));

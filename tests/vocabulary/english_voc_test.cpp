@@ -1,6 +1,6 @@
 #include "vocabulary/word_trie.h"
 
-#include "vocabulary_test_files.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 

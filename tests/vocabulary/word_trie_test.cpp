@@ -1,7 +1,7 @@
 #include "vocabulary/trie_memory.h"
 #include "vocabulary/word_trie.h"
 
-#include "vocabulary_test_files.h"
+#include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 

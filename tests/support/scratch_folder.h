@@ -8,15 +8,15 @@
 #include <random>
 #include <string>
 
-// A fresh folder per test, made the current directory (learned vocabularies live there) and
-// removed afterwards.
+// A fresh folder per test, made the current directory (learned vocabularies and the launcher's
+// use counts are named without a folder) and removed afterwards.
 class ScratchFolder {
 public:
     ScratchFolder() : previous_(std::filesystem::current_path()) {
         std::random_device seed;
         const testing::TestInfo *info = testing::UnitTest::GetInstance()->current_test_info();
         folder_ = std::filesystem::temp_directory_path() /
-                  ("wl_vocab_" + std::string(info ? info->name() : "x") + "_" + std::to_string(seed()));
+                  ("wl_test_" + std::string(info ? info->name() : "x") + "_" + std::to_string(seed()));
         std::filesystem::create_directories(folder_);
         std::filesystem::current_path(folder_);
     }
