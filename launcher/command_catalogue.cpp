@@ -47,23 +47,30 @@ void CommandCatalogue::addItem(const std::string &text, const std::string &targe
         }
     }
     const std::string itemTargetText = itemTarget(item);
+    const bool knownTarget = itemTable_.hasTarget(itemTargetText);
+    const auto added = itemTable_.add(item, itemTargetText);
     if (countUse) {
         noteUse(itemTargetText, false);
-    } else if (!useCounts.empty()) {
+    } else if (!knownTarget && !useCounts.empty()) {
         auto counted = useCounts.find(md5Hex(itemTargetText));
         if (counted != useCounts.end())
-            rememberCountedTarget(itemTargetText, &counted->second);
+            itemTable_.bindCount(itemTargetText, &counted->second);
     }
     // The words come from the long path (or the title), so the short 8.3 folder names in the item
     // do not hide the real ones from the search.
-    addToIndex(text, item, weight);
+    addToIndex(text, added.first, added.second, weight);
 }
 
-void CommandCatalogue::addToIndex(const std::string &text, const std::string &item, int32_t weight) {
+// An item added again has the same words (the same title, or the same long path behind the same
+// short form): they gain its weight again, but it is listed once per word.
+void CommandCatalogue::addToIndex(const std::string &text, CatalogueItemTable::Id item, bool newItem, int32_t weight) {
     std::string lowered = text;
     lowerAscii(lowered);
-    for (const std::string &token : splitWords(lowered, kIndexedWordMinLength))
-        tokenIndex->addWord(token.c_str(), weight, item.c_str());
+    for (const std::string &token : splitWords(lowered, kIndexedWordMinLength)) {
+        tokenIndex->addWord(token.c_str(), weight, nullptr);
+        if (newItem)
+            itemTable_.post(token, item);
+    }
 }
 
 void CommandCatalogue::addFolder(const std::string &folder, int32_t depth, int32_t maxSubfolders, bool countUse) {
@@ -119,16 +126,11 @@ void CommandCatalogue::noteUseLocked(const std::string &target, bool increment) 
     if (target.empty())
         return;
     auto inserted = useCounts.emplace(md5Hex(target), 1);
-    rememberCountedTarget(target, &inserted.first->second);
+    // Map nodes never move, so the table may keep pointing at the count.
+    itemTable_.bindCount(target, &inserted.first->second);
     // A count that reached the top stays there rather than wrapping to a negative one.
     if (!inserted.second && increment && inserted.first->second < INT32_MAX)
         ++inserted.first->second;
-}
-
-void CommandCatalogue::rememberCountedTarget(const std::string &target, const int32_t *count) {
-    // std::map and std::set nodes never move, so the views and the count pointer stay valid.
-    const std::string &name = *countedTargetNames_.insert(target).first;
-    countedTargets_[std::string_view(name)] = count;
 }
 
 void CommandCatalogue::applyDeferredUses() {

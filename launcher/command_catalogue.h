@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/thread_mutex.h"
+#include "launcher/catalogue_item_table.h"
 #include "launcher/launcher_platform.h"
 #include "launcher/use_count_file.h"
 #include "launcher/web_search.h"
@@ -8,11 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
-#include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 class WordTrie;
@@ -83,6 +80,9 @@ public:
     bool matchToken(const std::string &word, std::vector<std::string> &items);
     // See command_items.h.
     static std::string launchKey(const std::string &item);
+    // The items that token (a whole indexed word) occurs in, in the order they were added; empty
+    // when there are none or the harvest holds `lock`.
+    std::vector<std::string> tokenItems(const std::string &token);
     // The three web-search rows followed by one row per result; true when there is a row.
     bool buildDisplayList(std::vector<std::string> &rows, std::vector<std::string> &targets) const;
     // The target of list row `row` (web-search rows first): for a web search the search address of
@@ -101,7 +101,7 @@ public:
     const UseCountMap &useCountTable() const { return useCounts; }
     int32_t limit() const { return resultLimit; }
 
-    std::unique_ptr<WordTrie> tokenIndex; // tokens -> weight and the items they occur in; no file
+    std::unique_ptr<WordTrie> tokenIndex; // tokens and their weights; no file (items: itemTable_)
     ThreadMutex lock;                     // shared by the harvest and the search
 
 private:
@@ -109,10 +109,8 @@ private:
 
     void noteUseLocked(const std::string &target, bool increment);
     void applyDeferredUses();
-    void addToIndex(const std::string &text, const std::string &item, int32_t weight);
-    void rememberCountedTarget(const std::string &target, const int32_t *count);
+    void addToIndex(const std::string &text, CatalogueItemTable::Id item, bool newItem, int32_t weight);
     bool gatherItems(const std::string &word, Gathered &gathered);
-    int32_t rankingCount(std::string_view item) const;
 
     int32_t resultLimit;
     std::map<std::string, int32_t> fileTypes;
@@ -130,9 +128,8 @@ private:
     // Uses chosen while the harvest held the lock; entered at the next search or at shut-down so
     // that the user-interface thread never waits. User-interface thread only (and the destructor).
     std::vector<std::string> deferredUses_;
-    // The targets of indexed items that have a use count, by text, so a search ranks thousands of
-    // items without an MD5 digest for each. Filled as items are added and uses noted (under
-    // `lock`); complete because the counts are loaded before anything is added.
-    std::set<std::string> countedTargetNames_; // stable storage for the views below
-    std::unordered_map<std::string_view, const int32_t *> countedTargets_;
+    // The items, the tokens' lists of them and their use counts. Each count is bound to its target
+    // when the item or the count first appears, so a search ranks thousands of items without an
+    // MD5 digest for each; complete because the counts are loaded before anything is added.
+    CatalogueItemTable itemTable_;
 };

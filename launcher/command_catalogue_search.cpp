@@ -36,57 +36,10 @@ bool CommandCatalogue::search(char *query) {
     return found;
 }
 
-// The distinct items of one query word's tokens. The item lists are the index's copies; the views
-// point into them (moving a list keeps its strings where they are).
-namespace {
-
-// A set of views with open addressing: a heavy token's thousands of items are entered without
-// a node allocation each, which is most of what a keystroke costs on a large catalogue.
-class ViewSet {
-public:
-    bool insert(std::string_view view) {
-        if ((count_ + 1) * 2 > slots_.size())
-            grow();
-        size_t at = find(view);
-        if (used_[at])
-            return false;
-        slots_[at] = view;
-        used_[at] = true;
-        ++count_;
-        return true;
-    }
-    bool contains(std::string_view view) const { return !slots_.empty() && used_[find(view)]; }
-
-private:
-    size_t find(std::string_view view) const {
-        size_t mask = slots_.size() - 1;
-        size_t at = std::hash<std::string_view>()(view) & mask;
-        while (used_[at] && slots_[at] != view)
-            at = (at + 1) & mask;
-        return at;
-    }
-    void grow() {
-        std::vector<std::string_view> oldSlots(slots_.empty() ? 64 : slots_.size() * 2);
-        std::vector<bool> oldUsed(oldSlots.size(), false);
-        oldSlots.swap(slots_);
-        oldUsed.swap(used_);
-        count_ = 0;
-        for (size_t i = 0; i < oldSlots.size(); ++i)
-            if (oldUsed[i])
-                insert(oldSlots[i]);
-    }
-
-    std::vector<std::string_view> slots_; // a power of two in size, at most half full
-    std::vector<bool> used_;
-    size_t count_ = 0;
-};
-
-} // namespace
-
+// The distinct items of one query word's tokens, as numbers of the item table.
 struct CommandCatalogue::Gathered {
-    std::vector<ItemList> lists;
-    std::vector<std::string_view> distinct; // in the order first met
-    ViewSet members;
+    std::vector<CatalogueItemTable::Id> distinct; // in the order first met
+    std::vector<bool> member;                     // by item number
 };
 
 namespace {
@@ -94,6 +47,7 @@ namespace {
 struct RankedItem {
     int32_t count;
     std::string_view item;
+    CatalogueItemTable::Id id;
 };
 
 // Highest use count first, ascending byte order among equal counts (items are distinct, so the
@@ -107,9 +61,9 @@ bool ranksBefore(const RankedItem &a, const RankedItem &b) {
 class RankedStream {
 public:
     explicit RankedStream(std::vector<RankedItem> items) : items_(std::move(items)) {}
-    bool at(size_t index, std::string_view &item) {
+    const RankedItem *at(size_t index) {
         if (index >= items_.size())
-            return false;
+            return nullptr;
         while (index >= ready_) {
             size_t end = std::min(items_.size(), ready_ + std::max<size_t>(64, ready_));
             if (end < items_.size())
@@ -117,10 +71,8 @@ public:
             std::sort(items_.begin() + ready_, items_.begin() + end, ranksBefore);
             ready_ = end;
         }
-        item = items_[index].item;
-        return true;
+        return &items_[index];
     }
-    size_t size() const { return items_.size(); }
 
 private:
     std::vector<RankedItem> items_;
@@ -132,25 +84,21 @@ private:
 bool CommandCatalogue::gatherItems(const std::string &word, Gathered &gathered) {
     std::vector<suggestion> tokens;
     tokenIndex->collectPrefix(word.c_str(), tokens, 2 * resultLimit, true);
+    gathered.member.assign(itemTable_.size(), false);
     // Lightest tokens first, so the rare words are gathered whole before the limit cuts in.
     for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
-        ItemList items;
-        if (tokenIndex->findItems(token->text.c_str(), items)) {
-            gathered.lists.push_back(std::move(items));
-            for (const std::string &item : gathered.lists.back())
-                if (gathered.members.insert(item))
-                    gathered.distinct.push_back(item);
+        if (const std::vector<CatalogueItemTable::Id> *items = itemTable_.postings(token->text)) {
+            for (CatalogueItemTable::Id id : *items) {
+                if (!gathered.member[id]) {
+                    gathered.member[id] = true;
+                    gathered.distinct.push_back(id);
+                }
+            }
         }
         if (gathered.distinct.size() > size_t(kItemGatherLimit))
             break;
     }
     return !gathered.distinct.empty();
-}
-
-int32_t CommandCatalogue::rankingCount(std::string_view item) const {
-    size_t tabs = item.find("\t\t");
-    auto counted = countedTargets_.find(tabs == std::string_view::npos ? item : item.substr(0, tabs));
-    return counted == countedTargets_.end() ? 0 : *counted->second;
 }
 
 bool CommandCatalogue::search(std::string &query) {
@@ -162,42 +110,35 @@ bool CommandCatalogue::search(std::string &query) {
     if (words.empty())
         return true;
 
-    // The lock is tried once per word, never waited for; each word's items are copies, so they
-    // stay usable after it is let go.
-    Gathered first;
-    std::vector<RankedItem> ranked;
-    {
-        ThreadMutexLock held(lock, lock.tryWait());
-        if (!held.acquired())
+    // Tried once, never waited for: while the harvest adds a source the search finds nothing.
+    ThreadMutexLock held(lock, lock.tryWait());
+    if (!held.acquired())
+        return false;
+    applyDeferredUses();
+    std::vector<Gathered> gathered(words.size());
+    for (size_t w = 0; w < words.size(); ++w)
+        if (!gatherItems(words[w], gathered[w]))
             return false;
-        applyDeferredUses();
-        if (!gatherItems(words[0], first))
-            return false;
-        ranked.reserve(first.distinct.size());
-        for (std::string_view item : first.distinct)
-            ranked.push_back({rankingCount(item), item});
-    }
-    std::vector<Gathered> others(words.size() - 1);
-    for (size_t w = 1; w < words.size(); ++w) {
-        ThreadMutexLock held(lock, lock.tryWait());
-        if (!held.acquired() || !gatherItems(words[w], others[w - 1]))
-            return false;
-    }
 
-    // Walk the first word's items in rank order, keep those every other word also matched, and
-    // one per launch key: the first of a program's files and shortcuts wins.
+    // The first word's items that every other word also matched, ranked: ordering only these
+    // gives the same sequence as walking all of them in rank order and skipping the others.
+    std::vector<RankedItem> ranked;
+    ranked.reserve(gathered[0].distinct.size());
+    for (CatalogueItemTable::Id id : gathered[0].distinct) {
+        bool inAll = true;
+        for (size_t w = 1; w < gathered.size() && inAll; ++w)
+            inAll = gathered[w].member[id];
+        if (inAll)
+            ranked.push_back({itemTable_.useCount(id), itemTable_.text(id), id});
+    }
+    const bool matchedAll = !ranked.empty();
+
+    // One result per launch key, in rank order: the first of a program's files and shortcuts wins.
     RankedStream stream(std::move(ranked));
     std::unordered_set<std::string> keys;
-    bool matchedAll = false;
-    std::string_view item;
-    for (size_t i = 0; int32_t(results.size()) < resultLimit && stream.at(i, item); ++i) {
-        bool inAll = true;
-        for (const Gathered &other : others)
-            inAll = inAll && other.members.contains(item);
-        if (!inAll)
-            continue;
-        matchedAll = true;
-        std::string text(item);
+    const RankedItem *entry = nullptr;
+    for (size_t i = 0; int32_t(results.size()) < resultLimit && (entry = stream.at(i)) != nullptr; ++i) {
+        std::string text(entry->item);
         if (keys.insert(::launchKey(text)).second)
             results.push_back(std::move(text));
     }
@@ -208,7 +149,6 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
     items.clear();
     if (word.empty())
         return false;
-    // Never wait for the harvest: while it adds a source the search simply finds nothing.
     ThreadMutexLock held(lock, lock.tryWait());
     if (!held.acquired())
         return false;
@@ -219,13 +159,24 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
     // Each item's count is looked up once rather than at every comparison.
     std::vector<RankedItem> ranked;
     ranked.reserve(gathered.distinct.size());
-    for (std::string_view item : gathered.distinct)
-        ranked.push_back({rankingCount(item), item});
+    for (CatalogueItemTable::Id id : gathered.distinct)
+        ranked.push_back({itemTable_.useCount(id), itemTable_.text(id), id});
     std::sort(ranked.begin(), ranked.end(), ranksBefore);
     items.reserve(ranked.size());
     for (const RankedItem &entry : ranked)
         items.emplace_back(entry.item);
     return true;
+}
+
+std::vector<std::string> CommandCatalogue::tokenItems(const std::string &token) {
+    std::vector<std::string> items;
+    ThreadMutexLock held(lock, lock.tryWait());
+    if (!held.acquired())
+        return items;
+    if (const std::vector<CatalogueItemTable::Id> *ids = itemTable_.postings(token))
+        for (CatalogueItemTable::Id id : *ids)
+            items.push_back(itemTable_.text(id));
+    return items;
 }
 
 std::string CommandCatalogue::launchKey(const std::string &item) { return ::launchKey(item); }

@@ -16,11 +16,7 @@ protected:
     CommandCatalogueTest() : catalogue_(25, fake_.platform(), folder_.path("wordlark.cmd")) {}
 
     int32_t tokenCount(const char *token) { return catalogue_.tokenIndex->countOf(token); }
-    ItemList tokenItems(const char *token) {
-        ItemList items;
-        catalogue_.tokenIndex->findItems(token, items);
-        return items;
-    }
+    std::vector<std::string> tokenItems(const char *token) { return catalogue_.tokenItems(token); }
 
     FakeLauncherPlatform fake_;
     ScratchFolder folder_;

@@ -112,6 +112,25 @@ TEST_F(CommandSearchTest, ResultsAreOrderedByUseCountThenBytes) {
               searchFor("rep"));
 }
 
+TEST_F(CommandSearchTest, TitledItemsSharingATargetRankByItsCountWhenEverItAppears) {
+    catalogue_.addItem("News Weather", "http://b.example/", 1, false);
+    catalogue_.addItem("News Today", "http://a.example/", 1, false);
+    catalogue_.addItem("News Archive", "http://a.example/", 1, false);
+    EXPECT_EQ((Items{"http://a.example/\t\tNews Archive", "http://a.example/\t\tNews Today",
+                     "http://b.example/\t\tNews Weather"}),
+              searchFor("news"));
+    // The first use of an address met before: every title of it moves up at once.
+    catalogue_.noteUse("http://b.example/", true);
+    EXPECT_EQ("http://b.example/\t\tNews Weather", searchFor("news").front());
+    // A use noted before any item of the address exists counts for the items added later.
+    catalogue_.noteUse("http://c.example/", true);
+    catalogue_.noteUse("http://c.example/", true);
+    catalogue_.addItem("News Later", "http://c.example/", 1, false);
+    EXPECT_EQ((Items{"http://c.example/\t\tNews Later", "http://b.example/\t\tNews Weather",
+                     "http://a.example/\t\tNews Archive", "http://a.example/\t\tNews Today"}),
+              searchFor("news"));
+}
+
 TEST_F(CommandSearchTest, EveryWordMustMatchAndTheFirstWordsOrderStays) {
     add("C:\\Start\\Accessories\\Notepad.lnk", 3, 1);
     add("C:\\Start\\Accessories\\Calculator.lnk", 3, 5);
