@@ -71,6 +71,12 @@ INT_PTR ScreenKeyboard::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
         return onSysCommand(wParam);
     case WM_TIMER:
         return onTimer();
+    case WM_SHOWWINDOW:
+        // Shown by the hot key from inside the typed-into program: follow its input at once, as
+        // until then keys typed into it may not arrive.
+        if (wParam)
+            attachToForeground();
+        return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
@@ -219,6 +225,21 @@ LRESULT CALLBACK shiftButtonProc(HWND button, UINT message, WPARAM wParam, LPARA
     return CallWindowProcA(shiftButtonOldProc, button, message, wParam, lParam);
 }
 
+// Attaching clears the key state that the two threads then share, so a Ctrl held through a Ctrl+O
+// would read as released and the next O reach its program as a plain letter; Caps Lock would
+// read as off. The held modifiers and the lock toggles are put back.
+static void restoreKeyStateAfterAttaching(const BYTE (&before)[256]) {
+    BYTE state[256];
+    if (!GetKeyboardState(state))
+        return;
+    for (int vk : {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, VK_CONTROL, VK_LCONTROL, VK_RCONTROL, VK_MENU, VK_LMENU, VK_RMENU})
+        if (GetAsyncKeyState(vk) & 0x8000)
+            state[vk] |= 0x80;
+    for (int vk : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL})
+        state[vk] = static_cast<BYTE>((state[vk] & 0x80) | (before[vk] & 0x01));
+    SetKeyboardState(state);
+}
+
 // The attachment is not undone when the keyboard hides; the next foreground thread replaces it.
 void attachToForeground() {
     if (uiThreadId == 0)
@@ -229,6 +250,10 @@ void attachToForeground() {
     DWORD foregroundThread = GetWindowThreadProcessId(foreground, nullptr);
     if (!shouldAttachInput(foregroundThread, uiThreadId, attachedThreadId))
         return;
+    BYTE before[256] = {};
+    GetKeyboardState(before);
     AttachThreadInput(uiThreadId, attachedThreadId, FALSE);
     attachedThreadId = AttachThreadInput(uiThreadId, foregroundThread, TRUE) ? foregroundThread : 0;
+    if (attachedThreadId)
+        restoreKeyStateAfterAttaching(before);
 }

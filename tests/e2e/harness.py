@@ -358,8 +358,10 @@ class Notepad:
     def __init__(self, wine, probe):
         self.wine = wine
         self.probe = probe
+        known = {w["hwnd"] for w in self.probe.find(cls="Notepad")}
         self.process = wine.start(["notepad"])
-        self.window = wait_until(lambda: (self.probe.find(cls="Notepad") or [None])[0], 30, 0.3, "notepad window")
+        self.window = wait_until(lambda: next((w for w in self.probe.find(cls="Notepad") if w["hwnd"] not in known),
+                                              None), 30, 0.3, "notepad window")
         self.edit = wait_until(lambda: next((c for c in self.probe.children(self.window["hwnd"])
                                              if c["class"] == "Edit"), None), 10, 0.2, "notepad edit")
 

@@ -4,6 +4,7 @@ the editing keys; closing with Shift on and showing again with the hot key."""
 
 import subprocess
 import threading
+import time
 
 from harness import Probe, WineTestCase, X, wait_until
 
@@ -147,6 +148,33 @@ class Keyboard(WineTestCase):
         self.click(KEY_DELETE)
         notepad.wait_text("b\r\nc")
         self.assert_notepad_keeps_focus(notepad)
+
+    def test_keys_typed_as_the_hot_key_shows_the_keyboard_arrive_and_ctrl_stays_held(self):
+        app, notepad = self.start()
+        # Typed straight after the hot key, before the keyboard's first timer tick.
+        X.key("ctrl+o")
+        X.type("x")
+        self.wait_visible(True)
+        notepad.wait_text("x")
+        X.key("ctrl+o")
+        self.wait_visible(False)
+        # Ctrl held through showing and hiding in another program: the keyboard starts following
+        # that program's input in between, which must not turn the second O into a plain letter.
+        other = self.start_notepad()
+        other.focus()
+        X.keydown("ctrl")
+        try:
+            X.key("o")
+            self.wait_visible(True)
+            self.wait_attached(other)
+            time.sleep(0.3)  # a few more ticks of the keyboard's 100 ms timer
+            X.key("o")
+            self.wait_visible(False)
+        finally:
+            X.keyup("ctrl")
+        self.assertEqual(other.text(), "")
+        self.assertEqual(notepad.text(), "x")
+        self.assertEqual(app.exit(), 0)
 
     def test_closing_with_shift_on_and_showing_with_the_hot_key_shows_shift_off(self):
         app, notepad = self.start()

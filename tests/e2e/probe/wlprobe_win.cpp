@@ -167,12 +167,12 @@ int run(int argc, char **argv) {
         HWND w = GetForegroundWindow();
         printf("%s\n", w ? describe(w).c_str() : "null");
     } else if (verb == "focus-of" && argc >= 3) {
-        // The focus inside another thread's window: attach to it for a moment.
+        // The focus inside another thread's window. Not by attaching to its input: that would
+        // clear the key state the tests hold keys down in.
         HWND w = parseHandle(argv[2]);
-        DWORD thread = GetWindowThreadProcessId(w, nullptr);
-        AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
-        HWND focus = GetFocus();
-        AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) ? info.hwndFocus : nullptr;
         printf("%s\n", focus ? describe(focus).c_str() : "null");
     } else {
         return usage();
