@@ -26,21 +26,48 @@ void readFocusedProgram(std::string &moduleName, std::string &modulePath) {
 // key release follows it.
 void replayEnter() { keybd_event(VK_RETURN, 0, 0, 0); }
 
+// The list asked for by the last key (user-interface thread only).
+struct SuggestionsRequest {
+    bool pending = false;
+    bool posted = false; // a kPlaceSuggestionsMessage is on its way
+    HWND focus = nullptr;
+} request;
+
+void requestSuggestionsAtCaret(HWND window, HWND focus) {
+    request.pending = true;
+    request.focus = focus;
+    if (!request.posted)
+        request.posted = PostMessageA(window, kPlaceSuggestionsMessage, 0, 0) != FALSE;
+    if (!request.posted)
+        placeRequestedSuggestions(window);
+}
+
 } // namespace
 
 int handleSuggestionKey(HWND window, WPARAM key, LPARAM flags) {
     if (!wordStore || !settings)
         return 1;
     HWND focus = GetFocusWindow();
+    request.pending = false; // this key decides anew whether the list is wanted
     KeyHandlerSeams seams;
     seams.focusedProgram = readFocusedProgram;
     seams.sendImeChar = [focus](unsigned char ch) { SendMessageA(focus, kImeChar, ch, 0); };
     seams.sendChar = [focus](int ch, long keyFlags) { SendMessageA(focus, WM_CHAR, ch, keyFlags); };
     seams.replayEnter = replayEnter;
     seams.hideList = [window]() { ShowWindow(window, SW_HIDE); };
-    seams.showListAtCaret = [window, focus]() { showSuggestionsAtCaret(window, focus); };
+    seams.showListAtCaret = [window, focus]() { requestSuggestionsAtCaret(window, focus); };
     return handleKey(*wordStore, *settings, seams, static_cast<int>(key), static_cast<long>(flags));
 }
+
+void placeRequestedSuggestions(HWND window) {
+    request.posted = false;
+    if (!request.pending)
+        return;
+    request.pending = false;
+    showSuggestionsAtCaret(window, request.focus);
+}
+
+void dropSuggestionsRequest() { request.pending = false; }
 
 void showSuggestionsAtCaret(HWND window, HWND focus) {
     // A focus window that is gone leaves the caret where the hook found it.

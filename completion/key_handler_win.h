@@ -7,6 +7,16 @@
 // Drives the process-wide word store and settings; returns 1.
 int handleSuggestionKey(HWND window, WPARAM key, LPARAM flags);
 
+// Moving and showing a window costs round trips to the display (milliseconds under Wine), which
+// the program the user types in, waiting for its forwarded key, should not wait for. So a key only
+// asks for the list and the window places itself when it takes this message, right after the key.
+const UINT kPlaceSuggestionsMessage = WM_APP + 2;
+// Applies the last key's request, if no later key or hiding has dropped it (the suggestion
+// window's handling of kPlaceSuggestionsMessage).
+void placeRequestedSuggestions(HWND window);
+// Drops a request that is not yet applied (the window was hidden meanwhile).
+void dropSuggestionsRequest();
+
 // Sizes the list for the current page and shows it, without activation, below the caret of the
 // program the user types in, inside that program's focus window.
 void showSuggestionsAtCaret(HWND window, HWND focus);

@@ -122,6 +122,14 @@ LRESULT CALLBACK suggestionWindowProc(HWND window, UINT message, WPARAM wParam, 
         return onPaint(window);
     case WM_KEYDOWN:
         return onKeyDown(window, wParam, lParam);
+    case kPlaceSuggestionsMessage:
+        placeRequestedSuggestions(window);
+        return 0;
+    case WM_SHOWWINDOW:
+        // Hidden by the hook (a click, Alt) before a requested placement was applied: it stays hidden.
+        if (!wParam)
+            dropSuggestionsRequest();
+        return DefWindowProcA(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
