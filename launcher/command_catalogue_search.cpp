@@ -50,6 +50,10 @@ struct RankedItem {
     CatalogueItemTable::Id id;
 };
 
+RankedItem rankedItem(const CatalogueItemTable &table, CatalogueItemTable::Id id) {
+    return {table.useCount(id), table.text(id), id};
+}
+
 // Highest use count first, ascending byte order among equal counts (items are distinct, so the
 // order is total and the same as a stable sort of the byte-ordered set by count).
 bool ranksBefore(const RankedItem &a, const RankedItem &b) {
@@ -129,7 +133,7 @@ bool CommandCatalogue::search(std::string &query) {
         for (size_t w = 1; w < gathered.size() && inAll; ++w)
             inAll = gathered[w].member[id];
         if (inAll)
-            ranked.push_back({itemTable_.useCount(id), itemTable_.text(id), id});
+            ranked.push_back(rankedItem(itemTable_, id));
     }
     const bool matchedAll = !ranked.empty();
 
@@ -160,7 +164,7 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
     std::vector<RankedItem> ranked;
     ranked.reserve(gathered.distinct.size());
     for (CatalogueItemTable::Id id : gathered.distinct)
-        ranked.push_back({itemTable_.useCount(id), itemTable_.text(id), id});
+        ranked.push_back(rankedItem(itemTable_, id));
     std::sort(ranked.begin(), ranked.end(), ranksBefore);
     items.reserve(ranked.size());
     for (const RankedItem &entry : ranked)

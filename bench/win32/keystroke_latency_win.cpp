@@ -4,9 +4,12 @@
 // this process for every key), and prints the median, the 95th percentile and their ratios.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
+
+#include "bench_tools_win.h"
+
+using namespace benchtools;
 
 namespace {
 
@@ -35,22 +38,6 @@ HWND createTarget(HINSTANCE instance) {
     return w;
 }
 
-void pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-void sendKey(WORD vk, bool up) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-
 // Microseconds from each injected key-down to its WM_CHAR.
 std::vector<double> measure(HWND target) {
     std::vector<double> samples;
@@ -77,38 +64,6 @@ std::vector<double> measure(HWND target) {
                               static_cast<double>(frequency.QuadPart));
     }
     return samples;
-}
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
-}
-
-struct MainWindowSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK matchMainWindow(HWND w, LPARAM p) {
-    auto *s = reinterpret_cast<MainWindowSearch *>(p);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    char cls[64] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (owner == s->pid && lstrcmpA(cls, "WORDLARK") == 0 && !GetWindow(w, GW_OWNER)) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND findWordlarkMainWindow(DWORD pid) {
-    MainWindowSearch search = {pid, nullptr};
-    EnumWindows(matchMainWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 double processorSeconds(HANDLE process) {
@@ -146,25 +101,14 @@ int main(int argc, char **argv) {
     pump();
     std::vector<double> without = measure(target);
 
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(argv[1], nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        fprintf(stderr, "cannot start %s\n", argv[1]);
-        return 1;
+    std::vector<double> with;
+    {
+        RunningWordlark wordlark;
+        if (!wordlark.start(argv[1]))
+            return 1;
+        waitUntilIdle(wordlark.process());
+        with = measure(target);
     }
-    HWND mainWindow = nullptr;
-    for (int i = 0; i < 300 && !mainWindow; ++i) {
-        Sleep(100);
-        mainWindow = findWordlarkMainWindow(pi.dwProcessId);
-    }
-    waitUntilIdle(pi.hProcess);
-    std::vector<double> with = measure(target);
-    if (mainWindow)
-        PostMessageA(mainWindow, WM_COMMAND, 105, 0);
-    WaitForSingleObject(pi.hProcess, 30000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
 
     double m0 = percentile(without, 0.5), p0 = percentile(without, 0.95);
     double m1 = percentile(with, 0.5), p1 = percentile(with, 0.95);

@@ -20,32 +20,13 @@
 #include "config/settings.h"
 #include "vocabulary/word_store.h"
 
+#include "bench_tools_win.h"
+
+using namespace benchtools;
+
 namespace {
 
-LARGE_INTEGER frequency;
 const COLORREF kFooter = RGB(204, 204, 204);
-
-double microsecondsSince(const LARGE_INTEGER &start) {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1e6 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
-}
-
-void pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 std::vector<std::string> vocabularyWords(const std::string &path, size_t most) {
     std::vector<std::string> words;
@@ -123,40 +104,6 @@ std::vector<double> decisionsPerLetter(const std::string &folder) {
     return samples;
 }
 
-struct Found {
-    DWORD pid;
-    HWND main, visible;
-};
-
-BOOL CALLBACK collectWordlark(HWND w, LPARAM p) {
-    auto *f = reinterpret_cast<Found *>(p);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    char cls[64] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (owner != f->pid || lstrcmpA(cls, "WORDLARK") != 0)
-        return TRUE;
-    if (!GetWindow(w, GW_OWNER))
-        f->main = w;
-    else if (IsWindowVisible(w))
-        f->visible = w;
-    return TRUE;
-}
-
-Found findWordlark(DWORD pid) {
-    Found found = {pid, nullptr, nullptr};
-    EnumWindows(collectWordlark, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-void sendKey(WORD vk, bool up) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-
 bool footerPainted(HWND list) {
     RECT r;
     if (!GetWindowRect(list, &r))
@@ -170,18 +117,9 @@ bool footerPainted(HWND list) {
 std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
     std::vector<double> samples;
     misplaced = 0;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(exe, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        fprintf(stderr, "cannot start %s\n", exe);
+    RunningWordlark wordlark;
+    if (!wordlark.start(exe))
         return samples;
-    }
-    Found found = {};
-    for (int i = 0; i < 300 && !found.main; ++i) {
-        Sleep(100);
-        found = findWordlark(pi.dwProcessId);
-    }
     Sleep(1000);
     HWND frame = CreateWindowExA(0, "STATIC", "latency target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500, 300,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -203,7 +141,7 @@ std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
         DWORD deadline = GetTickCount() + 3000;
         while (GetTickCount() < deadline) {
             pump(); // the hook runs in this thread while it reads the key
-            list = findWordlark(pi.dwProcessId).visible;
+            list = findWordlark(wordlark.pid()).visible;
             if (list && footerPainted(list))
                 break;
             list = nullptr;
@@ -219,17 +157,12 @@ std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
         sendKey(VK_ESCAPE, false);
         sendKey(VK_ESCAPE, true);
         deadline = GetTickCount() + 2000;
-        while (findWordlark(pi.dwProcessId).visible && GetTickCount() < deadline) {
+        while (findWordlark(wordlark.pid()).visible && GetTickCount() < deadline) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
             pump();
         }
     }
     DestroyWindow(frame);
-    if (found.main)
-        PostMessageA(found.main, WM_COMMAND, 105, 0);
-    WaitForSingleObject(pi.hProcess, 30000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     return samples;
 }
 
@@ -266,7 +199,6 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: suggestion_latency WORDLARK.EXE\n");
         return 2;
     }
-    QueryPerformanceFrequency(&frequency);
     std::string folder = argv[1];
     folder.erase(folder.find_last_of('\\') + 1);
     DWORD exitCode = 0;
