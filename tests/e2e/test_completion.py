@@ -78,8 +78,14 @@ class Completion(WineTestCase):
         app, notepad = self.start()
         X.type("hel")
         notepad.wait_text("hel")
-        shown = self.list_shown(app)
         state = app.hook_state()
+        # The list places itself right after each key; wait for the place of the last one.
+        at_caret = (max(state["caretX"], notepad.edit["rect"][0]), state["caretY"] + state["charY"] + 2)
+        try:
+            shown = wait_until(lambda: (lambda w: w if w and tuple(w["rect"][:2]) == at_caret else None)(
+                self.visible_list(app)), 10, 0.1, "the list at the caret")
+        except Exception:
+            shown = self.list_shown(app)
         left, top = shown["rect"][0], shown["rect"][1]
         self.assertEqual(left, max(state["caretX"], notepad.edit["rect"][0]), (shown, state))
         self.assertEqual(top, state["caretY"] + state["charY"] + 2, (shown, state))
