@@ -132,10 +132,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        SetClassLongA(dialog, GCL_HICON, reinterpret_cast<LONG>(smallIcon));
+        SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(smallIcon));
         return TRUE;
     case WM_DESTROY:
-        SetClassLongA(dialog, GCL_HICON, 0);
+        SetClassLongPtrA(dialog, GCLP_HICON, 0);
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {

@@ -22,7 +22,7 @@ HWND createSuggestionWindow(HINSTANCE instance) {
     HWND window = CreateWindowExA(0, windowClassName, windowTitle, WS_POPUPWINDOW, 50, 50, 100, 100, mainWindow,
                                   nullptr, instance, nullptr);
     if (window)
-        SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(suggestionWindowProc));
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(suggestionWindowProc));
     return window;
 }
 
@@ -32,7 +32,7 @@ void createKeyboardWindow(HINSTANCE instance) {
     HWND shiftButton = GetDlgItem(keyboardWindow, IDC_KEY_SHIFT);
     if (shiftButton)
         shiftButtonOldProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongA(shiftButton, GWL_WNDPROC, reinterpret_cast<LONG>(shiftButtonProc)));
+            SetWindowLongPtrA(shiftButton, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(shiftButtonProc)));
     SetKeyboardWindow(keyboardWindow);
 }
 
@@ -47,8 +47,8 @@ void createCommandWindow(HINSTANCE instance) {
 
     HWND edit = nullptr;
     EnumChildWindows(combo, findEditChild, reinterpret_cast<LPARAM>(&edit));
-    commandEditOldProc = edit ? reinterpret_cast<WNDPROC>(SetWindowLongA(edit, GWL_WNDPROC,
-                                                                          reinterpret_cast<LONG>(commandEditProc)))
+    commandEditOldProc = edit ? reinterpret_cast<WNDPROC>(SetWindowLongPtrA(edit, GWLP_WNDPROC,
+                                                                             reinterpret_cast<LONG_PTR>(commandEditProc)))
                               : nullptr;
 }
 
