@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes, as a downloaded program file and as a cabinet member name, to the two
-// checks that stand between the update server and the program folder.
-#include "updater/cabinet_member_name.h"
+// checks that stand between the update cabinet and the program folder.
+#include "updater/packaged_files.h"
 #include "updater/pe_image.h"
 
 #include <cstddef>
@@ -24,10 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (count > 1 || (count == 1 && size < 24 + 96 + 40) || ((accepted[0][1] || accepted[1][1]) && size < 24 + 112 + 40))
         abort();
 
-    // A safe name is a plain name: no folder, drive or parent part, and never "." or "..".
-    std::string name = safeMemberName(bytes);
-    if (!name.empty() && (name.find_first_of("\\/:") != std::string::npos || name == "." || name == ".." ||
-                          name.back() == '.' || name.back() == ' ' || name.size() > 255))
+    // Nothing but the two packaged files ever leaves a cabinet.
+    std::string name = packagedMemberName(bytes);
+    if (!name.empty() && name != kPackagedFiles[0].packaged && name != kPackagedFiles[1].packaged)
         abort();
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "updater/cabinet_extraction_win.h"
 
-#include "updater/cabinet_member_name.h"
-#include "updater/update_messages_win.h"
+#include "updater/packaged_files.h"
 
 #include <cstring>
 #include <string>
@@ -20,7 +19,7 @@ std::string programFolder() {
 }
 
 UINT placeMember(const char *folder, FILE_IN_CABINET_INFO_A &member) {
-    std::string name = safeMemberName(member.NameInCabinet ? member.NameInCabinet : "");
+    std::string name = packagedMemberName(member.NameInCabinet ? member.NameInCabinet : "");
     std::string target = (folder ? std::string(folder) : programFolder()) + name;
     if (name.empty() || target.size() >= MAX_PATH || target == name)
         return FILEOP_SKIP;
@@ -47,13 +46,5 @@ bool extractCabinetMembers(const char *cabinetPath, const char *folder, DWORD &e
     // shown "The operation completed successfully." for it.
     if (error == ERROR_SUCCESS)
         error = ERROR_INVALID_DATA;
-    return false;
-}
-
-bool extractUpdateCabinet(const char *cabinetPath) {
-    DWORD error = ERROR_SUCCESS;
-    if (extractCabinetMembers(cabinetPath, nullptr, error))
-        return true;
-    showUpdateError(error);
     return false;
 }

@@ -1,8 +1,28 @@
 #pragma once
 
-// Puts the packaged file (e.g. "wordlark.ex_") in the place of the current one ("wordlark.exe").
-// Both are bare names in the current directory. The current file is first renamed to "~<name>.tmp",
-// which works even while it runs or is loaded; if the packaged file then cannot be moved into place
-// the set-aside file is moved back, so the current file is never lost. The set-aside file is deleted
-// when it is no longer in use; otherwise a later run deletes it. True when the packaged file is in place.
-bool replaceProgramFile(const char *current, const char *packaged);
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// One file to replace: the packaged file (e.g. "wordlark.ex_") goes in the place of the installed
+// one ("wordlark.exe"). Both are bare names in the current directory.
+struct FileReplacement {
+    std::string installed;
+    std::string packaged;
+};
+
+// Why a replacement did not happen: the installed file that could not be replaced and the system's
+// error.
+struct ReplacementFailure {
+    std::string file;
+    DWORD error = ERROR_SUCCESS;
+};
+
+// Puts every packaged file in place of its installed file, in order. Each installed file is first
+// renamed to "~<name>.tmp", which works even while it runs or is loaded. When one of them cannot be
+// set aside or replaced, every file already replaced gets its old file back, so the folder holds
+// the old files or the new ones, never a mix of both. The set-aside files are deleted once all
+// files are in place; those still in use stay until a later run deletes them. True when every
+// packaged file is in place; otherwise `failure` says which file failed and why.
+bool replaceProgramFiles(const std::vector<FileReplacement> &files, ReplacementFailure &failure);

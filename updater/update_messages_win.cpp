@@ -28,12 +28,21 @@ private:
 
 } // namespace
 
-void showUpdateError(DWORD error) {
+void showUpdateError(const std::string &text) {
+    MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_TOPMOST | MB_ICONWARNING);
+}
+
+std::string systemErrorText(DWORD error) {
     LocalBuffer text;
     // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives the allocated pointer.
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
                    error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char *>(text.out()), 0, nullptr);
-    MessageBoxA(nullptr, text.get(), kErrorCaption, MB_TOPMOST | MB_ICONWARNING);
+    std::string result = text.get();
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+        result.pop_back();
+    if (result.empty())
+        result = "Error " + std::to_string(error) + ".";
+    return result;
 }
 
 void showUpdateOutcome(bool updated) {

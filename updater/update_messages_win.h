@@ -2,12 +2,17 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The updater's message boxes. They have no owner window: the update runs from the tray menu,
 // whose hidden main window is no place to anchor them.
 
-// The system's text for `error` under "Wordlark Update Error", top-most with a warning icon.
-void showUpdateError(DWORD error);
+// A failed update: `text` under "Wordlark Update Error", top-most with a warning icon.
+void showUpdateError(const std::string &text);
+
+// The system's text for `error`, without its closing line break.
+std::string systemErrorText(DWORD error);
 
 // "Wordlark Update Confirmation": success when both files were replaced, otherwise the
-// "already the latest version" text, which every failed run ends with.
+// "already the latest version" text, for a server that has no update to offer.
 void showUpdateOutcome(bool updated);

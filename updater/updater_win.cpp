@@ -1,6 +1,7 @@
 #include "updater/updater_win.h"
 
 #include "updater/cabinet_extraction_win.h"
+#include "updater/packaged_files.h"
 #include "updater/pe_image.h"
 #include "updater/program_file_replacement_win.h"
 #include "updater/update_messages_win.h"
@@ -8,6 +9,9 @@
 #include <windows.h>
 
 #include <urlmon.h>
+
+#include <string>
+#include <vector>
 
 // Each build fetches its own cabinet. The build may point the updater elsewhere (the end-to-end
 // tests serve the cabinet locally).
@@ -31,18 +35,6 @@ const PeMachine kOwnMachine = PeMachine::X64;
 const PeMachine kOwnMachine = PeMachine::X86;
 #endif
 
-struct PackagedFile {
-    const char *current;
-    const char *packaged;
-    PeImageKind kind;
-};
-
-// The hook library is replaced only after the program file.
-const PackagedFile kPackagedFiles[] = {
-    {"wordlark.exe", "wordlark.ex_", PeImageKind::Program},
-    {"larkhook.dll", "larkhook.dl_", PeImageKind::Library},
-};
-
 void deletePackagedFiles() {
     for (const PackagedFile &file : kPackagedFiles)
         DeleteFileA(file.packaged);
@@ -57,18 +49,31 @@ bool packagedFilesAreSound() {
             continue;
         DWORD error =
             GetFileAttributesA(file.packaged) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND : ERROR_BAD_FORMAT;
-        showUpdateError(error);
+        showUpdateError("The update could not be installed: " + std::string(file.packaged) + ": " +
+                        systemErrorText(error) + "\n\nNothing was changed.");
         return false;
     }
     return true;
 }
 
+bool extractUpdateCabinet(const char *cabinetPath) {
+    DWORD error = ERROR_SUCCESS;
+    if (extractCabinetMembers(cabinetPath, nullptr, error))
+        return true;
+    showUpdateError("The update could not be unpacked: " + systemErrorText(error) + "\n\nNothing was changed.");
+    return false;
+}
+
 bool installPackagedFiles() {
-    for (const PackagedFile &file : kPackagedFiles) {
-        if (!replaceProgramFile(file.current, file.packaged))
-            return false;
-    }
-    return true;
+    std::vector<FileReplacement> files;
+    for (const PackagedFile &file : kPackagedFiles)
+        files.push_back({file.installed, file.packaged});
+    ReplacementFailure failure;
+    if (replaceProgramFiles(files, failure))
+        return true;
+    showUpdateError("The update could not be installed: " + failure.file + " could not be replaced: " +
+                    systemErrorText(failure.error) + "\n\nThe installed version was kept.");
+    return false;
 }
 
 } // namespace

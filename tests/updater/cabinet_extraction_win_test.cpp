@@ -5,19 +5,20 @@
 
 #include <gtest/gtest.h>
 
-TEST(CabinetExtraction, WritesEveryMemberIntoTheFolderUnderItsPlainName) {
+// A DLL in the program folder is loaded in place of the system's at the next start (uxtheme.dll
+// is imported by the program): only the two packaged files may leave the cabinet.
+TEST(CabinetExtraction, WritesOnlyThePackagedFilesIntoTheFolder) {
     UpdaterTestFolder root("wl_cab_root");
     CreateDirectoryA((root.path() + "program").c_str(), nullptr);
     const std::string folder = root.path() + "program\\";
     UpdaterTestFolder::write(folder + "english.voc", "old vocabulary");
     UpdaterTestFolder::write("cabinet.cab", cabinet_writer::build({
-                                                {"wordlark.ex_", "new program"},
+                                                {"uxtheme.dll", "planted library"},
+                                                {"WordLark.EX_", "new program"},
                                                 {"english.voc", "new vocabulary"},
-                                                {"sub\\notes.txt", "notes"},
-                                                {"..\\escape.txt", "escape"},
-                                                {"C:\\windows\\drive.txt", "drive"},
-                                                {"..", "dots"},
-                                                {"nul", "device"},
+                                                {"LARKHO~1.DL_", "short name"},
+                                                {"..\\larkhook.dl_", "escape"},
+                                                {"larkhook.dl_", "new library"},
                                                 {"wordlark.exe", "unchecked program"},
                                             }));
 
@@ -25,18 +26,16 @@ TEST(CabinetExtraction, WritesEveryMemberIntoTheFolderUnderItsPlainName) {
     ASSERT_TRUE(extractCabinetMembers((root.path() + "cabinet.cab").c_str(), folder.c_str(), error));
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(UpdaterTestFolder::read(folder + "wordlark.ex_"), "new program");
-    EXPECT_EQ(UpdaterTestFolder::read(folder + "english.voc"), "new vocabulary"); // overwritten
-    EXPECT_EQ(UpdaterTestFolder::read(folder + "notes.txt"), "notes");
-    EXPECT_EQ(UpdaterTestFolder::read(folder + "escape.txt"), "escape");
-    EXPECT_EQ(UpdaterTestFolder::read(folder + "drive.txt"), "drive");
-    EXPECT_FALSE(UpdaterTestFolder::exists(root.path() + "escape.txt"));
-    EXPECT_FALSE(UpdaterTestFolder::exists(folder + "sub"));
-    EXPECT_FALSE(UpdaterTestFolder::exists(folder + "wordlark.exe"));
+    EXPECT_EQ(UpdaterTestFolder::read(folder + "larkhook.dl_"), "new library");
+    EXPECT_EQ(UpdaterTestFolder::read(folder + "english.voc"), "old vocabulary");
+    for (const char *skipped : {"uxtheme.dll", "LARKHO~1.DL_", "wordlark.exe"})
+        EXPECT_FALSE(UpdaterTestFolder::exists(folder + skipped)) << skipped;
+    EXPECT_FALSE(UpdaterTestFolder::exists(root.path() + "larkhook.dl_"));
 }
 
 TEST(CabinetExtraction, DamagedOrMissingCabinetsFailWithAnError) {
     UpdaterTestFolder root("wl_cab_bad");
-    const std::string good = cabinet_writer::build({{"a.txt", std::string(1000, 'a')}});
+    const std::string good = cabinet_writer::build({{"wordlark.ex_", std::string(1000, 'a')}});
     UpdaterTestFolder::write("garbage.cab", "<html>404 Not Found</html>");
     UpdaterTestFolder::write("cut.cab", good.substr(0, good.size() - 500));
 

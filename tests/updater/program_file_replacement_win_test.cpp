@@ -5,36 +5,65 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Folder = UpdaterTestFolder;
-}
 
-TEST(ProgramFileReplacement, PutsThePackagedFileInPlaceAndDropsTheOldOne) {
+using Folder = UpdaterTestFolder;
+
+const std::vector<FileReplacement> kProgram = {{"wordlark.exe", "wordlark.ex_"}};
+const std::vector<FileReplacement> kLibrary = {{"larkhook.dll", "larkhook.dl_"}};
+const std::vector<FileReplacement> kBoth = {{"wordlark.exe", "wordlark.ex_"}, {"larkhook.dll", "larkhook.dl_"}};
+
+// Held open without delete sharing: the file can be neither renamed nor replaced.
+class HeldFile {
+public:
+    explicit HeldFile(const char *name)
+        : handle_(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~HeldFile() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    HeldFile(const HeldFile &) = delete;
+    HeldFile &operator=(const HeldFile &) = delete;
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+} // namespace
+
+TEST(ProgramFileReplacement, PutsThePackagedFilesInPlaceAndDropsTheOldOnes) {
     Folder folder("wl_replace_ok");
-    Folder::write("wordlark.exe", "old");
-    Folder::write("wordlark.ex_", "new");
+    Folder::write("wordlark.exe", "old program");
+    Folder::write("wordlark.ex_", "new program");
+    Folder::write("larkhook.dll", "old library");
+    Folder::write("larkhook.dl_", "new library");
     Folder::write("~wordlark.exe.tmp", "left by an earlier update");
 
-    EXPECT_TRUE(replaceProgramFile("wordlark.exe", "wordlark.ex_"));
-    EXPECT_EQ(Folder::read("wordlark.exe"), "new");
-    EXPECT_FALSE(Folder::exists("wordlark.ex_"));
-    EXPECT_FALSE(Folder::exists("~wordlark.exe.tmp"));
+    ReplacementFailure failure;
+    EXPECT_TRUE(replaceProgramFiles(kBoth, failure));
+    EXPECT_EQ(Folder::read("wordlark.exe"), "new program");
+    EXPECT_EQ(Folder::read("larkhook.dll"), "new library");
+    for (const char *gone : {"wordlark.ex_", "larkhook.dl_", "~wordlark.exe.tmp", "~larkhook.dll.tmp"})
+        EXPECT_FALSE(Folder::exists(gone)) << gone;
 }
 
 TEST(ProgramFileReplacement, KeepsTheCurrentFileWhenThePackagedOneCannotMove) {
     Folder folder("wl_replace_back");
     Folder::write("larkhook.dll", "current library");
+    ReplacementFailure failure;
 
     // No packaged file: the set-aside file is moved back.
-    EXPECT_FALSE(replaceProgramFile("larkhook.dll", "larkhook.dl_"));
+    EXPECT_FALSE(replaceProgramFiles(kLibrary, failure));
+    EXPECT_EQ(failure.file, "larkhook.dll");
     EXPECT_EQ(Folder::read("larkhook.dll"), "current library");
     EXPECT_FALSE(Folder::exists("~larkhook.dll.tmp"));
 
-    // The packaged file is held open without delete sharing, so it cannot be renamed.
     Folder::write("larkhook.dl_", "new library");
-    HANDLE held = CreateFileA("larkhook.dl_", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(replaceProgramFile("larkhook.dll", "larkhook.dl_"));
-    CloseHandle(held);
+    {
+        HeldFile held("larkhook.dl_");
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(replaceProgramFiles(kLibrary, failure));
+    }
     EXPECT_EQ(Folder::read("larkhook.dll"), "current library");
     EXPECT_EQ(Folder::read("larkhook.dl_"), "new library");
     EXPECT_FALSE(Folder::exists("~larkhook.dll.tmp"));
@@ -43,22 +72,47 @@ TEST(ProgramFileReplacement, KeepsTheCurrentFileWhenThePackagedOneCannotMove) {
 TEST(ProgramFileReplacement, ChangesNothingWhenTheCurrentFileCannotBeSetAside) {
     Folder folder("wl_replace_none");
     Folder::write("wordlark.ex_", "new");
-    EXPECT_FALSE(replaceProgramFile("wordlark.exe", "wordlark.ex_")); // no current file
+    ReplacementFailure failure;
+    EXPECT_FALSE(replaceProgramFiles(kProgram, failure)); // no current file
     EXPECT_EQ(Folder::read("wordlark.ex_"), "new");
     EXPECT_FALSE(Folder::exists("wordlark.exe"));
 
     // A set-aside file still in use blocks the rename; both files stay as they are.
     Folder::write("wordlark.exe", "old");
     Folder::write("~wordlark.exe.tmp", "still running");
-    HANDLE held = CreateFileA("~wordlark.exe.tmp", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(replaceProgramFile("wordlark.exe", "wordlark.ex_"));
-    CloseHandle(held);
+    {
+        HeldFile held("~wordlark.exe.tmp");
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(replaceProgramFiles(kProgram, failure));
+    }
     EXPECT_EQ(Folder::read("wordlark.exe"), "old");
     EXPECT_EQ(Folder::read("wordlark.ex_"), "new");
     EXPECT_EQ(Folder::read("~wordlark.exe.tmp"), "still running");
 
-    EXPECT_FALSE(replaceProgramFile("", "wordlark.ex_"));
-    EXPECT_FALSE(replaceProgramFile("wordlark.exe", nullptr));
+    EXPECT_FALSE(replaceProgramFiles({{"", "wordlark.ex_"}}, failure));
+    EXPECT_FALSE(replaceProgramFiles({{"wordlark.exe", ""}}, failure));
     EXPECT_EQ(Folder::read("wordlark.exe"), "old");
+}
+
+// A new program with the old hook library may not start at all: the program file that was
+// already replaced goes back when the hook library cannot follow it.
+TEST(ProgramFileReplacement, PutsTheFirstFileBackWhenTheSecondCannotBeReplaced) {
+    Folder folder("wl_replace_pair");
+    Folder::write("wordlark.exe", "old program");
+    Folder::write("wordlark.ex_", "new program");
+    Folder::write("larkhook.dll", "old library");
+    Folder::write("larkhook.dl_", "new library");
+
+    ReplacementFailure failure;
+    {
+        HeldFile held("larkhook.dll");
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(replaceProgramFiles(kBoth, failure));
+    }
+    EXPECT_EQ(failure.file, "larkhook.dll");
+    EXPECT_NE(failure.error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(Folder::read("wordlark.exe"), "old program");
+    EXPECT_EQ(Folder::read("larkhook.dll"), "old library");
+    EXPECT_FALSE(Folder::exists("~wordlark.exe.tmp"));
+    EXPECT_EQ(Folder::read("larkhook.dl_"), "new library");
 }
