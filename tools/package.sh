@@ -4,7 +4,10 @@
 #                                              "Wordlark" folder)
 #   WordlarkUpdate.cab / WordlarkUpdate64.cab  what the update server serves to that build:
 #                                              "wordlark.ex_" and "larkhook.dl_"
-# usage: tools/package.sh DIST_FOLDER OUTPUT_FOLDER [32|64]   (default 32)
+#   WordlarkUpdate.cab.sig / ...64.cab.sig     the cabinet's signature, served beside it
+# usage: WL_UPDATE_SIGNING_KEY=KEY_FILE tools/package.sh DIST_FOLDER OUTPUT_FOLDER [32|64]   (default 32)
+# KEY_FILE is the makers' private key whose public half the build trusts; tests/keys/ holds a
+# test key pair for test builds only.
 # File times are set to SOURCE_DATE_EPOCH (default: the last commit's time) so that the same
 # sources give byte-identical packages.
 set -euo pipefail
@@ -23,6 +26,13 @@ case "$bits" in
     64) zip_name="wordlark-64bit.zip"; cab_name="WordlarkUpdate64.cab" ;;
     *) echo "package: the build is 32 or 64, not '$bits'" >&2; exit 2 ;;
 esac
+
+key="${WL_UPDATE_SIGNING_KEY:-}"
+if [ -z "$key" ] || [ ! -f "$key" ]; then
+    echo "package: set WL_UPDATE_SIGNING_KEY to the private key file that signs the update cabinet" >&2
+    echo "         (test builds: $root/tests/keys/update-test-private.pem)" >&2
+    exit 2
+fi
 
 for f in wordlark.exe larkhook.dll; do
     if [ ! -f "$dist/$f" ]; then
@@ -58,5 +68,7 @@ if [ "$members" != "larkhook.dl_ wordlark.ex_ " ]; then
     echo "package: the cabinet holds '$members'" >&2
     exit 1
 fi
+rm -f "$out/$cab_name.sig"
+python3 "$root/tools/sign_update.py" "$out/$cab_name" "$key"
 echo "package: $out/$zip_name"
-echo "package: $out/$cab_name ($members)"
+echo "package: $out/$cab_name ($members), signed in $cab_name.sig"

@@ -4,12 +4,13 @@
 #include "updater/packaged_files.h"
 #include "updater/pe_image.h"
 #include "updater/program_file_replacement_win.h"
+#include "updater/update_download_win.h"
 #include "updater/update_messages_win.h"
+#include "updater/update_signature_win.h"
 
 #include <windows.h>
 
-#include <urlmon.h>
-
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,20 @@
 #endif
 #endif
 
+// kUpdatePublicKey, made by the build from the public key it was configured with; the end-to-end
+// tests' copy of the program trusts the test key instead.
+#ifndef WL_UPDATE_KEY_HEADER
+#define WL_UPDATE_KEY_HEADER "update_key.h"
+#endif
+#include WL_UPDATE_KEY_HEADER
+
 namespace {
 
 const char kUpdateUrl[] = WL_UPDATE_URL;
+const char kSignatureUrl[] = WL_UPDATE_URL ".sig";
+// Far above any cabinet of ours, far below what would strain the memory of the machine.
+const size_t kMaximumCabinetSize = 64 * 1024 * 1024;
+const size_t kMaximumSignatureSize = 4096;
 
 // A build installs only images of its own processor: a 64-bit hook library would never load into
 // the 32-bit program, nor the other way round.
@@ -40,9 +52,93 @@ void deletePackagedFiles() {
         DeleteFileA(file.packaged);
 }
 
+// The downloaded cabinet on disk, where the cabinet reader wants it; deleted when it goes.
+class TemporaryCabinet {
+public:
+    TemporaryCabinet() = default;
+    ~TemporaryCabinet() {
+        if (!path_.empty())
+            DeleteFileA(path_.c_str());
+    }
+    TemporaryCabinet(const TemporaryCabinet &) = delete;
+    TemporaryCabinet &operator=(const TemporaryCabinet &) = delete;
+
+    // False (with the system's error) when no temporary file can be made or written.
+    bool write(const std::string &bytes, DWORD &error) {
+        char folder[MAX_PATH] = "";
+        char path[MAX_PATH] = "";
+        DWORD length = GetTempPathA(MAX_PATH, folder);
+        if (length == 0 || length >= MAX_PATH || !GetTempFileNameA(folder, "wlu", 0, path)) {
+            error = GetLastError();
+            return false;
+        }
+        path_ = path;
+        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            error = ERROR_WRITE_FAULT;
+            return false;
+        }
+        return true;
+    }
+    const char *path() const { return path_.c_str(); }
+
+private:
+    std::string path_;
+};
+
+// The cabinet and its signature from the server, the signature checked. False when the user has
+// been told why not (or that there is no update).
+bool fetchSignedCabinet(std::string &cabinet) {
+    UpdateFetch fetched = fetchUpdateFile(kUpdateUrl, kMaximumCabinetSize, cabinet);
+    if (fetched.outcome == UpdateFetch::NotFound) {
+        showUpdateOutcome(false);
+        return false;
+    }
+    if (fetched.outcome == UpdateFetch::Failed) {
+        showUpdateError("The update could not be fetched from " + std::string(kUpdateUrl) + ": " + fetched.failure +
+                        ".\n\nNothing was changed.");
+        return false;
+    }
+
+    std::string signature;
+    fetched = fetchUpdateFile(kSignatureUrl, kMaximumSignatureSize, signature);
+    if (fetched.outcome == UpdateFetch::Failed) {
+        showUpdateError("The signature of the update could not be fetched from " + std::string(kSignatureUrl) + ": " +
+                        fetched.failure + ".\n\nNothing was changed.");
+        return false;
+    }
+    // Whoever controls the server or its name could serve any program: only the makers' signature
+    // tells an update from an attack.
+    if (fetched.outcome == UpdateFetch::NotFound) {
+        showUpdateError("The update was not installed: it has no signature.\n\nNothing was changed.");
+        return false;
+    }
+    if (!updateSignatureIsValid(cabinet, signature, kUpdatePublicKey)) {
+        showUpdateError("The update was not installed: its signature is not that of Wordlark's makers, or the "
+                        "update was changed after it was signed.\n\nNothing was changed.");
+        return false;
+    }
+    return true;
+}
+
+bool extractPackagedFiles(const std::string &cabinet) {
+    TemporaryCabinet file;
+    DWORD error = ERROR_SUCCESS;
+    if (!file.write(cabinet, error)) {
+        showUpdateError("The update could not be saved for unpacking: " + systemErrorText(error));
+        return false;
+    }
+    if (!extractCabinetMembers(file.path(), nullptr, error)) {
+        showUpdateError("The update could not be unpacked: " + systemErrorText(error) + "\n\nNothing was changed.");
+        return false;
+    }
+    return true;
+}
+
 // Both packaged files must be complete images of their kind before either is installed, so a
-// cut-off download, an error page or a missing member never replaces a working file. A refusal
-// is told like a failed extraction.
+// signed but broken cabinet, or one of the other build, never replaces a working file.
 bool packagedFilesAreSound() {
     for (const PackagedFile &file : kPackagedFiles) {
         if (fileIsCompletePeImage(file.packaged, file.kind, kOwnMachine))
@@ -54,14 +150,6 @@ bool packagedFilesAreSound() {
         return false;
     }
     return true;
-}
-
-bool extractUpdateCabinet(const char *cabinetPath) {
-    DWORD error = ERROR_SUCCESS;
-    if (extractCabinetMembers(cabinetPath, nullptr, error))
-        return true;
-    showUpdateError("The update could not be unpacked: " + systemErrorText(error) + "\n\nNothing was changed.");
-    return false;
 }
 
 bool installPackagedFiles() {
@@ -79,16 +167,17 @@ bool installPackagedFiles() {
 } // namespace
 
 bool checkForUpdates() {
-    char cacheFile[MAX_PATH] = "";
-    HRESULT downloaded = URLDownloadToCacheFileA(nullptr, kUpdateUrl, cacheFile, MAX_PATH, 0, nullptr);
     // Left by an earlier run that stopped before installing them.
     deletePackagedFiles();
-
-    bool updated =
-        downloaded == S_OK && extractUpdateCabinet(cacheFile) && packagedFilesAreSound() && installPackagedFiles();
+    std::string cabinet;
+    if (!fetchSignedCabinet(cabinet))
+        return false;
+    const bool updated = extractPackagedFiles(cabinet) && packagedFilesAreSound() && installPackagedFiles();
     // A failed run leaves no half-extracted or refused program file behind.
-    if (!updated)
+    if (!updated) {
         deletePackagedFiles();
-    showUpdateOutcome(updated);
-    return updated;
+        return false;
+    }
+    showUpdateOutcome(true);
+    return true;
 }

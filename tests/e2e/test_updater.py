@@ -1,7 +1,7 @@
-"""The updater end to end: a copy of wordlark.exe built to ask a server on 127.0.0.1 fetches the
-update cabinet made by tools/package.sh from a local HTTP server and installs it while it runs.
-The message boxes are found by their captions through the probe and dismissed with the keyboard;
-what changed is read from the program folder."""
+"""The updater end to end: a copy of wordlark.exe built to ask a server on 127.0.0.1 (and to trust
+the repository's test key) fetches the update cabinet made and signed by tools/package.sh from a
+local HTTP server and installs it while it runs. The message boxes are found by their captions
+through the probe and dismissed with the keyboard; what changed is read from the program folder."""
 
 import os
 import shutil
@@ -9,6 +9,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import time
 
 from harness import BITS, DIST, WineTestCase, Wordlark, X, wait_until
 
@@ -19,6 +20,20 @@ UPDATED_TEXT = "You have successfully updated Wordlark.\nYou may need to restart
 LATEST_TEXT = "You already have the latested version of Wordlark."
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 INSTALLED = ("wordlark.exe", "larkhook.dll")
+TEST_KEY = os.path.join(ROOT, "tests", "keys", "update-test-private.pem")
+# Written at exit; everything else in the program folder is the updater's business.
+WRITTEN_AT_EXIT = ("wordlark.cfg", "wordlark.cmd")
+
+# A server that answers every request with one HTTP status.
+STATUS_SERVER = """
+import http.server, sys
+class Answer(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        self.send_error(int(sys.argv[2]))
+    def log_message(self, *args):
+        pass
+http.server.HTTPServer(("127.0.0.1", int(sys.argv[1])), Answer).serve_forever()
+"""
 
 
 def e2e_bin():
@@ -42,16 +57,24 @@ def port_answers(port):
         return s.connect_ex(("127.0.0.1", port)) == 0
 
 
-class UpdateServer:
-    """python3 -m http.server serving one folder on 127.0.0.1; stopped by stop()."""
+def sign(path, key=TEST_KEY):
+    subprocess.run([sys.executable, os.path.join(ROOT, "tools", "sign_update.py"), path, key], check=True,
+                   timeout=60)
 
-    def __init__(self, folder, port):
+
+class UpdateServer:
+    """python3 -m http.server serving one folder on 127.0.0.1, or a server answering every request
+    with one status; stopped by stop()."""
+
+    def __init__(self, folder, port, status=None):
         if not port_is_free(port):
             raise AssertionError("port %d of the test build's update address is taken" % port)
         self.port = port
-        self.process = subprocess.Popen([sys.executable, "-m", "http.server", str(port), "--bind", "127.0.0.1",
-                                         "--directory", folder], stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+        if status:
+            command = [sys.executable, "-c", STATUS_SERVER, str(port), str(status)]
+        else:
+            command = [sys.executable, "-m", "http.server", str(port), "--bind", "127.0.0.1", "--directory", folder]
+        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_until(lambda: port_answers(port), 15, 0.1, "the update server")
 
     def stop(self):
@@ -111,27 +134,35 @@ class Updater(WineTestCase):
             with open(os.path.join(stage, name), "wb") as f:
                 f.write(data)
         subprocess.run([os.path.join(ROOT, "tools", "package.sh"), stage, out, str(BITS)], check=True,
-                       stdout=subprocess.DEVNULL, timeout=120)
+                       stdout=subprocess.DEVNULL, timeout=120, env=dict(os.environ, WL_UPDATE_SIGNING_KEY=TEST_KEY))
         os.remove(os.path.join(out, "wordlark-%dbit.zip" % BITS))
         return out, program, library
 
     def cabinet_of(self, folder, members):
         """A cabinet under this build's name in folder, holding the given files under the given
-        member names."""
+        member names, signed with the test key."""
         os.makedirs(folder, exist_ok=True)
         stage = tempfile.mkdtemp(dir=self.scratch)
         for name, source in members.items():
             shutil.copy(source, os.path.join(stage, name))
-        subprocess.run(["gcab", "--create", "--nopath", os.path.join(folder, self.cabinet)]
+        cabinet = os.path.join(folder, self.cabinet)
+        subprocess.run(["gcab", "--create", "--nopath", cabinet]
                        + [os.path.join(stage, name) for name in members], check=True, timeout=60)
+        sign(cabinet)
 
-    def serve(self, folder):
-        server = UpdateServer(folder, self.port)
+    def other_key(self):
+        key = os.path.join(self.scratch, "other-key.pem")
+        subprocess.run(["openssl", "ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", key], check=True,
+                       timeout=60)
+        return key
+
+    def serve(self, folder, status=None):
+        server = UpdateServer(folder, self.port, status)
         self.servers.append(server)
         return server
 
     def snapshot(self, app):
-        return {name: app.read(name) for name in sorted(os.listdir(app.folder))}
+        return {name: app.read(name) for name in sorted(os.listdir(app.folder)) if name not in WRITTEN_AT_EXIT}
 
     def stop(self, app):
         """Exit from the tray menu; a program still busy shutting down after that is ended, since
@@ -161,21 +192,23 @@ class Updater(WineTestCase):
 
     def run_update(self, app):
         """Starts the update from the tray menu's command; returns the error box's text (None when
-        there was none) and the confirmation's text."""
+        there was none) and the confirmation's text (None when there was none). A run shows one
+        box: a failure is not followed by a confirmation."""
         app.command(IDM_CHECK_UPDATES)
-        error_text = None
-        first = wait_until(lambda: next((w for w in self.probe.windows() if w["class"] == "#32770" and w["visible"]
-                                         and w["text"] in (ERROR, CONFIRMATION)), None), 90, 0.3,
-                           "an updater message")
-        if first["text"] == ERROR:
+        box = wait_until(lambda: next((w for w in self.probe.windows() if w["class"] == "#32770" and w["visible"]
+                                       and w["text"] in (ERROR, CONFIRMATION)), None), 90, 0.3,
+                         "an updater message")
+        if box["text"] == ERROR:
             X.screenshot(self.artifact("updater-error-box.png"))
-            error_text = self.box_text(first)
-            self.dismiss(first)
-        confirmation = self.message_box(CONFIRMATION)
-        confirmation_text = self.box_text(confirmation)
-        self.assertEqual(self.probe.find(cls="#32770", text=ERROR), [])
-        self.dismiss(confirmation)
-        return error_text, confirmation_text
+        text = self.box_text(box)
+        self.dismiss(box)
+        # A second box would follow the first at once.
+        deadline = time.monotonic() + 3
+        while time.monotonic() < deadline:
+            self.assertEqual([w for w in self.probe.windows() if w["class"] == "#32770"
+                              and w["text"] in (ERROR, CONFIRMATION)], [], "a second updater message")
+            time.sleep(0.3)
+        return (text, None) if box["text"] == ERROR else (None, text)
 
     # --- the tests ------------------------------------------------------------------------------
 
@@ -209,64 +242,106 @@ class Updater(WineTestCase):
         self.assertEqual(app.read("~larkhook.dll.tmp"), first_library)
         self.stop(app)
 
-    def test_failed_updates_show_their_message_and_change_nothing(self):
+    def test_refused_updates_say_why_and_change_nothing(self):
         good, _, _ = self.release("good")
         with open(os.path.join(good, self.cabinet), "rb") as f:
             cabinet = f.read()
 
-        damaged = os.path.join(self.scratch, "damaged")
-        os.makedirs(damaged)
-        with open(os.path.join(damaged, self.cabinet), "wb") as f:
-            f.write(cabinet[:len(cabinet) // 2] + b"\xff" * 4096)
+        def folder_with(name, files):
+            folder = os.path.join(self.scratch, name)
+            os.makedirs(folder)
+            for file_name, data in files.items():
+                with open(os.path.join(folder, file_name), "wb") as f:
+                    f.write(data)
+            return folder
 
+        # Signatures: by another key, over other bytes, none at all.
+        other = folder_with("other-key", {self.cabinet: cabinet})
+        sign(os.path.join(other, self.cabinet), self.other_key())
+        with open(os.path.join(good, self.cabinet + ".sig"), "rb") as f:
+            good_signature = f.read()
+        one_bit_off = bytearray(cabinet)
+        one_bit_off[len(one_bit_off) // 2] ^= 0x01
+        changed = folder_with("changed", {self.cabinet: bytes(one_bit_off), self.cabinet + ".sig": good_signature})
+        unsigned = folder_with("unsigned", {self.cabinet: cabinet})
+
+        # Signed, but not what can be installed.
+        damaged = folder_with("damaged", {self.cabinet: cabinet[:len(cabinet) // 2] + b"\xff" * 4096})
+        sign(os.path.join(damaged, self.cabinet))
         # Only the program file: installing it alone would pair it with the old hook library.
         missing = os.path.join(self.scratch, "missing")
-        os.makedirs(missing)
-        shutil.copy(os.path.join(DIST, "wordlark.exe"), os.path.join(self.scratch, "wordlark.ex_"))
         self.cabinet_of(missing, {"wordlark.ex_": os.path.join(DIST, "wordlark.exe")})
-
         # A server that answers with something that is not a program at all.
         not_programs = os.path.join(self.scratch, "not-programs")
-        os.makedirs(not_programs)
         page = os.path.join(self.scratch, "page.html")
         with open(page, "wb") as f:
             f.write(b"<html>maintenance</html>\n")
         self.cabinet_of(not_programs, {"wordlark.ex_": page, "larkhook.dl_": page})
 
-        cases = [("damaged cabinet", damaged, True), ("missing member", missing, True),
-                 ("packaged files that are not programs", not_programs, True), ("unreachable server", None, False)]
-
+        # (what, the folder or HTTP status served or None for no server, words the error must hold)
+        cases = [("signed with another key", other, "signature"),
+                 ("changed after signing", changed, "signature"),
+                 ("no signature", unsigned, "no signature"),
+                 ("damaged cabinet", damaged, "unpacked"),
+                 ("missing member", missing, "larkhook.dl_"),
+                 ("packaged files that are not programs", not_programs, "wordlark.ex_"),
+                 ("unreachable server", None, "could not be fetched"),
+                 ("server error", 500, "500")]
         # Complete programs of the other build: its hook library would never load into this one.
         other_dist = os.path.join(os.path.dirname(os.path.dirname(DIST)), "win32" if BITS == 64 else "win64", "dist")
         if os.path.exists(os.path.join(other_dist, "larkhook.dll")):
             other_build = os.path.join(self.scratch, "other-build")
             self.cabinet_of(other_build, {"wordlark.ex_": os.path.join(other_dist, "wordlark.exe"),
                                           "larkhook.dl_": os.path.join(other_dist, "larkhook.dll")})
-            cases.insert(3, ("programs of the other build", other_build, True))
-        for index, (what, folder, error_expected) in enumerate(cases):
+            cases.append(("programs of the other build", other_build, "wordlark.ex_"))
+
+        # One running program meets every case in turn: a refused update changes nothing, so each
+        # starts from the same folder.
+        app = self.program_folder()
+        before = self.snapshot(app)
+        app.start()
+        for what, served, words in cases:
             with self.subTest(what):
-                app = self.program_folder("Wordlark%d" % index)
-                before = self.snapshot(app)
-                server = self.serve(folder) if folder else None
+                server = None
+                if isinstance(served, int):
+                    server = self.serve(None, status=served)
+                elif served:
+                    server = self.serve(served)
                 try:
-                    app.start()
                     error_text, confirmation = self.run_update(app)
-                    self.assertEqual(confirmation, LATEST_TEXT)
-                    if error_expected:
-                        self.assertTrue(error_text, "the system's text for the failure")
-                        self.assertNotIn("success", error_text.lower())
-                    else:
-                        self.assertIsNone(error_text)
-                    self.stop(app)
                 finally:
                     if server:
                         server.stop()
-                    self.wine.kill_all()
-                after = self.snapshot(app)
-                # Exit writes the settings and use counts; nothing else may differ.
-                for name in ("wordlark.cfg", "wordlark.cmd"):
-                    after.pop(name, None)
-                    before.pop(name, None)
-                self.assertEqual(sorted(after), sorted(before))
-                for name in INSTALLED:
-                    self.assertEqual(after[name], before[name], name)
+                self.assertIsNone(confirmation)
+                self.assertIn(words, error_text)
+                self.assertNotIn("success", error_text.lower())
+                self.assertEqual(self.snapshot(app), before)
+
+        # A server without a cabinet has no update to offer: that is no failure.
+        self.serve(tempfile.mkdtemp(dir=self.scratch))
+        self.assertEqual(self.run_update(app), (None, LATEST_TEXT))
+        self.stop(app)
+        self.assertEqual(self.snapshot(app), before)
+
+    def test_locked_hook_library_keeps_the_installed_pair(self):
+        """The program file is replaced first; when the hook library then cannot be, the old
+        program file goes back, and a later update installs the new pair."""
+        app = self.program_folder()
+        before = self.snapshot(app)
+        release, program, library = self.release("locked")
+        self.serve(release)
+        app.start()
+        library_path = self.wine.unix_to_windows(app.path("larkhook.dll"))
+        self.assertEqual(self.probe.call("hold", library_path), 1)
+        try:
+            error_text, confirmation = self.run_update(app)
+        finally:
+            self.probe.call("release", library_path)
+        self.assertIsNone(confirmation)
+        self.assertIn("larkhook.dll could not be replaced", error_text)
+        self.assertEqual(self.snapshot(app), before)
+
+        self.assertEqual(self.run_update(app), (None, UPDATED_TEXT))
+        self.assertEqual(app.read("wordlark.exe"), program)
+        self.assertEqual(app.read("larkhook.dll"), library)
+        self.stop(app)

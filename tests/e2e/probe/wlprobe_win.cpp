@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -119,10 +120,35 @@ int readHookState(const char *dllPath) {
     return 0;
 }
 
+// Files held open by "hold" until "release" (or the probe's end), without write or delete
+// sharing, as a virus scanner or a backup tool may hold them: they can be neither renamed nor
+// replaced meanwhile.
+std::map<std::string, HANDLE> heldFiles;
+
+bool holdFile(const std::string &path) {
+    if (heldFiles.count(path))
+        return true;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    heldFiles[path] = file;
+    return true;
+}
+
+bool releaseFile(const std::string &path) {
+    auto held = heldFiles.find(path);
+    if (held == heldFiles.end())
+        return false;
+    CloseHandle(held->second);
+    heldFiles.erase(held);
+    return true;
+}
+
 int usage() {
     fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
                     "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
-                    "               foreground | activate HWND | focus-of HWND | settext HWND TEXT\n");
+                    "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
+                    "               hold PATH | release PATH   (serve mode)\n");
     return 2;
 }
 
@@ -174,6 +200,10 @@ int run(int argc, char **argv) {
         info.cbSize = sizeof info;
         HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) ? info.hwndFocus : nullptr;
         printf("%s\n", focus ? describe(focus).c_str() : "null");
+    } else if (verb == "hold" && argc >= 3) {
+        printf("%d\n", holdFile(argv[2]) ? 1 : 0);
+    } else if (verb == "release" && argc >= 3) {
+        printf("%d\n", releaseFile(argv[2]) ? 1 : 0);
     } else {
         return usage();
     }
