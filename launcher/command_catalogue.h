@@ -86,8 +86,8 @@ public:
     // The three web-search rows followed by one row per result; true when there is a row.
     bool buildDisplayList(std::vector<std::string> &rows, std::vector<std::string> &targets) const;
     // The target of list row `row` (web-search rows first): for a web search the search address of
-    // query; for a result its item target, whose use count grows by 1. False for a row that does not
-    // exist.
+    // query (the ANSI query converted to UTF-8 first); for a result its item target, whose use count
+    // grows by 1. False for a row that does not exist.
     bool resolveChoice(int32_t row, const std::string &query, std::string &target);
     // Opens row `row`: a query beginning with "http://" or "https://" (any case) is opened as typed
     // without looking at the row; otherwise resolveChoice's target. True when something was handed

@@ -205,7 +205,9 @@ bool CommandCatalogue::resolveChoice(int32_t row, const std::string &query, std:
     if (row < 0 || int64_t(row) >= searchRows + int64_t(results.size()))
         return false;
     if (row < searchRows) {
-        target = webSearchAddress(webSearches[size_t(row)].urlPrefix, query);
+        // Search engines read the escapes of a query as UTF-8.
+        target =
+            webSearchAddress(webSearches[size_t(row)].urlPrefix, platform_.toUtf8 ? platform_.toUtf8(query) : query);
         return true;
     }
     target = itemTarget(results[size_t(row - searchRows)]);

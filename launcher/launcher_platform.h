@@ -22,20 +22,27 @@ using ShortPathFunction = std::function<bool(const std::string &longPath, std::s
 // Hands a request to the shell. The result of the shell is not examined, so there is no return.
 using ShellOpenFunction = std::function<void(const ShellOpenRequest &request)>;
 
+// Converts text in the system's ANSI code page to UTF-8.
+using Utf8Function = std::function<std::string(const std::string &ansi)>;
+
 // The platform services the portable catalogue needs. An empty function means "not available":
-// no short form (items keep their long paths), nothing can be listed, nothing can be opened.
+// no short form (items keep their long paths), nothing can be listed, nothing can be opened, text
+// is taken to be UTF-8 already.
 struct LauncherPlatform {
     ShortPathFunction shortPath;
     DirectoryLister listDirectory;
     ShellOpenFunction shellOpen;
+    Utf8Function toUtf8;
 };
 
 // Win32 side, defined in launcher/shell_functions_win.cpp (Windows build only):
 // GetShortPathNameA with a buffer of MAX_PATH bytes (a result that does not fit is a failure)...
 bool shortPathNameA(const std::string &longPath, std::string &shortPath);
-// ...and ShellExecuteA as ShellOpenRequest describes.
+// ...ShellExecuteA as ShellOpenRequest describes...
 void shellExecuteRequestA(const ShellOpenRequest &request);
+// ...and CP_ACP to UTF-8 through UTF-16 (text that does not convert is returned unchanged).
+std::string ansiToUtf8(const std::string &ansi);
 
-// The services of this build: on Windows shortPathNameA, listDirectoryA and shellExecuteRequestA;
-// on the host build empty functions. The catalogue built with a result limit alone uses these.
+// The services of this build: on Windows shortPathNameA, listDirectoryA, shellExecuteRequestA and
+// ansiToUtf8; on the host build empty functions. The catalogue built with a result limit alone uses these.
 LauncherPlatform defaultLauncherPlatform();

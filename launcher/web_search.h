@@ -19,9 +19,9 @@ int webSearchIconId(int row);
 // "example.com"). The command window picks a search engine's icon for addresses containing it.
 std::string webSearchDomain(const std::string &urlPrefix);
 
-// The address that searches for `query`: urlPrefix followed by the query with every space turned
-// into a plus sign. Bytes that would change the address's meaning or are not plain ASCII ('#', '&',
-// '+', '%', '?', control bytes and bytes above 127) are percent-encoded, so "c# & c++" searches for
-// exactly that. Letters and digits keep their case; nothing is trimmed. An empty query gives the
-// prefix alone.
+// The address that searches for `query`, given as UTF-8: urlPrefix followed by the query with every
+// space turned into a plus sign. Bytes that would change the address's meaning or are not plain
+// ASCII ('#', '&', '+', '%', '?', control bytes and bytes above 127) are percent-encoded, so
+// "c# & c++" searches for exactly that and "caf\xC3\xA9" for "caf%C3%A9". Letters and digits keep
+// their case; nothing is trimmed. An empty query gives the prefix alone.
 std::string webSearchAddress(const std::string &urlPrefix, const std::string &query);

@@ -300,6 +300,9 @@ TEST_F(CommandSearchTest, TypedAddressOpensAsTypedWithoutCountingTheRow) {
 TEST_F(CommandSearchTest, WebSearchLaunchEncodesTheQuery) {
     ASSERT_TRUE(catalogue_.launch(0, "c# & c++"));
     EXPECT_EQ(catalogue_.webSearchEntries()[0].urlPrefix + "c%23+%26+c%2B%2B", fake_.opened.at(0).file);
+    // Search engines read escapes as UTF-8: the ANSI letter is converted before it is escaped.
+    ASSERT_TRUE(catalogue_.launch(1, "caf\xe9 cr\xe8me"));
+    EXPECT_EQ(catalogue_.webSearchEntries()[1].urlPrefix + "caf%C3%A9+cr%C3%A8me", fake_.opened.at(1).file);
 }
 
 TEST_F(CommandSearchTest, LaunchWhileTheHarvestHoldsTheLockIsCountedLater) {

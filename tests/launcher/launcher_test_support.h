@@ -37,6 +37,19 @@ struct FakeLauncherPlatform {
             return true;
         };
         result.shellOpen = [this](const ShellOpenRequest &request) { opened.push_back(request); };
+        // Windows-1252 and Latin-1 agree on the letters the tests use.
+        result.toUtf8 = [](const std::string &ansi) {
+            std::string utf8;
+            for (unsigned char c : ansi) {
+                if (c < 0x80) {
+                    utf8 += char(c);
+                } else {
+                    utf8 += char(0xC0 | (c >> 6));
+                    utf8 += char(0x80 | (c & 0x3F));
+                }
+            }
+            return utf8;
+        };
         return result;
     }
 };
