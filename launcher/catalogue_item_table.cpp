@@ -1,5 +1,7 @@
 #include "launcher/catalogue_item_table.h"
 
+#include <algorithm>
+
 std::pair<CatalogueItemTable::Id, bool> CatalogueItemTable::add(const std::string &item, const std::string &target) {
     auto found = itemIds_.find(std::string_view(item));
     if (found != itemIds_.end())
@@ -13,8 +15,15 @@ std::pair<CatalogueItemTable::Id, bool> CatalogueItemTable::add(const std::strin
 
 void CatalogueItemTable::post(const std::string &token, Id id) {
     std::vector<Id> &list = postings_[token];
-    if (list.empty() || list.back() != id)
+    // A new item has the highest number yet: it goes at the end. An item added again (perhaps
+    // through another text with other words) is looked for, and put in its place when missing.
+    if (list.empty() || list.back() < id) {
         list.push_back(id);
+        return;
+    }
+    auto at = std::lower_bound(list.begin(), list.end(), id);
+    if (at == list.end() || *at != id)
+        list.insert(at, id);
 }
 
 const std::vector<CatalogueItemTable::Id> *CatalogueItemTable::postings(const std::string &token) const {

@@ -23,11 +23,10 @@ public:
     // The number of item, which is added with its target unless present; second is true when it
     // was added now.
     std::pair<Id, bool> add(const std::string &item, const std::string &target);
-    // Records that token occurs in item id. A token met twice in one item is listed once, as the
-    // words of an item are posted together.
+    // Records that token occurs in item id, unless it is recorded already.
     void post(const std::string &token, Id id);
 
-    // The items token occurs in, in the order they were added; null when none.
+    // The items token occurs in, in the order they were first added (by number); null when none.
     const std::vector<Id> *postings(const std::string &token) const;
     const std::string &text(Id id) const { return items_[id]; }
     size_t size() const { return items_.size(); }

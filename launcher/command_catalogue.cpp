@@ -58,18 +58,19 @@ void CommandCatalogue::addItem(const std::string &text, const std::string &targe
     }
     // The words come from the long path (or the title), so the short 8.3 folder names in the item
     // do not hide the real ones from the search.
-    addToIndex(text, added.first, added.second, weight);
+    addToIndex(text, added.first, weight);
 }
 
-// An item added again has the same words (the same title, or the same long path behind the same
-// short form): they gain its weight again, but it is listed once per word.
-void CommandCatalogue::addToIndex(const std::string &text, CatalogueItemTable::Id item, bool newItem, int32_t weight) {
+// An item added again gains the weight of its words again, but it is listed once per word. It may
+// come with other words than before (a registry value naming C:\PROGRA~1\Tool\Tool.exe after the
+// folder walk found C:\Program Files\Tool\Tool.exe): it is listed under those too, or a search
+// for them would meet their weight but not the item.
+void CommandCatalogue::addToIndex(const std::string &text, CatalogueItemTable::Id item, int32_t weight) {
     std::string lowered = text;
     lowerAscii(lowered);
     for (const std::string &token : splitWords(lowered, kIndexedWordMinLength)) {
         tokenIndex->addWord(token.c_str(), weight, nullptr);
-        if (newItem)
-            itemTable_.post(token, item);
+        itemTable_.post(token, item);
     }
 }
 

@@ -109,7 +109,7 @@ private:
 
     void noteUseLocked(const std::string &target, bool increment);
     void applyDeferredUses();
-    void addToIndex(const std::string &text, CatalogueItemTable::Id item, bool newItem, int32_t weight);
+    void addToIndex(const std::string &text, CatalogueItemTable::Id item, int32_t weight);
     bool gatherItems(const std::string &word, Gathered &gathered);
 
     int32_t resultLimit;

@@ -76,11 +76,25 @@ TEST_F(CommandCatalogueTest, TitledItemIsFoundByItsTitleOnly) {
     EXPECT_EQ(-1, tokenCount("example"));
 }
 
-TEST_F(CommandCatalogueTest, SameItemFromTwoSourcesIsListedOnceButWeighsTwice) {
+TEST_F(CommandCatalogueTest, SameItemFromTwoSourcesIsListedOnceUnderEachOfItsWordsButWeighsTwice) {
     catalogue_.addItem("C:\\Start\\Editor.lnk", "", 3, false);
     catalogue_.addItem("C:\\Start\\Editor.lnk", "", 3, false);
     EXPECT_EQ(ItemList{"C:\\Start\\Editor.lnk"}, tokenItems("editor"));
     EXPECT_EQ(6, tokenCount("editor"));
+
+    // The folder walk finds a program by its long path, a registry value names it by its short one.
+    fake_.shortForms["C:\\Program Files\\Tool"] = "C:\\PROGRA~1\\Tool";
+    fake_.shortForms["C:\\PROGRA~1\\Tool"] = "C:\\PROGRA~1\\Tool";
+    fake_.shortForms["C:\\PROGRA~1\\Other"] = "C:\\PROGRA~1\\Other";
+    catalogue_.addItem("C:\\Program Files\\Tool\\Tool.exe", "", 3, false);
+    catalogue_.addItem("C:\\PROGRA~1\\Other\\Other.exe", "", 3, false);
+    catalogue_.addItem("C:\\PROGRA~1\\Tool\\Tool.exe", "", 3, false);
+    const std::string tool = "C:\\PROGRA~1\\Tool\\Tool.exe";
+    EXPECT_EQ((ItemList{tool, "C:\\PROGRA~1\\Other\\Other.exe"}), tokenItems("progra~1"));
+    EXPECT_EQ(6, tokenCount("progra~1"));
+    EXPECT_EQ(ItemList{tool}, tokenItems("tool"));
+    EXPECT_EQ(ItemList{tool}, tokenItems("program"));
+    EXPECT_EQ(12, tokenCount("tool"));
 }
 
 TEST_F(CommandCatalogueTest, CountUseStartsAtOneAndLaunchesIncrement) {
