@@ -5,12 +5,19 @@
 #include "launcher/md5.h"
 #include "vocabulary/word_trie.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
 
 const size_t kIndexedWordMinLength = 2; // one-letter words (drive letters, "c") are not indexed
 const char kTitleSeparator[] = "\t\t";
+
+// Whether a name whose characters outside the ANSI code page were lost still has something to
+// read before its extension.
+bool hasReadableStem(const std::string &name) {
+    return name.substr(0, name.rfind('.')).find_first_not_of("? ") != std::string::npos;
+}
 
 } // namespace
 
@@ -30,22 +37,24 @@ CommandCatalogue::~CommandCatalogue() {
 }
 
 void CommandCatalogue::addItem(const std::string &text, const std::string &target, int32_t weight, bool countUse) {
-    std::string item;
-    if (!target.empty()) {
-        item = target + kTitleSeparator + text;
-    } else {
-        item = text;
-        size_t lastBackslash = text.rfind('\\');
-        if (lastBackslash != std::string::npos && platform_.shortPath) {
-            std::string folder = text.substr(0, lastBackslash);
-            if (folder != lastLongFolder_) {
-                lastShortFolderFound_ = platform_.shortPath(folder, lastShortFolder_);
-                lastLongFolder_ = folder;
-            }
-            if (lastShortFolderFound_)
-                item = lastShortFolder_ + text.substr(lastBackslash);
-        }
+    // The words come from the long path (or the title), so the short 8.3 folder names in the item
+    // do not hide the real ones from the search.
+    addEntry(target.empty() ? withShortFolder(text) : target + kTitleSeparator + text, text, weight, countUse);
+}
+
+std::string CommandCatalogue::withShortFolder(const std::string &path) {
+    size_t lastBackslash = path.rfind('\\');
+    if (lastBackslash == std::string::npos || !platform_.shortPath)
+        return path;
+    std::string folder = path.substr(0, lastBackslash);
+    if (folder != lastLongFolder_) {
+        lastShortFolderFound_ = platform_.shortPath(folder, lastShortFolder_);
+        lastLongFolder_ = folder;
     }
+    return lastShortFolderFound_ ? lastShortFolder_ + path.substr(lastBackslash) : path;
+}
+
+void CommandCatalogue::addEntry(const std::string &item, const std::string &words, int32_t weight, bool countUse) {
     const std::string itemTargetText = itemTarget(item);
     const bool knownTarget = itemTable_.hasTarget(itemTargetText);
     const auto added = itemTable_.add(item, itemTargetText);
@@ -56,9 +65,7 @@ void CommandCatalogue::addItem(const std::string &text, const std::string &targe
         if (counted != useCounts.end())
             itemTable_.bindCount(itemTargetText, &counted->second);
     }
-    // The words come from the long path (or the title), so the short 8.3 folder names in the item
-    // do not hide the real ones from the search.
-    addToIndex(text, added.first, weight);
+    addToIndex(words, added.first, weight);
 }
 
 // An item added again gains the weight of its words again, but it is listed once per word. It may
@@ -90,20 +97,41 @@ void CommandCatalogue::addFolder(const std::string &folder, int32_t depth, int32
     for (const DirectoryEntry &entry : entries) {
         if (entry.name == "." || entry.name == "..")
             continue;
-        std::string path = base + entry.name;
         if (entry.isDirectory) {
-            addItem(path, std::string(), 1, false);
+            std::string path = addFolderEntry(base, entry, 1, false);
             if ((depth == -1 || depth > 0) && (maxSubfolders == -1 || int32_t(subfolders.size()) < maxSubfolders))
                 subfolders.push_back(path);
         } else {
-            int32_t weight = typeWeight(path);
+            int32_t weight = typeWeight(entry.name);
             if (weight >= 1)
-                addItem(path, std::string(), weight, countUse);
+                addFolderEntry(base, entry, weight, countUse);
         }
     }
     // Entered only after every entry of this folder is in, so its own files come first.
     for (const std::string &subfolder : subfolders)
         addFolder(subfolder, depth, maxSubfolders, false);
+}
+
+// A name with characters outside the ANSI code page comes back from the ANSI file functions with
+// a '?' for each of them, a character no file name holds: no file of that name can be opened. Such
+// an entry is reached by its short name, and shown by its long name, as a titled item, when that
+// is still readable. Its words are those of the long name, cut where characters were lost.
+std::string CommandCatalogue::addFolderEntry(const std::string &base, const DirectoryEntry &entry, int32_t weight,
+                                             bool countUse) {
+    const std::string path = base + entry.name;
+    if (entry.name.find('?') == std::string::npos || entry.shortName.empty()) {
+        addItem(path, std::string(), weight, countUse);
+        return path;
+    }
+    const std::string openable = base + entry.shortName;
+    if (!hasReadableStem(entry.name)) {
+        addItem(openable, std::string(), weight, countUse);
+        return openable;
+    }
+    std::string words = path;
+    std::replace(words.begin(), words.end(), '?', ' ');
+    addEntry(withShortFolder(openable) + kTitleSeparator + entry.name, words, weight, countUse);
+    return openable;
 }
 
 int32_t CommandCatalogue::typeWeight(const std::string &path) const {

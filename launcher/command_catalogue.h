@@ -109,6 +109,9 @@ private:
 
     void noteUseLocked(const std::string &target, bool increment);
     void applyDeferredUses();
+    std::string withShortFolder(const std::string &path);
+    void addEntry(const std::string &item, const std::string &words, int32_t weight, bool countUse);
+    std::string addFolderEntry(const std::string &base, const DirectoryEntry &entry, int32_t weight, bool countUse);
     void addToIndex(const std::string &text, CatalogueItemTable::Id item, int32_t weight);
     bool gatherItems(const std::string &word, Gathered &gathered);
 

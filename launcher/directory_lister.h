@@ -6,8 +6,9 @@
 
 // One entry of a folder listing, as the file system reports it.
 struct DirectoryEntry {
-    std::string name;   // long name without folder, "." and ".." included when the system lists them
-    bool isDirectory{}; // the entry carries the directory attribute
+    std::string name;        // long name without folder, "." and ".." included when the system lists them
+    bool isDirectory{};      // the entry carries the directory attribute
+    std::string shortName{}; // the 8.3 name, when the long name is not one and the system keeps one
 };
 
 // Lists the entries matching a search pattern (a folder, a backslash and "*") in the order of the

@@ -11,7 +11,8 @@ bool listDirectoryA(const std::string &pattern, std::vector<DirectoryEntry> &ent
     if (!search.valid())
         return false;
     do {
-        entries.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        entries.push_back(
+            {data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, data.cAlternateFileName});
     } while (search.next(data));
     return true;
 }

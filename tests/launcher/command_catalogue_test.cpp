@@ -182,6 +182,36 @@ TEST_F(FolderWalkTest, CountUseReachesOnlyTheTopFoldersFiles) {
     EXPECT_EQ(2u, catalogue_.useCountTable().size());
 }
 
+// The ANSI file functions give a '?' for every character outside the code page: such a name opens
+// nothing, its short name does.
+TEST_F(CommandCatalogueTest, NamesThatLostCharactersAreReachedByTheirShortNames) {
+    fake_.listings["C:\\Docs\\*"] = {{"R?sum? 2024.doc", false, "RSUM20~1.DOC"},
+                                      {"F?tos", true, "FTOS~1"},
+                                      {"???.txt", false, "7F3A~1.TXT"},
+                                      {"plain name.txt", false, "PLAINN~1.TXT"}};
+    fake_.listings["C:\\Docs\\FTOS~1\\*"] = {{"Beach.jpg", false, ""}};
+    catalogue_.addFolder("C:\\Docs", 2, -1, false);
+
+    const std::string resume = "C:\\Docs\\RSUM20~1.DOC\t\tR?sum? 2024.doc";
+    EXPECT_EQ(ItemList{resume}, tokenItems("sum"));
+    EXPECT_EQ(ItemList{resume}, tokenItems("2024"));
+    EXPECT_EQ(ItemList{"C:\\Docs\\FTOS~1\t\tF?tos"}, tokenItems("tos"));
+    EXPECT_EQ(ItemList{"C:\\Docs\\FTOS~1\\Beach.jpg"}, tokenItems("beach")); // the walk goes on inside
+    EXPECT_EQ(ItemList{"C:\\Docs\\7F3A~1.TXT"}, tokenItems("7f3a~1"));     // nothing left to read
+    EXPECT_EQ(ItemList{"C:\\Docs\\plain name.txt"}, tokenItems("plain"));
+    EXPECT_EQ(-1, tokenCount("r?sum?"));
+
+    // The row shows the long name; choosing it opens the short one.
+    std::string query = "2024";
+    catalogue_.search(query);
+    std::vector<std::string> rows, targets;
+    catalogue_.buildDisplayList(rows, targets);
+    ASSERT_EQ(4u, rows.size());
+    EXPECT_EQ("R?sum? 2024.doc\tC:\\Docs\\RSUM20~1.DOC", rows[3]);
+    ASSERT_TRUE(catalogue_.launch(3, "2024"));
+    EXPECT_EQ("C:\\Docs\\RSUM20~1.DOC", fake_.opened.at(0).file);
+}
+
 TEST_F(FolderWalkTest, UnlistableFolderAddsNothing) {
     catalogue_.addFolder("C:\\Nowhere", 6, 1000, true);
     EXPECT_EQ(1u, fake_.listed.size());
