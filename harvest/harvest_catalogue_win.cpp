@@ -25,7 +25,6 @@ const int32_t kBookmarkWeight = 2;
 // key name 255, which with its terminating NUL needs 256.
 const DWORD kValueNameBuffer = 16384;
 const DWORD kKeyNameBuffer = 256;
-const DWORD kClassBuffer = MAX_PATH;
 
 struct SpecialFolderStep {
     int csidl;
@@ -73,7 +72,6 @@ bool specialFolderPath(int csidl, std::string &path) {
 struct RegistryWalkBuffers {
     std::vector<char> valueName = std::vector<char>(kValueNameBuffer);
     char keyName[kKeyNameBuffer];
-    char className[kClassBuffer];
 };
 
 void addRegistryValueNames(CommandCatalogue &catalogue, HKEY key, DWORD valueCount, RegistryWalkBuffers &buffers) {
@@ -91,11 +89,12 @@ void addRegistryValueNames(CommandCatalogue &catalogue, HKEY key, DWORD valueCou
 }
 
 void walkRegistryKey(CommandCatalogue &catalogue, RegistryKey key, RegistryWalkBuffers &buffers) {
-    DWORD classLength = kClassBuffer;
     DWORD subkeyCount = 0;
     DWORD valueCount = 0;
-    if (RegQueryInfoKeyA(key.get(), buffers.className, &classLength, nullptr, &subkeyCount, nullptr, nullptr,
-                         &valueCount, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    // No class buffer: the class is not used, and one longer than a buffer fails the whole call
+    // with ERROR_MORE_DATA, which would skip the key's values and subtree.
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeyCount, nullptr, nullptr, &valueCount, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return;
     addRegistryValueNames(catalogue, key.get(), valueCount, buffers);
     for (DWORD index = 0; index < subkeyCount; ++index) {

@@ -74,13 +74,17 @@ protected:
         addValue("Nested\\Deeper", "https://nested.example/");
         addValue("CLASSES", "https://hidden.example/");
         addValue("Nested\\cLaSsEs\\Deep", "C:\\Deep\\hiddendeep.exe");
+        // A class name longer than MAX_PATH, as some installers leave.
+        addValue("LongClass\\Inner", "C:\\Tools\\innertool.exe", std::string(300, 'c'));
+        addValue("LongClass", "C:\\Tools\\classtool.exe");
     }
     void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey); }
 
-    void addValue(const std::string &subkey, const std::string &name) {
+    void addValue(const std::string &subkey, const std::string &name, std::string keyClass = std::string()) {
         std::string path = subkey.empty() ? kTestKey : std::string(kTestKey) + "\\" + subkey;
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, keyClass.empty() ? nullptr : &keyClass[0], 0,
+                                  KEY_WRITE, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         // The data is never read; give it something that would be catalogued if it were.
         const char data[] = "C:\\data\\fromdata.exe";
@@ -102,6 +106,9 @@ TEST_F(RegistryWalkTest, AddressesAndCataloguedPathsByNameOnlyAndNoClassesSubtre
     EXPECT_TRUE(find("hidden").empty());      // below a classes key, in any capitals
     EXPECT_TRUE(find("hiddendeep").empty());
     EXPECT_TRUE(find("fromdata").empty());    // value data is never read
+    // A key's class name is not read, so however long it is, the key is walked.
+    EXPECT_EQ(find("classtool").size(), 1u);
+    EXPECT_EQ(find("innertool").size(), 1u);
 }
 
 TEST_F(HarvestTest, SearchPathReadsTheTopOfEveryFolderAndSkipsEmptyPieces) {
