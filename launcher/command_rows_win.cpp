@@ -17,6 +17,8 @@ const int kRowIconX = 2;
 const int kIconSize = 16;
 const COLORREF kSecondColumnGrey = RGB(184, 184, 184);
 const int kTextLimit = 260; // 259 characters and the NUL
+// Marks a search engine's icon in a row's item data; far above any index of an image list.
+const LPARAM kWebSearchIconMark = 0x40000000;
 
 // The index of a small icon in the system image list, or -1. The icon handle that the shell
 // makes for the call is not needed: the list draws from its own copy.
@@ -49,8 +51,9 @@ void drawRowIcon(const DRAWITEMSTRUCT &draw, int iconOffset) {
     int y = draw.rcItem.top + iconOffset;
     if (isWebSearchIconData(static_cast<LPARAM>(draw.itemData))) {
         // LR_SHARED: the loader keeps one copy per resource, so nothing is destroyed here.
-        HANDLE icon = LoadImageA(appInstance, MAKEINTRESOURCEA(draw.itemData), IMAGE_ICON, kIconSize, kIconSize,
-                                 LR_SHARED);
+        HANDLE icon =
+            LoadImageA(appInstance, MAKEINTRESOURCEA(webSearchIconResource(static_cast<LPARAM>(draw.itemData))),
+                       IMAGE_ICON, kIconSize, kIconSize, LR_SHARED);
         if (icon)
             DrawIconEx(draw.hDC, x, y, static_cast<HICON>(icon), kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
     } else if (systemImageList) {
@@ -94,7 +97,13 @@ void drawRowText(const DRAWITEMSTRUCT &draw) {
 
 } // namespace
 
-bool isWebSearchIconData(LPARAM itemData) { return itemData >= webSearchIconId(0) && itemData <= webSearchIconId(2); }
+LPARAM webSearchIconData(int row) { return kWebSearchIconMark | webSearchIconId(row); }
+
+bool isWebSearchIconData(LPARAM itemData) {
+    return itemData >= webSearchIconData(0) && itemData <= webSearchIconData(2);
+}
+
+int webSearchIconResource(LPARAM itemData) { return static_cast<int>(itemData & ~kWebSearchIconMark); }
 
 LPARAM rowIconData(const std::string &target) {
     int index = shellIconIndex(target.c_str(), 0, SHGFI_LINKOVERLAY);
@@ -105,7 +114,7 @@ LPARAM rowIconData(const std::string &target) {
     for (size_t row = 0; row < searches.size(); ++row) {
         std::string domain = webSearchDomain(searches[row].urlPrefix);
         if (!domain.empty() && target.find(domain) != std::string::npos)
-            return webSearchIconId(static_cast<int>(row));
+            return webSearchIconData(static_cast<int>(row));
     }
     index = shellIconIndex(".htm", FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
     return index >= 0 ? index : 0;

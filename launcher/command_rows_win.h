@@ -6,9 +6,14 @@
 
 // The rows of the command window's combo box: filling, measuring and drawing them.
 
-// Item data of a row is 143 to 145 for the web-search icons, anything else an index of the
-// system image list.
+// The item data of a row says which icon it shows: an index of the system image list, or a
+// search engine's icon resource (143 to 145) marked as such. The two must not meet: the system
+// image list easily holds more than 143 icons, and a file with one of those would be drawn with a
+// search engine's icon.
+LPARAM webSearchIconData(int row);
 bool isWebSearchIconData(LPARAM itemData);
+// The icon resource of item data for which isWebSearchIconData holds.
+int webSearchIconResource(LPARAM itemData);
 
 // Closes and empties the list, searches the catalogue for the edit text, appends the web-search
 // rows and the matches with their icons, and drops the list down.

@@ -20,6 +20,8 @@ WM_KEYDOWN = 0x0100
 VK_DOWN = 0x28
 COMBO_ID = 1006
 WEB_SEARCH_LABELS = ["  Google Search", "  Yahoo Search", "  MSN Search"]
+# Marks a search engine's icon resource in a row's item data (launcher/command_rows_win.cpp).
+WEB_SEARCH_ICON_MARK = 0x40000000
 REGISTRY_KEY = r"HKCU\Software\WordlarkLauncherTest"
 
 
@@ -167,10 +169,11 @@ class Launcher(WineTestCase):
         self.assertIn("Quokka Bookmark\thttp://quokka.example/", rows)
         self.assertTrue(rows[4].split("\t")[1].endswith("\\"), rows[4])
         data = [d for d, _ in self.rows_with_data(combo)]
-        self.assertEqual(data[:3], [143, 144, 145])
+        # The engines' icon resources, marked apart from the system image list's indexes.
+        self.assertEqual(data[:3], [WEB_SEARCH_ICON_MARK | 143, WEB_SEARCH_ICON_MARK | 144, WEB_SEARCH_ICON_MARK | 145])
         # Every other row has an icon of the system image list (programs, files, web pages).
         for row in range(3, len(rows)):
-            self.assertFalse(143 <= data[row] <= 145, rows[row])
+            self.assertFalse(data[row] & WEB_SEARCH_ICON_MARK, rows[row])
             self.assertNotEqual(data[row], CB_ERR, rows[row])
 
         # Down jumps over the web-search rows to the first match, the next Down to Quokkamark.

@@ -145,8 +145,11 @@ TEST_F(CommandWindowTest, TypingFillsWebSearchRowsThenMatchesAndKeepsTheText) {
     EXPECT_EQ(texts[1], "  Yahoo Search");
     EXPECT_EQ(texts[2], "  MSN Search");
     EXPECT_TRUE(dropped());
-    for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, row, 0), 143 + row);
+    for (int row = 0; row < 3; ++row) {
+        LRESULT data = SendMessageA(combo, CB_GETITEMDATA, row, 0);
+        EXPECT_TRUE(isWebSearchIconData(data));
+        EXPECT_EQ(webSearchIconResource(data), 143 + row);
+    }
     // The titled row's address is not a file: it falls back to the icon of web pages.
     for (size_t row = 3; row < texts.size(); ++row)
         EXPECT_FALSE(isWebSearchIconData(SendMessageA(combo, CB_GETITEMDATA, row, 0))) << texts[row];
@@ -274,8 +277,11 @@ TEST(CommandRows, RowHeightFollowsTheFontAndCentresTheIcon) {
 TEST(CommandRows, AddressesGetTheirEngineIconOtherwiseTheWebPageIcon) {
     std::vector<WebSearchEntry> searches = builtInWebSearches();
     for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(rowIconData(searches[row].urlPrefix + "query"), 143 + row);
+        EXPECT_EQ(rowIconData(searches[row].urlPrefix + "query"), webSearchIconData(row));
     EXPECT_FALSE(isWebSearchIconData(rowIconData("http://elsewhere.example/")));
+    // Indexes of the system image list that equal the engines' resource numbers stay indexes.
+    for (LPARAM index : {0, 143, 144, 145})
+        EXPECT_FALSE(isWebSearchIconData(index)) << index;
 }
 
 } // namespace
