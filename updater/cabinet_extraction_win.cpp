@@ -7,8 +7,18 @@
 
 namespace {
 
-// The program's own folder with its final backslash.
-std::string programFolder() {
+UINT placeMember(const char *folder, FILE_IN_CABINET_INFO_A &member) {
+    std::string name = packagedMemberName(member.NameInCabinet ? member.NameInCabinet : "");
+    std::string target = (folder ? std::string(folder) : runningProgramFolder()) + name;
+    if (name.empty() || target.size() >= MAX_PATH || target == name)
+        return FILEOP_SKIP;
+    memcpy(member.FullTargetName, target.c_str(), target.size() + 1);
+    return FILEOP_DOIT;
+}
+
+} // namespace
+
+std::string runningProgramFolder() {
     char path[MAX_PATH] = "";
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
@@ -17,17 +27,6 @@ std::string programFolder() {
     size_t slash = folder.find_last_of('\\');
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
-
-UINT placeMember(const char *folder, FILE_IN_CABINET_INFO_A &member) {
-    std::string name = packagedMemberName(member.NameInCabinet ? member.NameInCabinet : "");
-    std::string target = (folder ? std::string(folder) : programFolder()) + name;
-    if (name.empty() || target.size() >= MAX_PATH || target == name)
-        return FILEOP_SKIP;
-    memcpy(member.FullTargetName, target.c_str(), target.size() + 1);
-    return FILEOP_DOIT;
-}
-
-} // namespace
 
 UINT CALLBACK cabinetCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) {
     if (notification != SPFILENOTIFY_FILEINCABINET)

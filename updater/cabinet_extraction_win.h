@@ -4,6 +4,11 @@
 
 #include <setupapi.h>
 
+#include <string>
+
+// The program's own folder with its final backslash; empty when it cannot be told.
+std::string runningProgramFolder();
+
 // The SetupIterateCabinetA handler: the two packaged files go into the target folder under their
 // packaged names (see packagedMemberName); every other member is skipped. The context is the
 // target folder ending with a backslash, or null for the program folder.

@@ -2,7 +2,10 @@
 
 namespace {
 
-std::string setAsideName(const std::string &installed) { return "~" + installed + ".tmp"; }
+std::string setAsideName(const std::string &installed) {
+    const size_t name = installed.find_last_of('\\') + 1; // 0 without a folder
+    return installed.substr(0, name) + "~" + installed.substr(name) + ".tmp";
+}
 
 // Puts the set-aside old file back over the new one.
 void restore(const FileReplacement &file) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// One file to replace: the packaged file (e.g. "wordlark.ex_") goes in the place of the installed
-// one ("wordlark.exe"). Both are bare names in the current directory.
+// One file to replace: the packaged file (e.g. "C:\\Wordlark\\wordlark.ex_") goes in the place of
+// the installed one ("C:\\Wordlark\\wordlark.exe"), both in the same folder.
 struct FileReplacement {
     std::string installed;
     std::string packaged;
@@ -20,7 +20,7 @@ struct ReplacementFailure {
 };
 
 // Puts every packaged file in place of its installed file, in order. Each installed file is first
-// renamed to "~<name>.tmp", which works even while it runs or is loaded. When one of them cannot be
+// renamed to "~<name>.tmp" in its folder, which works even while it runs or is loaded. When one of them cannot be
 // set aside or replaced, every file already replaced gets its old file back, so the folder holds
 // the old files or the new ones, never a mix of both. The set-aside files are deleted once all
 // files are in place; those still in use stay until a later run deletes them. True when every

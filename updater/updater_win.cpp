@@ -47,9 +47,11 @@ const PeMachine kOwnMachine = PeMachine::X64;
 const PeMachine kOwnMachine = PeMachine::X86;
 #endif
 
-void deletePackagedFiles() {
+// Every file of the update is named with the program folder: the current directory moves (a file
+// dialog changes it).
+void deletePackagedFiles(const std::string &folder) {
     for (const PackagedFile &file : kPackagedFiles)
-        DeleteFileA(file.packaged);
+        DeleteFileA((folder + file.packaged).c_str());
 }
 
 // The downloaded cabinet on disk, where the cabinet reader wants it; deleted when it goes.
@@ -123,14 +125,14 @@ bool fetchSignedCabinet(std::string &cabinet) {
     return true;
 }
 
-bool extractPackagedFiles(const std::string &cabinet) {
+bool extractPackagedFiles(const std::string &cabinet, const std::string &folder) {
     TemporaryCabinet file;
     DWORD error = ERROR_SUCCESS;
     if (!file.write(cabinet, error)) {
         showUpdateError("The update could not be saved for unpacking: " + systemErrorText(error));
         return false;
     }
-    if (!extractCabinetMembers(file.path(), nullptr, error)) {
+    if (!extractCabinetMembers(file.path(), folder.c_str(), error)) {
         showUpdateError("The update could not be unpacked: " + systemErrorText(error) + "\n\nNothing was changed.");
         return false;
     }
@@ -139,12 +141,13 @@ bool extractPackagedFiles(const std::string &cabinet) {
 
 // Both packaged files must be complete images of their kind before either is installed, so a
 // signed but broken cabinet, or one of the other build, never replaces a working file.
-bool packagedFilesAreSound() {
+bool packagedFilesAreSound(const std::string &folder) {
     for (const PackagedFile &file : kPackagedFiles) {
-        if (fileIsCompletePeImage(file.packaged, file.kind, kOwnMachine))
+        const std::string path = folder + file.packaged;
+        if (fileIsCompletePeImage(path, file.kind, kOwnMachine))
             continue;
         DWORD error =
-            GetFileAttributesA(file.packaged) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND : ERROR_BAD_FORMAT;
+            GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND : ERROR_BAD_FORMAT;
         showUpdateError("The update could not be installed: " + std::string(file.packaged) + ": " +
                         systemErrorText(error) + "\n\nNothing was changed.");
         return false;
@@ -152,30 +155,37 @@ bool packagedFilesAreSound() {
     return true;
 }
 
-bool installPackagedFiles() {
+bool installPackagedFiles(const std::string &folder) {
     std::vector<FileReplacement> files;
     for (const PackagedFile &file : kPackagedFiles)
-        files.push_back({file.installed, file.packaged});
+        files.push_back({folder + file.installed, folder + file.packaged});
     ReplacementFailure failure;
     if (replaceProgramFiles(files, failure))
         return true;
-    showUpdateError("The update could not be installed: " + failure.file + " could not be replaced: " +
-                    systemErrorText(failure.error) + "\n\nThe installed version was kept.");
+    showUpdateError("The update could not be installed: " + failure.file.substr(folder.size()) +
+                    " could not be replaced: " + systemErrorText(failure.error) +
+                    "\n\nThe installed version was kept.");
     return false;
 }
 
 } // namespace
 
 bool checkForUpdates() {
+    const std::string folder = runningProgramFolder();
+    if (folder.empty()) {
+        showUpdateError("The update could not be installed: the program's folder is not known.");
+        return false;
+    }
     // Left by an earlier run that stopped before installing them.
-    deletePackagedFiles();
+    deletePackagedFiles(folder);
     std::string cabinet;
     if (!fetchSignedCabinet(cabinet))
         return false;
-    const bool updated = extractPackagedFiles(cabinet) && packagedFilesAreSound() && installPackagedFiles();
+    const bool updated =
+        extractPackagedFiles(cabinet, folder) && packagedFilesAreSound(folder) && installPackagedFiles(folder);
     // A failed run leaves no half-extracted or refused program file behind.
     if (!updated) {
-        deletePackagedFiles();
+        deletePackagedFiles(folder);
         return false;
     }
     showUpdateOutcome(true);

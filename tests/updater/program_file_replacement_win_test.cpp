@@ -31,20 +31,27 @@ private:
 
 } // namespace
 
+// The files are named with their folder, wherever the current directory is.
 TEST(ProgramFileReplacement, PutsThePackagedFilesInPlaceAndDropsTheOldOnes) {
     Folder folder("wl_replace_ok");
-    Folder::write("wordlark.exe", "old program");
-    Folder::write("wordlark.ex_", "new program");
-    Folder::write("larkhook.dll", "old library");
-    Folder::write("larkhook.dl_", "new library");
-    Folder::write("~wordlark.exe.tmp", "left by an earlier update");
+    const std::string program = folder.path() + "program\\";
+    CreateDirectoryA(program.c_str(), nullptr);
+    Folder::write(program + "wordlark.exe", "old program");
+    Folder::write(program + "wordlark.ex_", "new program");
+    Folder::write(program + "larkhook.dll", "old library");
+    Folder::write(program + "larkhook.dl_", "new library");
+    Folder::write(program + "~wordlark.exe.tmp", "left by an earlier update");
+    Folder::write("~wordlark.exe.tmp", "not the program's");
 
     ReplacementFailure failure;
-    EXPECT_TRUE(replaceProgramFiles(kBoth, failure));
-    EXPECT_EQ(Folder::read("wordlark.exe"), "new program");
-    EXPECT_EQ(Folder::read("larkhook.dll"), "new library");
+    EXPECT_TRUE(replaceProgramFiles({{program + "wordlark.exe", program + "wordlark.ex_"},
+                                     {program + "larkhook.dll", program + "larkhook.dl_"}},
+                                    failure));
+    EXPECT_EQ(Folder::read(program + "wordlark.exe"), "new program");
+    EXPECT_EQ(Folder::read(program + "larkhook.dll"), "new library");
     for (const char *gone : {"wordlark.ex_", "larkhook.dl_", "~wordlark.exe.tmp", "~larkhook.dll.tmp"})
-        EXPECT_FALSE(Folder::exists(gone)) << gone;
+        EXPECT_FALSE(Folder::exists(program + gone)) << gone;
+    EXPECT_EQ(Folder::read("~wordlark.exe.tmp"), "not the program's");
 }
 
 TEST(ProgramFileReplacement, KeepsTheCurrentFileWhenThePackagedOneCannotMove) {
