@@ -331,14 +331,19 @@ class Wordlark:
         return wait_until(lambda: len(self.main_windows()) >= 2, timeout, 0.3, "wordlark windows")
 
     def main_window(self):
-        """The hidden main window: the one of the class that owns no other window."""
+        """The hidden main window: the one of the class without an owner (it owns the suggestion
+        window). Not told by its handle: Wine hands out the handles of ended programs again, so
+        a program started again in the prefix may get a lower one for its later window."""
         wins = self.main_windows()
-        # The main window is created first, so it has the lower handle under Wine.
-        return min(wins, key=lambda w: w["hwnd"]) if wins else None
+        unowned = [w for w in wins if not w.get("owner")]
+        return min(unowned or wins, key=lambda w: w["hwnd"]) if wins else None
 
     def suggestion_window(self):
         wins = self.main_windows()
-        return max(wins, key=lambda w: w["hwnd"]) if len(wins) >= 2 else None
+        if len(wins) < 2:
+            return None
+        owned = [w for w in wins if w.get("owner")]
+        return max(owned or wins, key=lambda w: w["hwnd"])
 
     def hook_state(self):
         return self.probe.hook_state(self.hook_dll)

@@ -51,8 +51,10 @@ std::string describe(HWND w) {
              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(w)), static_cast<unsigned long>(pid),
              static_cast<long>(GetDlgCtrlID(w)), IsWindowVisible(w) ? "true" : "false", r.left, r.top, r.right,
              r.bottom);
-    char style[64];
-    snprintf(style, sizeof style, "\"style\": %lu, ", static_cast<unsigned long>(GetWindowLongA(w, GWL_STYLE)));
+    char style[96];
+    snprintf(style, sizeof style, "\"style\": %lu, \"owner\": %lu, ",
+             static_cast<unsigned long>(GetWindowLongA(w, GWL_STYLE)),
+             static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetWindow(w, GW_OWNER))));
     return std::string(head) + style + "\"class\": " + jsonString(cls) + ", \"text\": " + jsonString(windowText(w)) +
            "}";
 }
