@@ -211,7 +211,10 @@ class Configurations(WineTestCase):
         self.probe.call("activate", chooser["hwnd"])
         wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == chooser["hwnd"], 10, 0.2,
                    "the file dialog in the foreground")
-        X.type("C:\\Lists\\animals.txt")
+        # Browsing into the folder first, as a user does.
+        X.type("C:\\Lists\\")
+        X.key("Return")
+        X.type("animals.txt")
         X.key("Return")
         path = self.control(dialog, WORDLIST_PATH)
         wait_until(lambda: self.probe.text(path["hwnd"]) == "C:\\Lists\\animals.txt", 15, 0.2, "the chosen path")
