@@ -140,15 +140,19 @@ void harvestSearchPath(CommandCatalogue &catalogue) {
         catalogue.addFolder(folder, 1, -1, false);
 }
 
-void harvestBrowserBookmarksUnder(CommandCatalogue &catalogue, const std::string &roamingAppData,
-                                  const std::string &localAppData) {
+BrowserFileAccess browserFileAccess() {
     BrowserFileAccess access;
     access.readFile = [](const std::string &path, std::string &bytes) {
         return readSharedFileContents(path, kMaxBrowserFileBytes, bytes);
     };
     access.listDirectory = listDirectoryA;
     access.titleToAnsi = utf8ToAnsi;
-    std::vector<Bookmark> bookmarks = gatherBrowserBookmarks(roamingAppData, localAppData, access);
+    return access;
+}
+
+void harvestBrowserBookmarksUnder(CommandCatalogue &catalogue, const std::string &roamingAppData,
+                                  const std::string &localAppData) {
+    std::vector<Bookmark> bookmarks = gatherBrowserBookmarks(roamingAppData, localAppData, browserFileAccess());
     if (bookmarks.empty())
         return;
     ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());

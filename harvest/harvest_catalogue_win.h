@@ -1,5 +1,6 @@
 #pragma once
 
+#include "harvest/browser_bookmarks.h"
 #include "win32/registry_key_win.h"
 
 #include <cstdint>
@@ -33,6 +34,10 @@ void harvestSearchPath(CommandCatalogue &catalogue);
 // The bookmarks of every browser of the user: Firefox's profiles, then the Chromium family's
 // (browser_bookmarks.h), under the roaming and the local application-data folders.
 void harvestBrowserBookmarks(CommandCatalogue &catalogue);
+
+// The browsers' files as the harvest reaches them: opened with every share mode (a running browser
+// holds them open), read up to 64 MiB, listed with FindFirstFileA, titles from UTF-8 to ANSI.
+BrowserFileAccess browserFileAccess();
 
 // The same under the given folders (an empty one is skipped). The files are read and parsed
 // before the lock is taken, so the searches of the user-interface thread wait only while the

@@ -180,8 +180,9 @@ TEST_F(HarvestTest, BrowserBookmarksAreTitledItemsFoundByTheirTitles) {
     std::vector<std::string> backup = find("harvest backup");
     ASSERT_EQ(backup.size(), 1u);
     // The UTF-8 title in the ANSI code page; this prefix's is Windows-1252.
-    if (GetACP() == 1252)
+    if (GetACP() == 1252) {
         EXPECT_EQ(backup[0], "https://backup.example/\t\tHarvest Backup Caf\xe9");
+    }
     // Bookmarks are found by their titles, not by their addresses.
     EXPECT_TRUE(find("bookmarked").empty());
     EXPECT_TRUE(find("broken").empty());
