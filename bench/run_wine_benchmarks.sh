@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Runs the benchmarks that need Windows under Wine: every bench-bin/*.exe of the Win32 tree,
-# given the program folder as its argument. Called by `./dev bench` with a display and prefix.
+# Runs the benchmarks that need Windows under Wine: every bench-bin/*.exe of one Windows build,
+# given that build's program folder as its argument. Called by `./dev bench` with a display and
+# a prefix of the build's bitness, and WL_WINE naming that build's Wine loader.
+# usage: bench/run_wine_benchmarks.sh BUILD_FOLDER win32|win64
 set -euo pipefail
 BUILD="$1"
-DIST="$BUILD/win32/dist"
+WINDOWS_BUILD="${2:-win32}"
+WINE="${WL_WINE:-wine}"
+DIST="$BUILD/$WINDOWS_BUILD/dist"
 WORK="$(mktemp -d "$WINEPREFIX/drive_c/wordlark-bench.XXXXXX")"
 cp -r "$DIST/." "$WORK/"
-for exe in "$BUILD"/win32/bench-bin/*.exe; do
+for exe in "$BUILD/$WINDOWS_BUILD"/bench-bin/*.exe; do
     [ -e "$exe" ] || continue
-    echo "== $(basename "$exe")"
-    wine "$exe" "$(winepath -w "$WORK/wordlark.exe")"
+    echo "== $(basename "$exe") ($WINDOWS_BUILD)"
+    "$WINE" "$exe" "$("$WINE" winepath -w "$WORK/wordlark.exe" 2>/dev/null)"
 done

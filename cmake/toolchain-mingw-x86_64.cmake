@@ -10,5 +10,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Unit tests built for Windows run under Wine through ctest.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Unit tests built for Windows run under Wine through ctest: the 64-bit loader named directly, as
+# Debian's `wine` wrapper takes the 32-bit one whenever that is installed.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

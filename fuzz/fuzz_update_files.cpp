@@ -10,11 +10,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string bytes(reinterpret_cast<const char *>(data), size);
-    // An image can never be both kinds, and nothing shorter than its headers (PE signature, file
-    // header, the smallest optional header and one section header) passes.
-    bool program = isCompletePeImage(bytes, PeImageKind::Program);
-    bool library = isCompletePeImage(bytes, PeImageKind::Library);
-    if ((program && library) || ((program || library) && size < 24 + 96 + 40))
+    // An image can never be both kinds nor both machines, and nothing shorter than its headers
+    // (PE signature, file header, the smallest optional header and one section header) passes.
+    bool accepted[2][2];
+    int count = 0;
+    for (int kind = 0; kind < 2; ++kind) {
+        for (int machine = 0; machine < 2; ++machine) {
+            accepted[kind][machine] = isCompletePeImage(bytes, kind ? PeImageKind::Library : PeImageKind::Program,
+                                                        machine ? PeMachine::X64 : PeMachine::X86);
+            count += accepted[kind][machine];
+        }
+    }
+    if (count > 1 || (count == 1 && size < 24 + 96 + 40) || ((accepted[0][1] || accepted[1][1]) && size < 24 + 112 + 40))
         abort();
 
     // A safe name is a plain name: no folder, drive or parent part, and never "." or "..".

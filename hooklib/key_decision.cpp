@@ -55,9 +55,25 @@ bool isSteeringKey(const KeyInput &in) {
     }
 }
 
+// A program of the other bitness gets every key untouched, so nothing is forwarded or learned
+// there; only the hot keys work, as they need nothing from that program. A list still shown
+// belongs to a word typed elsewhere: it is hidden, and that word stays.
+KeyDecision decideForOtherBitness(const KeyInput &in) {
+    if (in.ctrlDown) {
+        KeyDecision hotKey = decideWithCtrl(in);
+        if (hotKey.toggle != Toggle::None)
+            return hotKey;
+    }
+    KeyDecision d;
+    d.hideSuggestions = in.suggestionsVisible;
+    return d;
+}
+
 } // namespace
 
 KeyDecision decideKeyDown(const KeyInput &in) {
+    if (in.keyOfOtherBitness)
+        return decideForOtherBitness(in);
     if (in.altDown)
         return dismissAndPassOn();
     // The key state does not show a key as down during its own first key-down, so Ctrl's own

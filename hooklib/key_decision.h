@@ -32,12 +32,17 @@ struct KeyInput {
     bool suggestionsVisible = false;  // the suggestion window is shown
     bool passwordField = false;       // the focused window has ES_PASSWORD
     bool inCommandEdit = false;       // the focus is the command window's edit field
+    // The procedure runs inside the main program for a key meant for another process: the system
+    // does that for programs of the other bitness, which cannot load this library. Nothing of that
+    // program (focus, caret, module) can be read from here.
+    bool keyOfOtherBitness = false;
 };
 
 enum class Toggle { None, Enable, CommandWindow, KeyboardWindow };
 
 // The side effects, in the order the hook performs them.
 struct KeyDecision {
+    bool hideSuggestions = false; // hide the list without ending the word
     bool examineFocus = false;   // steps that look at the focus window: hide on change, remember it
     bool recordContext = false;  // caret, metrics and executable of the typing program
     bool dismissFirst = false;   // Escape to the suggestion window, then hide it

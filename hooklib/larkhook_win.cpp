@@ -37,6 +37,8 @@ LARKHOOK_SHARED char commandKey = 0x20;
 LARKHOOK_SHARED char enableKey = 0x4D;
 LARKHOOK_SHARED char keyboardKey = 0x4F;
 LARKHOOK_SHARED char moduleFileName[kPathSize] = "";
+// The process that started the hooks: the main program.
+LARKHOOK_SHARED DWORD mainProcessId = 0;
 
 namespace {
 
@@ -86,6 +88,19 @@ void recordContext() {
     moduleFileName[n < static_cast<DWORD>(kPathSize) ? n : kPathSize - 1] = '\0';
 }
 
+// The system runs this procedure inside the main program, on the thread that started the hooks,
+// for keys of programs that cannot load this library (those of the other bitness). The key then
+// belongs to the foreground window of another process.
+bool isKeyOfOtherBitness() {
+    if (GetCurrentProcessId() != mainProcessId)
+        return false;
+    HWND foreground = GetForegroundWindow();
+    DWORD owner = 0;
+    if (!foreground || !GetWindowThreadProcessId(foreground, &owner))
+        return false;
+    return owner != mainProcessId;
+}
+
 LRESULT passOn(int code, WPARAM vk, LPARAM flags) { return CallNextHookEx(keyboardHook, code, vk, flags); }
 
 } // namespace
@@ -108,14 +123,17 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     in.haveCommandWindow = commandWindow != 0;
     in.haveKeyboardWindow = keyboardWindow != 0;
     in.suggestionsVisible = programWindow && IsWindowVisible(programWindow);
+    in.keyOfOtherBitness = isKeyOfOtherBitness();
     HWND window = 0;
-    if (!in.altDown && !in.ctrlDown && in.vk != hookkeys::kControl && in.enabled) {
+    if (!in.keyOfOtherBitness && !in.altDown && !in.ctrlDown && in.vk != hookkeys::kControl && in.enabled) {
         window = GetFocus();
         in.passwordField = isPasswordField(window);
         in.inCommandEdit = window && commandWindow && GetParent(GetParent(window)) == commandWindow;
     }
 
     const hookkeys::KeyDecision d = hookkeys::decideKeyDown(in);
+    if (d.hideSuggestions)
+        ShowWindowAsync(programWindow, SW_HIDE);
     if (d.examineFocus) {
         if (window != focusWindow && programWindow)
             ShowWindow(programWindow, SW_HIDE);
@@ -177,6 +195,7 @@ void SetHotKeys(char command, char enable, char keyboard) {
 }
 
 HHOOK Start() {
+    mainProcessId = GetCurrentProcessId();
     keyboardHook = SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, moduleInstance, 0);
     mouseHook = SetWindowsHookExA(WH_MOUSE, MouseHookProc, moduleInstance, 0);
     return mouseHook;

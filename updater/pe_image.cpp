@@ -11,9 +11,10 @@ const uint64_t kDosHeaderSize = 64;
 const uint64_t kPeHeaderOffsetField = 0x3C;
 const uint64_t kFileHeaderSize = 20;
 const uint64_t kSectionHeaderSize = 40;
-const uint64_t kOptionalHeaderMinimum = 96; // PE32 fields before the data directories
 const uint16_t kMachineI386 = 0x014C;
+const uint16_t kMachineAmd64 = 0x8664;
 const uint16_t kMagicPe32 = 0x010B;
+const uint16_t kMagicPe32Plus = 0x020B;
 const uint16_t kExecutableImage = 0x0002;
 const uint16_t kDllImage = 0x2000;
 const uint16_t kSubsystemWindowsGui = 2;
@@ -32,6 +33,20 @@ uint32_t read32(const std::string &bytes, uint64_t at) {
     return static_cast<uint32_t>(read16(bytes, at)) | static_cast<uint32_t>(read16(bytes, at + 2)) << 16;
 }
 
+// What the file and optional headers say for each machine: the machine field, the optional
+// header's magic and its fields before the data directories. The offsets checked below (size of
+// the headers, subsystem) are the same in both forms.
+struct MachineForm {
+    uint16_t machine;
+    uint16_t magic;
+    uint64_t optionalHeaderMinimum;
+};
+
+MachineForm formOf(PeMachine machine) {
+    return machine == PeMachine::X64 ? MachineForm{kMachineAmd64, kMagicPe32Plus, 112}
+                                     : MachineForm{kMachineI386, kMagicPe32, 96};
+}
+
 bool kindMatches(uint16_t characteristics, PeImageKind kind) {
     if (!(characteristics & kExecutableImage))
         return false;
@@ -41,7 +56,8 @@ bool kindMatches(uint16_t characteristics, PeImageKind kind) {
 
 } // namespace
 
-bool isCompletePeImage(const std::string &bytes, PeImageKind kind) {
+bool isCompletePeImage(const std::string &bytes, PeImageKind kind, PeMachine machineWanted) {
+    const MachineForm form = formOf(machineWanted);
     const uint64_t size = bytes.size();
     if (size < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z')
         return false;
@@ -56,9 +72,9 @@ bool isCompletePeImage(const std::string &bytes, PeImageKind kind) {
     const uint16_t sectionCount = read16(bytes, fileHeader + 2);
     const uint16_t optionalSize = read16(bytes, fileHeader + 16);
     const uint16_t characteristics = read16(bytes, fileHeader + 18);
-    if (machine != kMachineI386 || !kindMatches(characteristics, kind))
+    if (machine != form.machine || !kindMatches(characteristics, kind))
         return false;
-    if (sectionCount == 0 || sectionCount > kMaximumSections || optionalSize < kOptionalHeaderMinimum)
+    if (sectionCount == 0 || sectionCount > kMaximumSections || optionalSize < form.optionalHeaderMinimum)
         return false;
 
     const uint64_t sectionTable = optionalHeader + optionalSize;
@@ -69,7 +85,7 @@ bool isCompletePeImage(const std::string &bytes, PeImageKind kind) {
     const uint16_t magic = read16(bytes, optionalHeader);
     const uint32_t headersSize = read32(bytes, optionalHeader + 60);
     const uint16_t subsystem = read16(bytes, optionalHeader + 68);
-    if (magic != kMagicPe32 || headersSize > size)
+    if (magic != form.magic || headersSize > size)
         return false;
     if (subsystem != kSubsystemWindowsGui && subsystem != kSubsystemWindowsCui)
         return false;
@@ -84,7 +100,7 @@ bool isCompletePeImage(const std::string &bytes, PeImageKind kind) {
     return true;
 }
 
-bool fileIsCompletePeImage(const std::string &path, PeImageKind kind) {
+bool fileIsCompletePeImage(const std::string &path, PeImageKind kind, PeMachine machine) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
@@ -96,5 +112,5 @@ bool fileIsCompletePeImage(const std::string &path, PeImageKind kind) {
     std::string bytes(static_cast<size_t>(length), '\0');
     if (!in.read(&bytes[0], length))
         return false;
-    return isCompletePeImage(bytes, kind);
+    return isCompletePeImage(bytes, kind, machine);
 }

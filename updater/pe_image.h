@@ -8,10 +8,16 @@ enum class PeImageKind {
     Library, // larkhook.dll: an executable image flagged as a DLL
 };
 
-// True when `bytes` hold a complete 32-bit Windows PE image of the given kind: DOS and PE headers,
-// an i386 PE32 optional header for a Windows subsystem, and a section table whose raw data all
-// lie inside the bytes. A truncated download or a file of the wrong kind fails.
-bool isCompletePeImage(const std::string &bytes, PeImageKind kind);
+// The processor a packaged file is built for; each build installs only images of its own.
+enum class PeMachine {
+    X86, // i386 machine, PE32 optional header
+    X64, // AMD64 machine, PE32+ optional header
+};
+
+// True when `bytes` hold a complete Windows PE image of the given kind and machine: DOS and PE
+// headers, the machine's optional header for a Windows subsystem, and a section table whose raw
+// data all lie inside the bytes. A truncated download or a file of the wrong kind fails.
+bool isCompletePeImage(const std::string &bytes, PeImageKind kind, PeMachine machine);
 
 // Reads the file whole and checks it with isCompletePeImage; a missing or unreadable file fails.
-bool fileIsCompletePeImage(const std::string &path, PeImageKind kind);
+bool fileIsCompletePeImage(const std::string &path, PeImageKind kind, PeMachine machine);

@@ -9,14 +9,27 @@
 
 #include <urlmon.h>
 
-// The build may point the updater elsewhere (the end-to-end tests serve the cabinet locally).
+// Each build fetches its own cabinet. The build may point the updater elsewhere (the end-to-end
+// tests serve the cabinet locally).
 #ifndef WL_UPDATE_URL
+#ifdef _WIN64
+#define WL_UPDATE_URL "https://update.wordlark.net/WordlarkUpdate64.cab"
+#else
 #define WL_UPDATE_URL "https://update.wordlark.net/WordlarkUpdate.cab"
+#endif
 #endif
 
 namespace {
 
 const char kUpdateUrl[] = WL_UPDATE_URL;
+
+// A build installs only images of its own processor: a 64-bit hook library would never load into
+// the 32-bit program, nor the other way round.
+#ifdef _WIN64
+const PeMachine kOwnMachine = PeMachine::X64;
+#else
+const PeMachine kOwnMachine = PeMachine::X86;
+#endif
 
 struct PackagedFile {
     const char *current;
@@ -40,7 +53,7 @@ void deletePackagedFiles() {
 // is told like a failed extraction.
 bool packagedFilesAreSound() {
     for (const PackagedFile &file : kPackagedFiles) {
-        if (fileIsCompletePeImage(file.packaged, file.kind))
+        if (fileIsCompletePeImage(file.packaged, file.kind, kOwnMachine))
             continue;
         DWORD error =
             GetFileAttributesA(file.packaged) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND : ERROR_BAD_FORMAT;

@@ -19,6 +19,14 @@ DIST = os.environ.get("WL_DIST", "")
 ARTIFACTS = os.environ.get("WL_ARTIFACTS", os.path.join(HERE, "..", "..", "build", "e2e-artifacts"))
 PROBE = os.environ.get("WL_PROBE", "")
 SCREEN = (1280, 800)
+# The Wine of the build under test, as ./dev chooses it: the 64-bit loader and server are named
+# directly, since Debian's `wine` wrapper takes the 32-bit loader whenever that is installed.
+WINE = os.environ.get("WL_WINE", "wine")
+WINESERVER = os.environ.get("WL_WINESERVER", "wineserver")
+WINEARCH = os.environ.get("WL_WINEARCH", "win32")
+BITS = 64 if WINEARCH == "win64" else 32
+# Whether this machine runs 32-bit programs at all (some kernels refuse them).
+RUNS_32BIT = os.environ.get("WL_RUNS_32BIT", "1" if BITS == 32 else "0") == "1"
 
 WM_COMMAND = 0x0111
 WM_CLOSE = 0x0010
@@ -53,16 +61,18 @@ class Wine:
         self.env = dict(os.environ)
         self.env.update({
             "WINEPREFIX": self.prefix,
-            "WINEARCH": "win32",
+            "WINEARCH": WINEARCH,
+            "WINESERVER": WINESERVER,
+            "WINELOADER": WINE,
             "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })
-        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # A virtual desktop named "shell" has a taskbar with the tray, as a user's desktop has;
         # the settings take effect from the next start of the prefix's server.
         self.reg_add(r"HKCU\Software\Wine\Explorer", "Desktop", "shell")
         self.reg_add(r"HKCU\Software\Wine\Explorer\Desktops", "shell", "%dx%d" % SCREEN)
-        subprocess.run(["wineserver", "-w"], env=self.env)
+        subprocess.run([WINESERVER, "-w"], env=self.env)
         self._detach_home_folders()
 
     def _detach_home_folders(self):
@@ -88,15 +98,15 @@ class Wine:
         return "C:\\" + rel.replace("/", "\\")
 
     def run(self, args, timeout=60, check=False):
-        return subprocess.run(["wine"] + list(args), env=self.env, capture_output=True, text=True,
+        return subprocess.run([WINE] + list(args), env=self.env, capture_output=True, text=True,
                               timeout=timeout, check=check)
 
     def start(self, args, log_path=None):
         if not log_path:
-            return subprocess.Popen(["wine"] + list(args), env=self.env, stdout=subprocess.DEVNULL,
+            return subprocess.Popen([WINE] + list(args), env=self.env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.STDOUT)
         with open(log_path, "w") as out:
-            return subprocess.Popen(["wine"] + list(args), env=self.env, stdout=out, stderr=subprocess.STDOUT)
+            return subprocess.Popen([WINE] + list(args), env=self.env, stdout=out, stderr=subprocess.STDOUT)
 
     def reg_query(self, key, value=None):
         args = ["reg", "query", key] + (["/v", value] if value else [])
@@ -108,8 +118,8 @@ class Wine:
     def kill_all(self):
         if getattr(self, "probe", None) is not None:
             self.probe.close()
-        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def destroy(self):
         self.kill_all()
@@ -125,7 +135,7 @@ class Probe:
 
     def _serve(self):
         if self.server is None or self.server.poll() is not None:
-            self.server = subprocess.Popen(["wine", PROBE, "serve"], env=self.wine.env, stdin=subprocess.PIPE,
+            self.server = subprocess.Popen([WINE, PROBE, "serve"], env=self.wine.env, stdin=subprocess.PIPE,
                                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
                                            encoding="latin-1", bufsize=1)
         return self.server
@@ -353,13 +363,14 @@ class Wordlark:
 
 
 class Notepad:
-    """Wine's notepad as the program the user types in."""
+    """Wine's notepad as the program the user types in; by default the prefix's own, of the
+    prefix's bitness."""
 
-    def __init__(self, wine, probe):
+    def __init__(self, wine, probe, program="notepad"):
         self.wine = wine
         self.probe = probe
         known = {w["hwnd"] for w in self.probe.find(cls="Notepad")}
-        self.process = wine.start(["notepad"])
+        self.process = wine.start([program])
         self.window = wait_until(lambda: next((w for w in self.probe.find(cls="Notepad") if w["hwnd"] not in known),
                                               None), 30, 0.3, "notepad window")
         self.edit = wait_until(lambda: next((c for c in self.probe.children(self.window["hwnd"])

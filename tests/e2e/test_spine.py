@@ -5,7 +5,9 @@ import os
 import signal
 import time
 
-from harness import WineTestCase, X, wait_until
+import unittest
+
+from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, X, wait_until
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 
@@ -235,6 +237,37 @@ class SpineInOtherWindows(WineTestCase):
         # The menu's last item is Exit.
         X.key("Up", "Return")
         self.assertEqual(app.process.wait(timeout=300), 0)
+
+
+class OtherBitness(WineTestCase):
+    """The 64-bit build beside a 32-bit program, which cannot load its hook library: the system runs
+    the hook inside Wordlark for that program's keys."""
+
+    @classmethod
+    def setUpClass(cls):
+        if BITS != 64 or not RUNS_32BIT:
+            raise unittest.SkipTest("needs the 64-bit build on a machine that runs 32-bit programs")
+        super().setUpClass()
+
+    def test_a_program_of_the_other_bitness_gets_its_keys_untouched_and_the_hot_keys_work(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        notepad = Notepad(self.wine, self.probe, r"C:\windows\syswow64\notepad.exe")
+        notepad.focus()
+        X.type("hello")
+        X.key("shift+space", "Return")
+        X.type("wor")
+        # Shift+Space and Enter were not taken for a list: they reached the program.
+        notepad.wait_text("hello \r\nwor")
+        self.assertFalse(app.suggestion_window()["visible"])
+        self.assertNotEqual(app.hook_state()["moduleName"].lower(), "notepad.exe")
+        X.key("ctrl+m")
+        wait_until(lambda: app.hook_state()["enable"] == 0, 10, 0.2, "enable state 0")
+        X.key("ctrl+m")
+        wait_until(lambda: app.hook_state()["enable"] == 1, 10, 0.2, "enable state 1")
+        self.assertEqual(notepad.text(), "hello \r\nwor")
+        self.assertEqual(app.exit(), 0)
+        # Nothing was forwarded, so the program was never met: no entry, nothing learned.
+        self.assertNotIn(b"notepad.exe", app.read("wordlark.cfg").lower())
 
 
 TRAY_ICON = (1280 - 12, 800 - 10)

@@ -10,7 +10,7 @@ import subprocess
 import sys
 import tempfile
 
-from harness import DIST, WineTestCase, Wordlark, X, wait_until
+from harness import BITS, DIST, WineTestCase, Wordlark, X, wait_until
 
 IDM_CHECK_UPDATES = 32786
 CONFIRMATION = "Wordlark Update Confirmation"
@@ -74,6 +74,8 @@ class Updater(WineTestCase):
         with open(url_file) as f:
             url = f.read().strip()
         cls.port = int(url.split("//", 1)[1].split("/", 1)[0].split(":")[1])
+        # Each build asks for its own cabinet.
+        cls.cabinet = url.rsplit("/", 1)[1]
         with open(os.path.join(e2e_bin(), "wordlark_update_e2e.exe"), "rb") as f:
             cls.test_program = f.read()
         with open(os.path.join(DIST, "larkhook.dll"), "rb") as f:
@@ -108,10 +110,20 @@ class Updater(WineTestCase):
         for name, data in (("wordlark.exe", program), ("larkhook.dll", library)):
             with open(os.path.join(stage, name), "wb") as f:
                 f.write(data)
-        subprocess.run([os.path.join(ROOT, "tools", "package.sh"), stage, out], check=True,
+        subprocess.run([os.path.join(ROOT, "tools", "package.sh"), stage, out, str(BITS)], check=True,
                        stdout=subprocess.DEVNULL, timeout=120)
-        os.remove(os.path.join(out, "wordlark.zip"))
+        os.remove(os.path.join(out, "wordlark-%dbit.zip" % BITS))
         return out, program, library
+
+    def cabinet_of(self, folder, members):
+        """A cabinet under this build's name in folder, holding the given files under the given
+        member names."""
+        os.makedirs(folder, exist_ok=True)
+        stage = tempfile.mkdtemp(dir=self.scratch)
+        for name, source in members.items():
+            shutil.copy(source, os.path.join(stage, name))
+        subprocess.run(["gcab", "--create", "--nopath", os.path.join(folder, self.cabinet)]
+                       + [os.path.join(stage, name) for name in members], check=True, timeout=60)
 
     def serve(self, folder):
         server = UpdateServer(folder, self.port)
@@ -199,33 +211,38 @@ class Updater(WineTestCase):
 
     def test_failed_updates_show_their_message_and_change_nothing(self):
         good, _, _ = self.release("good")
-        with open(os.path.join(good, "WordlarkUpdate.cab"), "rb") as f:
+        with open(os.path.join(good, self.cabinet), "rb") as f:
             cabinet = f.read()
 
         damaged = os.path.join(self.scratch, "damaged")
         os.makedirs(damaged)
-        with open(os.path.join(damaged, "WordlarkUpdate.cab"), "wb") as f:
+        with open(os.path.join(damaged, self.cabinet), "wb") as f:
             f.write(cabinet[:len(cabinet) // 2] + b"\xff" * 4096)
 
         # Only the program file: installing it alone would pair it with the old hook library.
         missing = os.path.join(self.scratch, "missing")
         os.makedirs(missing)
         shutil.copy(os.path.join(DIST, "wordlark.exe"), os.path.join(self.scratch, "wordlark.ex_"))
-        subprocess.run(["gcab", "--create", "--nopath", os.path.join(missing, "WordlarkUpdate.cab"),
-                        os.path.join(self.scratch, "wordlark.ex_")], check=True, timeout=60)
+        self.cabinet_of(missing, {"wordlark.ex_": os.path.join(DIST, "wordlark.exe")})
 
         # A server that answers with something that is not a program at all.
         not_programs = os.path.join(self.scratch, "not-programs")
         os.makedirs(not_programs)
-        for name in ("wordlark.ex_", "larkhook.dl_"):
-            with open(os.path.join(self.scratch, name), "wb") as f:
-                f.write(b"<html>maintenance</html>\n")
-        subprocess.run(["gcab", "--create", "--nopath", os.path.join(not_programs, "WordlarkUpdate.cab"),
-                        os.path.join(self.scratch, "wordlark.ex_"), os.path.join(self.scratch, "larkhook.dl_")],
-                       check=True, timeout=60)
+        page = os.path.join(self.scratch, "page.html")
+        with open(page, "wb") as f:
+            f.write(b"<html>maintenance</html>\n")
+        self.cabinet_of(not_programs, {"wordlark.ex_": page, "larkhook.dl_": page})
 
         cases = [("damaged cabinet", damaged, True), ("missing member", missing, True),
                  ("packaged files that are not programs", not_programs, True), ("unreachable server", None, False)]
+
+        # Complete programs of the other build: its hook library would never load into this one.
+        other_dist = os.path.join(os.path.dirname(os.path.dirname(DIST)), "win32" if BITS == 64 else "win64", "dist")
+        if os.path.exists(os.path.join(other_dist, "larkhook.dll")):
+            other_build = os.path.join(self.scratch, "other-build")
+            self.cabinet_of(other_build, {"wordlark.ex_": os.path.join(other_dist, "wordlark.exe"),
+                                          "larkhook.dl_": os.path.join(other_dist, "larkhook.dll")})
+            cases.insert(3, ("programs of the other build", other_build, True))
         for index, (what, folder, error_expected) in enumerate(cases):
             with self.subTest(what):
                 app = self.program_folder("Wordlark%d" % index)

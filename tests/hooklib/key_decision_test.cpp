@@ -21,7 +21,7 @@ KeyInput withCtrl(int vk) {
 }
 
 bool passedOnUntouched(const KeyDecision &d) {
-    return !d.examineFocus && !d.recordContext && !d.dismissFirst && d.toggle == Toggle::None && !d.forward &&
+    return !d.hideSuggestions && !d.examineFocus && !d.recordContext && !d.dismissFirst && d.toggle == Toggle::None && !d.forward &&
            !d.dismissAfter && !d.consume;
 }
 
@@ -188,5 +188,39 @@ TEST(KeyDecision, EveryOtherKeyEndsTheWordWhenNoListIsShown) {
         EXPECT_FALSE(d.forward) << vk;
         EXPECT_FALSE(d.consume) << vk;
         EXPECT_TRUE(d.recordContext) << vk;
+    }
+}
+
+TEST(KeyDecision, AProgramOfTheOtherBitnessGetsEveryKeyButTheHotKeysUntouched) {
+    // Keys that would otherwise be forwarded, steer the list or end a word.
+    for (int vk : {static_cast<int>('A'), kSpace, kEnter, kBackspace, kDelete, kShift, kControl, static_cast<int>('5')}) {
+        for (bool ctrl : {false, true}) {
+            if (ctrl && vk == kSpace) // the command window's hot key
+                continue;
+            for (bool shown : {false, true}) {
+                KeyInput in = typing(vk);
+                in.keyOfOtherBitness = true;
+                in.ctrlDown = ctrl;
+                in.shiftDown = true;
+                in.suggestionsVisible = shown;
+                KeyDecision d = decideKeyDown(in);
+                SCOPED_TRACE(testing::Message() << vk << " ctrl " << ctrl << " shown " << shown);
+                // A list shown for a word typed elsewhere is hidden; the word is not ended.
+                EXPECT_EQ(d.hideSuggestions, shown);
+                d.hideSuggestions = false;
+                EXPECT_TRUE(passedOnUntouched(d));
+            }
+        }
+    }
+    for (bool enabled : {true, false}) {
+        KeyInput in = withCtrl('M');
+        in.keyOfOtherBitness = true;
+        in.enabled = enabled;
+        EXPECT_EQ(decideKeyDown(in).toggle, Toggle::Enable);
+        EXPECT_TRUE(decideKeyDown(in).consume);
+        in.vk = ' ';
+        EXPECT_EQ(decideKeyDown(in).toggle, Toggle::CommandWindow);
+        in.vk = 'O';
+        EXPECT_EQ(decideKeyDown(in).toggle, Toggle::KeyboardWindow);
     }
 }

@@ -14,6 +14,10 @@ void put16(std::string &bytes, size_t at, uint16_t value) {
     bytes[at + 1] = static_cast<char>(value >> 8);
 }
 
+uint16_t read16(const std::string &bytes, size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
 void put32(std::string &bytes, size_t at, uint32_t value) {
     put16(bytes, at, static_cast<uint16_t>(value & 0xFFFF));
     put16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
@@ -23,26 +27,36 @@ void put32(std::string &bytes, size_t at, uint32_t value) {
 const size_t kPeHeader = 0x80;
 const size_t kFileHeader = kPeHeader + 4;
 const size_t kOptionalHeader = kFileHeader + 20;
-const size_t kOptionalSize = 224;
-const size_t kSectionTable = kOptionalHeader + kOptionalSize;
 const size_t kHeadersSize = 0x200;
 
-// A minimal well-formed PE32 image with two sections of 0x200 raw bytes each.
-std::string buildImage(bool dll) {
+struct MachineFields {
+    PeMachine machine;
+    uint16_t code;
+    uint16_t magic;
+    size_t optionalSize;
+};
+const MachineFields kX86 = {PeMachine::X86, 0x014C, 0x010B, 224};
+const MachineFields kX64 = {PeMachine::X64, 0x8664, 0x020B, 240};
+const MachineFields kMachines[] = {kX86, kX64};
+
+size_t sectionTable(const MachineFields &m) { return kOptionalHeader + m.optionalSize; }
+
+// A minimal well-formed image (PE32 or PE32+) with two sections of 0x200 raw bytes each.
+std::string buildImage(bool dll, const MachineFields &m = kX86) {
     std::string bytes(kHeadersSize + 2 * 0x200, '\0');
     bytes[0] = 'M';
     bytes[1] = 'Z';
     put32(bytes, 0x3C, kPeHeader);
     bytes.replace(kPeHeader, 4, std::string("PE\0\0", 4));
-    put16(bytes, kFileHeader, 0x014C);
+    put16(bytes, kFileHeader, m.code);
     put16(bytes, kFileHeader + 2, 2);
-    put16(bytes, kFileHeader + 16, kOptionalSize);
+    put16(bytes, kFileHeader + 16, static_cast<uint16_t>(m.optionalSize));
     put16(bytes, kFileHeader + 18, static_cast<uint16_t>(0x0102 | (dll ? 0x2000 : 0)));
-    put16(bytes, kOptionalHeader, 0x010B);
+    put16(bytes, kOptionalHeader, m.magic);
     put32(bytes, kOptionalHeader + 60, kHeadersSize);
     put16(bytes, kOptionalHeader + 68, 2);
     for (size_t i = 0; i < 2; ++i) {
-        size_t section = kSectionTable + i * 40;
+        size_t section = sectionTable(m) + i * 40;
         put32(bytes, section + 16, 0x200);
         put32(bytes, section + 20, static_cast<uint32_t>(kHeadersSize + i * 0x200));
     }
@@ -51,11 +65,16 @@ std::string buildImage(bool dll) {
 
 } // namespace
 
-TEST(PeImage, AcceptsCompleteImagesOnlyOfTheirOwnKind) {
-    EXPECT_TRUE(isCompletePeImage(buildImage(false), PeImageKind::Program));
-    EXPECT_TRUE(isCompletePeImage(buildImage(true), PeImageKind::Library));
-    EXPECT_FALSE(isCompletePeImage(buildImage(true), PeImageKind::Program));
-    EXPECT_FALSE(isCompletePeImage(buildImage(false), PeImageKind::Library));
+TEST(PeImage, AcceptsCompleteImagesOnlyOfTheirOwnKindAndMachine) {
+    for (const MachineFields &m : kMachines) {
+        const PeMachine other = m.machine == PeMachine::X86 ? PeMachine::X64 : PeMachine::X86;
+        EXPECT_TRUE(isCompletePeImage(buildImage(false, m), PeImageKind::Program, m.machine));
+        EXPECT_TRUE(isCompletePeImage(buildImage(true, m), PeImageKind::Library, m.machine));
+        EXPECT_FALSE(isCompletePeImage(buildImage(true, m), PeImageKind::Program, m.machine));
+        EXPECT_FALSE(isCompletePeImage(buildImage(false, m), PeImageKind::Library, m.machine));
+        EXPECT_FALSE(isCompletePeImage(buildImage(false, m), PeImageKind::Program, other));
+        EXPECT_FALSE(isCompletePeImage(buildImage(true, m), PeImageKind::Library, other));
+    }
 }
 
 TEST(PeImage, RefusesDamagedTruncatedAndForeignImages) {
@@ -69,22 +88,29 @@ TEST(PeImage, RefusesDamagedTruncatedAndForeignImages) {
         {"no MZ", [](std::string &b) { b[0] = 'X'; }},
         {"PE header beyond the end", [](std::string &b) { put32(b, 0x3C, 0xFFFFFFF0u); }},
         {"no PE signature", [](std::string &b) { b[kPeHeader + 1] = 'X'; }},
-        {"64-bit machine", [](std::string &b) { put16(b, kFileHeader, 0x8664); }},
-        {"PE32+ optional header", [](std::string &b) { put16(b, kOptionalHeader, 0x020B); }},
+        {"machine of the other build", [](std::string &b) { put16(b, kFileHeader, read16(b, kFileHeader) ^ 0x8664 ^ 0x014C); }},
+        {"optional header of the other build", [](std::string &b) { put16(b, kOptionalHeader, read16(b, kOptionalHeader) ^ 0x0300); }},
         {"not executable", [](std::string &b) { put16(b, kFileHeader + 18, 0x0100); }},
         {"no sections", [](std::string &b) { put16(b, kFileHeader + 2, 0); }},
         {"section table past the end", [](std::string &b) { put16(b, kFileHeader + 2, 90); }},
         {"optional header too small", [](std::string &b) { put16(b, kFileHeader + 16, 64); }},
+        {"PE32+ optional header cut before its data directories", [](std::string &b) { put16(b, kFileHeader + 16, 100); }},
         {"native subsystem", [](std::string &b) { put16(b, kOptionalHeader + 68, 1); }},
         {"headers larger than the file", [](std::string &b) { put32(b, kOptionalHeader + 60, 0x100000); }},
         {"truncated last section", [](std::string &b) { b.resize(b.size() - 1); }},
         {"cut inside the headers", [](std::string &b) { b.resize(kOptionalHeader + 10); }},
-        {"section offset wraps around", [](std::string &b) { put32(b, kSectionTable + 40 + 20, 0xFFFFFF00u); }},
+        {"section offset wraps around",
+         [](std::string &b) { put32(b, kOptionalHeader + read16(b, kFileHeader + 16) + 40 + 20, 0xFFFFFF00u); }},
     };
-    for (const Case &c : cases) {
-        std::string bytes = buildImage(false);
-        c.damage(bytes);
-        EXPECT_FALSE(isCompletePeImage(bytes, PeImageKind::Program)) << c.what;
+    for (const MachineFields &m : kMachines) {
+        for (const Case &c : cases) {
+            // A PE32 header of 100 bytes is whole; only the PE32+ one is cut.
+            if (m.machine == PeMachine::X86 && std::string(c.what).find("PE32+") == 0)
+                continue;
+            std::string bytes = buildImage(false, m);
+            c.damage(bytes);
+            EXPECT_FALSE(isCompletePeImage(bytes, PeImageKind::Program, m.machine)) << c.what << " " << m.code;
+        }
     }
 }
 
@@ -94,13 +120,13 @@ TEST(PeImage, ChecksFilesOnDiskAndRefusesMissingOnes) {
         std::ofstream out(path, std::ios::binary);
         out << buildImage(true);
     }
-    EXPECT_TRUE(fileIsCompletePeImage(path, PeImageKind::Library));
-    EXPECT_FALSE(fileIsCompletePeImage(path, PeImageKind::Program));
+    EXPECT_TRUE(fileIsCompletePeImage(path, PeImageKind::Library, PeMachine::X86));
+    EXPECT_FALSE(fileIsCompletePeImage(path, PeImageKind::Program, PeMachine::X86));
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out << buildImage(true).substr(0, 0x300);
     }
-    EXPECT_FALSE(fileIsCompletePeImage(path, PeImageKind::Library));
+    EXPECT_FALSE(fileIsCompletePeImage(path, PeImageKind::Library, PeMachine::X86));
     std::remove(path.c_str());
-    EXPECT_FALSE(fileIsCompletePeImage(path, PeImageKind::Library));
+    EXPECT_FALSE(fileIsCompletePeImage(path, PeImageKind::Library, PeMachine::X86));
 }
