@@ -6,6 +6,7 @@
 
 #include "app/app_globals_win.h"
 #include "completion/key_handler_win.h"
+#include "hooklib/larkhook.h"
 #include "completion/suggestion_rows.h"
 #include "vocabulary/word_store.h"
 #include "win32/gdi_object_win.h"
@@ -114,6 +115,15 @@ LRESULT onKeyDown(HWND window, WPARAM key, LPARAM flags) {
     return 0;
 }
 
+// The hook's hot keys: only the main program's own two windows are shown or hidden this way.
+LRESULT onToggleWindow(WPARAM target, LPARAM showCommand) {
+    HWND window = reinterpret_cast<HWND>(target);
+    if (!window || (window != commandWindow && window != keyboardWindow))
+        return 0;
+    ShowWindow(window, IsWindowVisible(window) ? SW_HIDE : static_cast<int>(showCommand));
+    return 0;
+}
+
 } // namespace
 
 LRESULT CALLBACK suggestionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,14 +132,11 @@ LRESULT CALLBACK suggestionWindowProc(HWND window, UINT message, WPARAM wParam, 
         return onPaint(window);
     case WM_KEYDOWN:
         return onKeyDown(window, wParam, lParam);
-    case kPlaceSuggestionsMessage:
-        placeRequestedSuggestions(window);
+    case kSyncSuggestionsMessage:
+        syncSuggestions(window);
         return 0;
-    case WM_SHOWWINDOW:
-        // Hidden by the hook (a click, Alt) before a requested placement was applied: it stays hidden.
-        if (!wParam)
-            dropSuggestionsRequest();
-        return DefWindowProcA(window, message, wParam, lParam);
+    case kToggleWindowMessage:
+        return onToggleWindow(wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

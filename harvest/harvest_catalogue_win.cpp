@@ -9,6 +9,7 @@
 
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -91,6 +92,8 @@ void addRegistryValueNames(CommandCatalogue &catalogue, HKEY key, DWORD valueCou
     }
 }
 
+std::atomic<bool> harvestStopping{false};
+
 void walkRegistryKey(CommandCatalogue &catalogue, RegistryKey key, RegistryWalkBuffers &buffers) {
     DWORD classLength = kClassBuffer;
     DWORD subkeyCount = 0;
@@ -99,7 +102,7 @@ void walkRegistryKey(CommandCatalogue &catalogue, RegistryKey key, RegistryWalkB
                          &valueCount, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return;
     addRegistryValueNames(catalogue, key.get(), valueCount, buffers);
-    for (DWORD index = 0; index < subkeyCount; ++index) {
+    for (DWORD index = 0; index < subkeyCount && !harvestStopping; ++index) {
         DWORD length = kKeyNameBuffer;
         if (RegEnumKeyExA(key.get(), index, buffers.keyName, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
@@ -184,11 +187,22 @@ void harvestRegistry(CommandCatalogue &catalogue) {
 }
 
 void harvestCatalogue(CommandCatalogue &catalogue) {
-    for (const SpecialFolderStep &step : kLeadingFolders)
+    for (const SpecialFolderStep &step : kLeadingFolders) {
+        if (harvestStopping)
+            return;
         harvestSpecialFolder(catalogue, step.csidl, step.depth, step.maxSubfolders, step.countUse);
-    harvestSearchPath(catalogue);
-    harvestBrowserBookmarks(catalogue);
-    harvestRegistry(catalogue);
-    for (const SpecialFolderStep &step : kTrailingFolders)
+    }
+    void (*const middleSteps[])(CommandCatalogue &) = {harvestSearchPath, harvestBrowserBookmarks, harvestRegistry};
+    for (auto step : middleSteps) {
+        if (harvestStopping)
+            return;
+        step(catalogue);
+    }
+    for (const SpecialFolderStep &step : kTrailingFolders) {
+        if (harvestStopping)
+            return;
         harvestSpecialFolder(catalogue, step.csidl, step.depth, step.maxSubfolders, step.countUse);
+    }
 }
+
+void stopHarvest() { harvestStopping = true; }

@@ -19,6 +19,11 @@ class CommandCatalogue;
 // Steps 1 to 20 in order.
 void harvestCatalogue(CommandCatalogue &catalogue);
 
+// Asks the harvest to stop at the next step or registry key, for shut-down: the catalogue is made
+// anew at every start, and the program's files must be saved before Windows ends the process.
+// Any thread.
+void stopHarvest();
+
 // One special folder (a CSIDL) as an item of its own and then its tree, `depth` levels counting
 // the folder itself, entering at most `maxSubfolders` subfolders of each folder (-1: all).
 void harvestSpecialFolder(CommandCatalogue &catalogue, int csidl, int32_t depth, int32_t maxSubfolders, bool countUse);

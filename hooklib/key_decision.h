@@ -29,7 +29,8 @@ struct KeyInput {
     char keyboardKey = 0x4F;
     bool haveCommandWindow = false;   // the command window's handle is known
     bool haveKeyboardWindow = false;
-    bool suggestionsVisible = false;  // the suggestion window is shown
+    bool suggestionsVisible = false;  // the suggestion list is shown (or about to be)
+    bool focusChanged = false;        // the focus window differs from the one of the last key
     bool passwordField = false;       // the focused window has ES_PASSWORD
     bool inCommandEdit = false;       // the focus is the command window's edit field
     // The procedure runs inside the main program for a key meant for another process: the system
@@ -42,7 +43,7 @@ enum class Toggle { None, Enable, CommandWindow, KeyboardWindow };
 
 // The side effects, in the order the hook performs them.
 struct KeyDecision {
-    bool hideSuggestions = false; // hide the list without ending the word
+    bool hideSuggestions = false; // hide the list without ending the word (before anything else)
     bool examineFocus = false;   // steps that look at the focus window: hide on change, remember it
     bool recordContext = false;  // caret, metrics and executable of the typing program
     bool dismissFirst = false;   // Escape to the suggestion window, then hide it
@@ -50,7 +51,7 @@ struct KeyDecision {
     bool forward = false;        // WM_KEYDOWN to the suggestion window
     int forwardCode = 0;         // the character or virtual key that is forwarded
     bool dismissAfter = false;
-    bool consume = false;        // the application never sees this key-down
+    bool consume = false;        // the application never sees this key-down, once it was handed over
 };
 
 // Decides a first key-down; auto-repeats and key-ups never get here.

@@ -12,9 +12,13 @@ namespace {
 
 // A forwarded key waits for the main program, which types a picked word into the waiting
 // program during that call. The wait is bounded so that a busy or hung main program never
-// stops the desktop from taking keystrokes: an unhandled key simply passes on.
-const UINT kForwardTimeoutMs = 1000;
+// stops the desktop from taking keystrokes: an unhandled key simply passes on. Once a wait ran
+// out, the following keys wait only briefly until the main program answers again.
+const UINT kForwardTimeoutMs = 500;
+const UINT kStalledForwardTimeoutMs = 50;
 const int kPathSize = 260;
+// Enough for every key typed while the main program stands still for a while.
+const unsigned kAbandonedSlots = 64;
 
 } // namespace
 
@@ -39,18 +43,58 @@ LARKHOOK_SHARED char keyboardKey = 0x4F;
 LARKHOOK_SHARED char moduleFileName[kPathSize] = "";
 // The process that started the hooks: the main program.
 LARKHOOK_SHARED DWORD mainProcessId = 0;
+// The list as the hook decides on it (see SetSuggestionsShown).
+LARKHOOK_SHARED int suggestionsShown = 0;
+// Forwarded keys are numbered (1 to 65535, round); the last ones given up on are remembered.
+LARKHOOK_SHARED LONG lastForwardSerial = 0;
+LARKHOOK_SHARED LONG abandonedSerials[kAbandonedSlots] = {0};
+LARKHOOK_SHARED LONG forwardStalled = 0;
+// What the context of the last key was measured for: the text metrics only change with the
+// focus window, the module name only with the process.
+LARKHOOK_SHARED HWND metricsWindow = 0;
+LARKHOOK_SHARED DWORD moduleProcessId = 0;
 
 namespace {
 
-void forwardKey(WPARAM code, LPARAM flags) {
+unsigned nextForwardSerial() {
+    for (;;) {
+        const unsigned serial = static_cast<unsigned>(InterlockedIncrement(&lastForwardSerial)) & 0xFFFF;
+        if (serial != 0)
+            return serial;
+    }
+}
+
+// True when the main program took the key. The only wait of the hook on the main program, and a
+// bounded one.
+bool forwardKey(int code, LPARAM flags) {
+    if (!programWindow)
+        return false;
+    const unsigned serial = nextForwardSerial();
+    const WPARAM wParam = static_cast<WPARAM>(code & 0xFFFF) | static_cast<WPARAM>(serial) << 16;
+    const UINT timeout = forwardStalled ? kStalledForwardTimeoutMs : kForwardTimeoutMs;
+    LONG &slot = abandonedSerials[serial % kAbandonedSlots];
+    slot = 0; // a serial of long ago, used again
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(programWindow, WM_KEYDOWN, code, flags, SMTO_ABORTIFHUNG, kForwardTimeoutMs, &ignored);
+    if (SendMessageTimeoutA(programWindow, WM_KEYDOWN, wParam, flags, SMTO_ABORTIFHUNG, timeout, &ignored)) {
+        forwardStalled = 0;
+        return true;
+    }
+    slot = static_cast<LONG>(serial);
+    forwardStalled = 1;
+    return false;
+}
+
+// Hides the list from the main program's own message loop: nothing here waits for its windows.
+void hideSuggestions() {
+    if (!programWindow || (!suggestionsShown && !IsWindowVisible(programWindow)))
+        return;
+    suggestionsShown = 0;
+    PostMessageA(programWindow, kSyncSuggestionsMessage, 0, 0);
 }
 
 void dismissSuggestions() {
     forwardKey(VK_ESCAPE, 0);
-    if (programWindow && IsWindowVisible(programWindow))
-        ShowWindow(programWindow, SW_HIDE);
+    hideSuggestions();
 }
 
 bool isDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
@@ -59,16 +103,38 @@ bool isPasswordField(HWND window) {
     return IsWindow(window) && (GetWindowLongA(window, GWL_STYLE) & ES_PASSWORD) != 0;
 }
 
+// The main program shows or hides the window when it takes the message, deciding on the
+// visibility it has then, so that two quick presses always show and hide again.
+void toggleWindow(HWND window, int showCommand) {
+    if (programWindow)
+        PostMessageA(programWindow, kToggleWindowMessage, reinterpret_cast<WPARAM>(window), showCommand);
+    else
+        ShowWindowAsync(window, IsWindowVisible(window) ? SW_HIDE : showCommand);
+}
+
 void toggleCommandWindow() {
-    SendMessageA(commandCombo, CB_RESETCONTENT, 0, 0);
-    SendMessageA(commandCombo, WM_CLEAR, 0, 0);
-    ShowWindow(commandWindow, IsWindowVisible(commandWindow) ? SW_HIDE : SW_SHOW);
+    PostMessageA(commandCombo, CB_RESETCONTENT, 0, 0);
+    PostMessageA(commandCombo, WM_CLEAR, 0, 0);
+    toggleWindow(commandWindow, SW_SHOW);
 }
 
-void toggleKeyboardWindow() {
-    ShowWindow(keyboardWindow, IsWindowVisible(keyboardWindow) ? SW_HIDE : SW_SHOWNOACTIVATE);
+void toggleKeyboardWindow() { toggleWindow(keyboardWindow, SW_SHOWNOACTIVATE); }
+
+// This process's executable, read once: it never changes while the process runs.
+const char *ownModuleFileName() {
+    static char name[kPathSize] = "";
+    static bool known = false;
+    if (!known) {
+        // A name that filled the buffer is cut inside it rather than left unterminated.
+        DWORD n = GetModuleFileNameA(nullptr, name, kPathSize);
+        name[n < static_cast<DWORD>(kPathSize) ? n : kPathSize - 1] = '\0';
+        known = true;
+    }
+    return name;
 }
 
+// The caret moves with every key; the metrics of a fresh device context and the executable are
+// measured again only when the focus window or the process changes.
 void recordContext() {
     POINT caret = {0, 0};
     GetCaretPos(&caret);
@@ -76,16 +142,21 @@ void recordContext() {
     ClientToScreen(focusWindow, &caret);
     caretScreen = caret;
 
-    WindowDC dc(focusWindow);
-    TEXTMETRICA metrics;
-    if (dc && GetTextMetricsA(dc.get(), &metrics)) {
-        charWidth = metrics.tmAveCharWidth;
-        charHeight = metrics.tmHeight;
+    if (metricsWindow != focusWindow) {
+        WindowDC dc(focusWindow);
+        TEXTMETRICA metrics;
+        if (dc && GetTextMetricsA(dc.get(), &metrics)) {
+            charWidth = metrics.tmAveCharWidth;
+            charHeight = metrics.tmHeight;
+            metricsWindow = focusWindow;
+        }
     }
 
-    // A name that filled the buffer is cut inside it rather than left unterminated.
-    DWORD n = GetModuleFileNameA(nullptr, moduleFileName, kPathSize);
-    moduleFileName[n < static_cast<DWORD>(kPathSize) ? n : kPathSize - 1] = '\0';
+    const DWORD process = GetCurrentProcessId();
+    if (moduleProcessId != process) {
+        lstrcpynA(moduleFileName, ownModuleFileName(), kPathSize);
+        moduleProcessId = process;
+    }
 }
 
 // The system runs this procedure inside the main program, on the thread that started the hooks,
@@ -122,23 +193,21 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     in.keyboardKey = keyboardKey;
     in.haveCommandWindow = commandWindow != 0;
     in.haveKeyboardWindow = keyboardWindow != 0;
-    in.suggestionsVisible = programWindow && IsWindowVisible(programWindow);
+    in.suggestionsVisible = suggestionsShown != 0;
     in.keyOfOtherBitness = isKeyOfOtherBitness();
     HWND window = 0;
-    if (!in.keyOfOtherBitness && !in.altDown && !in.ctrlDown && in.vk != hookkeys::kControl && in.enabled) {
+    if (!in.keyOfOtherBitness && !in.altDown && in.enabled) {
         window = GetFocus();
+        in.focusChanged = window != focusWindow;
         in.passwordField = isPasswordField(window);
         in.inCommandEdit = window && commandWindow && GetParent(GetParent(window)) == commandWindow;
     }
 
     const hookkeys::KeyDecision d = hookkeys::decideKeyDown(in);
     if (d.hideSuggestions)
-        ShowWindowAsync(programWindow, SW_HIDE);
-    if (d.examineFocus) {
-        if (window != focusWindow && programWindow)
-            ShowWindow(programWindow, SW_HIDE);
+        hideSuggestions();
+    if (d.examineFocus)
         focusWindow = window;
-    }
     if (d.recordContext)
         recordContext();
     if (d.dismissFirst)
@@ -156,11 +225,13 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     case hookkeys::Toggle::None:
         break;
     }
+    // A key that could not be handed over is the application's after all: nothing is lost.
+    bool handedOver = true;
     if (d.forward)
-        forwardKey(static_cast<WPARAM>(d.forwardCode), flags);
+        handedOver = forwardKey(d.forwardCode, flags);
     if (d.dismissAfter)
         dismissSuggestions();
-    return d.consume ? 1 : passOn(0, vk, flags);
+    return d.consume && handedOver ? 1 : passOn(0, vk, flags);
 }
 
 LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info) {
@@ -170,8 +241,7 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info) {
         if (message == WM_LBUTTONDOWN && info)
             clickPoint = reinterpret_cast<const MOUSEHOOKSTRUCT *>(info)->pt;
         // No Escape: a click only hides the list, the typed word stays.
-        if (programWindow && IsWindowVisible(programWindow))
-            ShowWindow(programWindow, SW_HIDE);
+        hideSuggestions();
     }
     return CallNextHookEx(mouseHook, 0, message, info);
 }
@@ -186,6 +256,12 @@ HWND SetCommandWindow(HWND window, HWND combo) {
 }
 
 int SetEnableState(int state) { return enableState = state; }
+int SetSuggestionsShown(int shown) { return suggestionsShown = shown; }
+int GetSuggestionsShown() { return suggestionsShown; }
+
+BOOL IsForwardAbandoned(unsigned serial) {
+    return serial != 0 && abandonedSerials[serial % kAbandonedSlots] == static_cast<LONG>(serial);
+}
 int GetEnableState() { return enableState; }
 
 void SetHotKeys(char command, char enable, char keyboard) {

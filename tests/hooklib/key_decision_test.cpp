@@ -179,6 +179,33 @@ TEST(KeyDecision, SteeringKeysWhileTheListIsShown) {
     }
 }
 
+TEST(KeyDecision, AfterAFocusChangeTheListIsHiddenAndKeysAreDecidedAsIfNoneWereShown) {
+    // Steering keys and Ctrl+digit would act on the word of the window the focus left.
+    for (int vk : {kSpace, kEnter, kDelete, kBackspace, kUp, static_cast<int>('3')}) {
+        KeyInput in = vk == '3' ? withCtrl(vk) : typing(vk);
+        in.shiftDown = vk == kSpace || vk == kUp;
+        in.suggestionsVisible = true;
+        in.focusChanged = true;
+        KeyDecision d = decideKeyDown(in);
+        SCOPED_TRACE(vk);
+        EXPECT_TRUE(d.hideSuggestions);
+        EXPECT_FALSE(d.forward);
+        EXPECT_FALSE(d.consume);
+        EXPECT_TRUE(d.dismissFirst);
+    }
+    // A letter starts a new word there: the list is hidden first, the letter still forwarded.
+    KeyInput in = typing('A');
+    in.suggestionsVisible = true;
+    in.focusChanged = true;
+    KeyDecision d = decideKeyDown(in);
+    EXPECT_TRUE(d.hideSuggestions);
+    EXPECT_TRUE(d.examineFocus);
+    EXPECT_TRUE(d.forward);
+    // Without a change the list is kept.
+    in.focusChanged = false;
+    EXPECT_FALSE(decideKeyDown(in).hideSuggestions);
+}
+
 TEST(KeyDecision, EveryOtherKeyEndsTheWordWhenNoListIsShown) {
     for (int vk : {kEnter, kSpace, kBackspace, static_cast<int>('7'), kShift}) {
         KeyInput in = typing(vk);
