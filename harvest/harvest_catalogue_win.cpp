@@ -156,7 +156,8 @@ BrowserFileAccess browserFileAccess() {
 void harvestBrowserBookmarksUnder(CommandCatalogue &catalogue, const std::string &roamingAppData,
                                   const std::string &localAppData) {
     std::vector<Bookmark> bookmarks = gatherBrowserBookmarks(roamingAppData, localAppData, browserFileAccess());
-    if (bookmarks.empty())
+    // Reading may have taken a while; at Exit the catalogue is not wanted any more.
+    if (bookmarks.empty() || harvestStopping)
         return;
     ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
     for (const Bookmark &bookmark : bookmarks)
