@@ -283,7 +283,8 @@ class Launcher(WineTestCase):
     def query_afresh(self, app, query):
         """Replaces the text of the command window (shown at start-up and after a launch) by
         query, typed; returns its window, combo box and edit field. The old text is taken away
-        with Backspace: after a launch under Wine the hot key no longer hides the window."""
+        with Backspace in the field itself: after a launch, X keystrokes no longer reach notepad
+        in Wine's virtual desktop here, so the hot key cannot be pressed there to empty it."""
         window, combo, edit = wait_until(lambda: self.command_window(app), 20, 0.3, "the command window")
         self.assertTrue(window["visible"])
         rect = edit["rect"]
