@@ -133,14 +133,17 @@ std::string countFile() {
 } // namespace
 
 int main(int argc, char **argv) {
-    std::string base;
-    if (argc >= 2) {
-        base = argv[1];
-        base = base.substr(0, base.find_last_of('\\'));
+    // Beside the program when its full path is given, else in the temporary folder.
+    std::string base = argc >= 2 ? argv[1] : "";
+    size_t slash = base.find_last_of('\\');
+    if (slash != std::string::npos && slash > 0) {
+        base.resize(slash);
     } else {
         char buffer[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, buffer);
         base = buffer;
+        if (!base.empty() && base.back() == '\\')
+            base.pop_back();
     }
     size_t count = argc >= 3 ? static_cast<size_t>(std::atoi(argv[2])) : 5000;
     const std::string roaming = base + "\\bookmark-bench\\Roaming";
@@ -149,8 +152,9 @@ int main(int argc, char **argv) {
     const std::string firefoxFile = firefoxBackup(count);
     writeFile(roaming + "\\Mozilla\\Firefox\\profiles.ini",
               "[Profile0]\r\nIsRelative=1\r\nPath=Profiles/b.default\r\n");
-    writeFile(roaming + "\\Mozilla\\Firefox\\Profiles\\b.default\\bookmarkbackups\\bookmarks-2024-05-01_" +
-                  std::to_string(count) + "_bench.jsonlz4",
+    // One name whatever the count, so that a backup of an earlier run is replaced, not read instead.
+    writeFile(roaming +
+                  "\\Mozilla\\Firefox\\Profiles\\b.default\\bookmarkbackups\\bookmarks-2024-05-01_1_bench.jsonlz4",
               firefoxFile);
     writeFile(local + "\\Microsoft\\Edge\\User Data\\Default\\Bookmarks", edgeFile);
     printf("bookmarks: %zu in Edge (%zu KB), %zu in a Firefox backup (%zu KB packed)\n", count, edgeFile.size() / 1024,
