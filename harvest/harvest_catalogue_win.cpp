@@ -1,11 +1,10 @@
 #include "harvest/harvest_catalogue_win.h"
 
-#include "harvest/bookmark_file.h"
-#include "harvest/firefox_profiles.h"
+#include "common/file_contents.h"
+#include "harvest/browser_bookmarks.h"
 #include "harvest/registry_names.h"
 #include "harvest/search_path.h"
-#include "common/file_contents.h"
-#include "harvest/text_lines.h"
+#include "harvest/utf8_to_ansi_win.h"
 #include "launcher/command_catalogue.h"
 
 #include <shlobj.h>
@@ -21,6 +20,8 @@ const int32_t kShallowLevels = 2;
 const int32_t kSubfolderCap = 1000;
 const int32_t kHistorySubfolderCap = 100;
 const int32_t kBookmarkWeight = 2;
+// Bookmark files of the largest collections stay far below this; a larger file is read this far.
+const size_t kMaxBrowserFileBytes = size_t(64) << 20;
 
 // Registry names are read into buffers of these sizes. A value name may be 16383 characters; a
 // key name 255, which with its terminating NUL needs 256.
@@ -142,25 +143,32 @@ void harvestSearchPath(CommandCatalogue &catalogue) {
         catalogue.addFolder(folder, 1, -1, false);
 }
 
-void readBookmarkFile(CommandCatalogue &catalogue, const std::string &path) {
-    std::string bytes;
-    if (!readFileContents(path, bytes))
+BrowserFileAccess browserFileAccess() {
+    BrowserFileAccess access;
+    access.readFile = [](const std::string &path, std::string &bytes) {
+        return readSharedFileContents(path, kMaxBrowserFileBytes, bytes);
+    };
+    access.listDirectory = listDirectoryA;
+    access.titleToAnsi = utf8ToAnsi;
+    return access;
+}
+
+void harvestBrowserBookmarksUnder(CommandCatalogue &catalogue, const std::string &roamingAppData,
+                                  const std::string &localAppData) {
+    std::vector<Bookmark> bookmarks = gatherBrowserBookmarks(roamingAppData, localAppData, browserFileAccess());
+    // Reading may have taken a while; at Exit the catalogue is not wanted any more.
+    if (bookmarks.empty() || harvestStopping)
         return;
-    for (const Bookmark &bookmark : parseBookmarks(bytes))
+    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
+    for (const Bookmark &bookmark : bookmarks)
         catalogue.addItem(bookmark.title, bookmark.url, kBookmarkWeight, false);
 }
 
-void harvestFirefoxBookmarks(CommandCatalogue &catalogue) {
-    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
-    std::string appData;
-    if (!specialFolderPath(CSIDL_APPDATA, appData))
-        return;
-    std::string firefoxFolder = appData + "\\Mozilla\\Firefox\\";
-    std::string profilesIni;
-    if (!readFileContents(firefoxFolder + "profiles.ini", profilesIni))
-        return;
-    for (const std::string &path : bookmarkFilePaths(firefoxFolder, profilesIni))
-        readBookmarkFile(catalogue, path);
+void harvestBrowserBookmarks(CommandCatalogue &catalogue) {
+    std::string roaming, local; // stay empty when the shell does not report them
+    specialFolderPath(CSIDL_APPDATA, roaming);
+    specialFolderPath(CSIDL_LOCAL_APPDATA, local);
+    harvestBrowserBookmarksUnder(catalogue, roaming, local);
 }
 
 void harvestRegistryKey(CommandCatalogue &catalogue, RegistryKey key) {
@@ -185,7 +193,7 @@ void harvestCatalogue(CommandCatalogue &catalogue) {
             return;
         harvestSpecialFolder(catalogue, step.csidl, step.depth, step.maxSubfolders, step.countUse);
     }
-    void (*const middleSteps[])(CommandCatalogue &) = {harvestSearchPath, harvestFirefoxBookmarks, harvestRegistry};
+    void (*const middleSteps[])(CommandCatalogue &) = {harvestSearchPath, harvestBrowserBookmarks, harvestRegistry};
     for (auto step : middleSteps) {
         if (harvestStopping)
             return;
