@@ -1,6 +1,7 @@
 #include "app/main_window_win.h"
 
 #include "app/app_globals_win.h"
+#include "app/hook_helper_process_win.h"
 #include "app/product_site.h"
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
@@ -65,6 +66,7 @@ void exitProgram(HWND window) {
     // Nothing of the catalogue outlives the process but its use counts: the harvest need not end.
     stopHarvest();
     Stop();
+    stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     DestroyWindow(window);
 }
@@ -118,6 +120,7 @@ LRESULT onTimer(HWND window, WPARAM id) {
     if (id != kEnablePollTimer)
         return 0;
     reportUnsavableVocabularies(window);
+    keepHookHelperRunning();
     int enabled = GetEnableState();
     if (enabled == lastEnableState)
         return 0;
@@ -132,6 +135,7 @@ LRESULT onEndSession(HWND window, WPARAM ending) {
     if (!ending)
         return 0;
     Stop();
+    stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     saveBeforeSessionEnds();
     return 0;

@@ -75,6 +75,8 @@ KeyDecision decideForOtherBitness(const KeyInput &in) {
 } // namespace
 
 KeyDecision decideKeyDown(const KeyInput &in) {
+    if (in.keyServedElsewhere)
+        return KeyDecision();
     if (in.keyOfOtherBitness)
         return decideForOtherBitness(in);
     if (in.altDown)

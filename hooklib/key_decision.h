@@ -37,6 +37,9 @@ struct KeyInput {
     // does that for programs of the other bitness, which cannot load this library. Nothing of that
     // program (focus, caret, module) can be read from here.
     bool keyOfOtherBitness = false;
+    // Another hook library of the session takes this key (the one loaded into the program typed
+    // in): this one leaves it alone entirely, hot keys included, so that each key acts once.
+    bool keyServedElsewhere = false;
 };
 
 enum class Toggle { None, Enable, CommandWindow, KeyboardWindow };

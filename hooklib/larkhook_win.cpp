@@ -1,12 +1,16 @@
 // The system-wide keyboard and mouse hooks. This code runs inside every program that receives
-// input, so it keeps all state in the shared section, allocates nothing and decides each key
-// with hookkeys::decideKeyDown.
+// input, so it keeps its state in the session's shared hook state block (hook_state.h), allocates
+// nothing and decides each key with hookkeys::decideKeyDown. Built twice: larkhook.dll, the main
+// program's own library, and larkhook32.dll, the library of the helper of the other bitness.
 #define LARKHOOK_BUILD
 #include "hooklib/larkhook.h"
 
+#include "hooklib/hook_state_win.h"
 #include "hooklib/key_decision.h"
 #include "hooklib/shared_section.h"
 #include "win32/window_dc_win.h"
+
+using namespace hookstate;
 
 namespace {
 
@@ -16,49 +20,32 @@ namespace {
 // out, the following keys wait only briefly until the main program answers again.
 const UINT kForwardTimeoutMs = 500;
 const UINT kStalledForwardTimeoutMs = 50;
-const int kPathSize = 260;
-// Enough for every key typed while the main program stands still for a while.
-const unsigned kAbandonedSlots = 64;
+
+#ifdef WL_HOOK_HELPER_LIBRARY
+const LibraryRole kRole = kHelperLibrary;
+const LibraryRole kOtherRole = kMainLibrary;
+const char kOtherLibraryName[] = "larkhook.dll";
+#else
+const LibraryRole kRole = kMainLibrary;
+const LibraryRole kOtherRole = kHelperLibrary;
+const char kOtherLibraryName[] = "larkhook32.dll";
+#endif
+
+HINSTANCE moduleInstance = nullptr;
 
 } // namespace
 
-// The shared state, in declaration order.
-LARKHOOK_SHARED HINSTANCE moduleInstance = 0;
+// What belongs to this library alone: its hooks, shared by every process that loads it.
 LARKHOOK_SHARED HHOOK keyboardHook = 0;
 LARKHOOK_SHARED HHOOK mouseHook = 0;
-LARKHOOK_SHARED POINT clickPoint = {0, 0};
-LARKHOOK_SHARED HWND programWindow = 0;
-LARKHOOK_SHARED HWND focusWindow = 0;
-LARKHOOK_SHARED HWND commandWindow = 0;
-LARKHOOK_SHARED HWND commandCombo = 0;
-LARKHOOK_SHARED HWND keyboardWindow = 0;
-LARKHOOK_SHARED int enableState = 1;
-LARKHOOK_SHARED POINT caretClient = {0, 0};
-LARKHOOK_SHARED POINT caretScreen = {0, 0};
-LARKHOOK_SHARED int charWidth = 0;
-LARKHOOK_SHARED int charHeight = 0;
-LARKHOOK_SHARED char commandKey = 0x20;
-LARKHOOK_SHARED char enableKey = 0x4D;
-LARKHOOK_SHARED char keyboardKey = 0x4F;
-LARKHOOK_SHARED char moduleFileName[kPathSize] = "";
-// The process that started the hooks: the main program.
-LARKHOOK_SHARED DWORD mainProcessId = 0;
-// The list as the hook decides on it (see SetSuggestionsShown).
-LARKHOOK_SHARED int suggestionsShown = 0;
-// Forwarded keys are numbered (1 to 65535, round); the last ones given up on are remembered.
-LARKHOOK_SHARED LONG lastForwardSerial = 0;
-LARKHOOK_SHARED LONG abandonedSerials[kAbandonedSlots] = {0};
-LARKHOOK_SHARED LONG forwardStalled = 0;
-// What the context of the last key was measured for: the text metrics only change with the
-// focus window, the module name only with the process.
-LARKHOOK_SHARED HWND metricsWindow = 0;
-LARKHOOK_SHARED DWORD moduleProcessId = 0;
 
 namespace {
 
-unsigned nextForwardSerial() {
+unsigned nextForwardSerial(HookState &s) {
     for (;;) {
-        const unsigned serial = static_cast<unsigned>(InterlockedIncrement(&lastForwardSerial)) & 0xFFFF;
+        const unsigned serial =
+            static_cast<unsigned>(InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.lastForwardSerial))) &
+            0xFFFF;
         if (serial != 0)
             return serial;
     }
@@ -66,35 +53,37 @@ unsigned nextForwardSerial() {
 
 // True when the main program took the key. The only wait of the hook on the main program, and a
 // bounded one.
-bool forwardKey(int code, LPARAM flags) {
-    if (!programWindow)
+bool forwardKey(HookState &s, int code, LPARAM flags) {
+    const HWND program = toWindow(s.programWindow);
+    if (!program)
         return false;
-    const unsigned serial = nextForwardSerial();
+    const unsigned serial = nextForwardSerial(s);
     const WPARAM wParam = static_cast<WPARAM>(code & 0xFFFF) | static_cast<WPARAM>(serial) << 16;
-    const UINT timeout = forwardStalled ? kStalledForwardTimeoutMs : kForwardTimeoutMs;
-    LONG &slot = abandonedSerials[serial % kAbandonedSlots];
+    const UINT timeout = s.forwardStalled ? kStalledForwardTimeoutMs : kForwardTimeoutMs;
+    int32_t &slot = s.abandonedSerials[serial % kAbandonedSlots];
     slot = 0; // a serial of long ago, used again
     DWORD_PTR ignored = 0;
-    if (SendMessageTimeoutA(programWindow, WM_KEYDOWN, wParam, flags, SMTO_ABORTIFHUNG, timeout, &ignored)) {
-        forwardStalled = 0;
+    if (SendMessageTimeoutA(program, WM_KEYDOWN, wParam, flags, SMTO_ABORTIFHUNG, timeout, &ignored)) {
+        s.forwardStalled = 0;
         return true;
     }
-    slot = static_cast<LONG>(serial);
-    forwardStalled = 1;
+    slot = static_cast<int32_t>(serial);
+    s.forwardStalled = 1;
     return false;
 }
 
 // Hides the list from the main program's own message loop: nothing here waits for its windows.
-void hideSuggestions() {
-    if (!programWindow || (!suggestionsShown && !IsWindowVisible(programWindow)))
+void hideSuggestions(HookState &s) {
+    const HWND program = toWindow(s.programWindow);
+    if (!program || (!s.suggestionsShown && !IsWindowVisible(program)))
         return;
-    suggestionsShown = 0;
-    PostMessageA(programWindow, kSyncSuggestionsMessage, 0, 0);
+    s.suggestionsShown = 0;
+    PostMessageA(program, kSyncSuggestionsMessage, 0, 0);
 }
 
-void dismissSuggestions() {
-    forwardKey(VK_ESCAPE, 0);
-    hideSuggestions();
+void dismissSuggestions(HookState &s) {
+    forwardKey(s, VK_ESCAPE, 0);
+    hideSuggestions(s);
 }
 
 bool isDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
@@ -105,20 +94,20 @@ bool isPasswordField(HWND window) {
 
 // The main program shows or hides the window when it takes the message, deciding on the
 // visibility it has then, so that two quick presses always show and hide again.
-void toggleWindow(HWND window, int showCommand) {
-    if (programWindow)
-        PostMessageA(programWindow, kToggleWindowMessage, reinterpret_cast<WPARAM>(window), showCommand);
+void toggleWindow(HookState &s, HWND window, int showCommand) {
+    const HWND program = toWindow(s.programWindow);
+    if (program)
+        PostMessageA(program, kToggleWindowMessage, reinterpret_cast<WPARAM>(window), showCommand);
     else
         ShowWindowAsync(window, IsWindowVisible(window) ? SW_HIDE : showCommand);
 }
 
-void toggleCommandWindow() {
-    PostMessageA(commandCombo, CB_RESETCONTENT, 0, 0);
-    PostMessageA(commandCombo, WM_CLEAR, 0, 0);
-    toggleWindow(commandWindow, SW_SHOW);
+void toggleCommandWindow(HookState &s) {
+    const HWND combo = toWindow(s.commandCombo);
+    PostMessageA(combo, CB_RESETCONTENT, 0, 0);
+    PostMessageA(combo, WM_CLEAR, 0, 0);
+    toggleWindow(s, toWindow(s.commandWindow), SW_SHOW);
 }
-
-void toggleKeyboardWindow() { toggleWindow(keyboardWindow, SW_SHOWNOACTIVATE); }
 
 // This process's executable, read once: it never changes while the process runs.
 const char *ownModuleFileName() {
@@ -135,92 +124,131 @@ const char *ownModuleFileName() {
 
 // The caret moves with every key; the metrics of a fresh device context and the executable are
 // measured again only when the focus window or the process changes.
-void recordContext() {
+void recordContext(HookState &s, HWND focus) {
     POINT caret = {0, 0};
     GetCaretPos(&caret);
-    caretClient = caret;
-    ClientToScreen(focusWindow, &caret);
-    caretScreen = caret;
+    s.caretClientX = caret.x;
+    s.caretClientY = caret.y;
+    ClientToScreen(focus, &caret);
+    s.caretScreenX = caret.x;
+    s.caretScreenY = caret.y;
 
-    if (metricsWindow != focusWindow) {
-        WindowDC dc(focusWindow);
+    if (s.metricsWindow != fromWindow(focus)) {
+        WindowDC dc(focus);
         TEXTMETRICA metrics;
         if (dc && GetTextMetricsA(dc.get(), &metrics)) {
-            charWidth = metrics.tmAveCharWidth;
-            charHeight = metrics.tmHeight;
-            metricsWindow = focusWindow;
+            s.charWidth = metrics.tmAveCharWidth;
+            s.charHeight = metrics.tmHeight;
+            s.metricsWindow = fromWindow(focus);
         }
     }
 
     const DWORD process = GetCurrentProcessId();
-    if (moduleProcessId != process) {
-        lstrcpynA(moduleFileName, ownModuleFileName(), kPathSize);
-        moduleProcessId = process;
+    if (s.moduleProcessId != process) {
+        setHookStateModuleFileName(s, ownModuleFileName());
+        s.moduleProcessId = process;
     }
 }
 
-// The system runs this procedure inside the main program, on the thread that started the hooks,
-// for keys of programs that cannot load this library (those of the other bitness). The key then
+bool processIsAlive(DWORD id) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process)
+        return false;
+    const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return alive;
+}
+
+// The system runs this procedure inside the process that installed the hooks, on its thread, for
+// keys of programs that cannot load this library (those of the other bitness). The key then
 // belongs to the foreground window of another process.
-bool isKeyOfOtherBitness() {
-    if (GetCurrentProcessId() != mainProcessId)
+bool isKeyOfOtherBitness(const HookState &s) {
+    const DWORD self = GetCurrentProcessId();
+    if (self != s.installerProcessId[kRole])
         return false;
     HWND foreground = GetForegroundWindow();
     DWORD owner = 0;
     if (!foreground || !GetWindowThreadProcessId(foreground, &owner))
         return false;
-    return owner != mainProcessId;
+    return owner != self;
 }
 
-LRESULT passOn(int code, WPARAM vk, LPARAM flags) { return CallNextHookEx(keyboardHook, code, vk, flags); }
+// The other library takes this key: it runs inside the program typed in (this one then runs in
+// its installer for a program of the other bitness), or both are loaded into one program (both
+// of one bitness, as in the test build) and the helper's library acts for both.
+bool otherLibraryTakesTheKey(const HookState &s, bool keyOfOtherBitness) {
+    if (!s.hooksInstalled[kOtherRole])
+        return false;
+    if (!keyOfOtherBitness && (kRole != kMainLibrary || !GetModuleHandleA(kOtherLibraryName)))
+        return false;
+    return processIsAlive(s.installerProcessId[kOtherRole]);
+}
+
+// The next hooks are called from inside CallNextHookEx. If this library's procedure is in the chain
+// twice (a helper that died without removing its hooks under Wine, or hooks started twice), the
+// second call comes from inside the first one's pass-on, for the same key: it only passes on.
+thread_local bool passingOn = false;
+
+LRESULT passOn(int code, WPARAM vk, LPARAM flags) {
+    passingOn = true;
+    const LRESULT result = CallNextHookEx(keyboardHook, code, vk, flags);
+    passingOn = false;
+    return result;
+}
 
 } // namespace
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
-    if (code != 0)
-        return passOn(code, vk, flags);
+    if (code != 0 || passingOn)
+        return CallNextHookEx(keyboardHook, code, vk, flags);
     if (flags & 0x40000000)
         return passOn(0, vk, flags);
+    HookState *state = soundHookState();
+    if (!state)
+        return passOn(0, vk, flags);
+    HookState &s = *state;
 
     hookkeys::KeyInput in;
     in.vk = static_cast<int>(vk);
     in.altDown = isDown(VK_MENU);
     in.ctrlDown = isDown(VK_CONTROL);
     in.shiftDown = isDown(VK_SHIFT);
-    in.enabled = enableState != 0;
-    in.commandKey = commandKey;
-    in.enableKey = enableKey;
-    in.keyboardKey = keyboardKey;
-    in.haveCommandWindow = commandWindow != 0;
-    in.haveKeyboardWindow = keyboardWindow != 0;
-    in.suggestionsVisible = suggestionsShown != 0;
-    in.keyOfOtherBitness = isKeyOfOtherBitness();
+    in.enabled = s.enableState != 0;
+    in.commandKey = static_cast<char>(s.commandKey);
+    in.enableKey = static_cast<char>(s.enableKey);
+    in.keyboardKey = static_cast<char>(s.keyboardKey);
+    in.haveCommandWindow = s.commandWindow != 0;
+    in.haveKeyboardWindow = s.keyboardWindow != 0;
+    in.suggestionsVisible = s.suggestionsShown != 0;
+    in.keyOfOtherBitness = isKeyOfOtherBitness(s);
+    in.keyServedElsewhere = otherLibraryTakesTheKey(s, in.keyOfOtherBitness);
+    const HWND commandWindow = toWindow(s.commandWindow);
     HWND window = 0;
-    if (!in.keyOfOtherBitness && !in.altDown && in.enabled) {
+    if (!in.keyOfOtherBitness && !in.keyServedElsewhere && !in.altDown && in.enabled) {
         window = GetFocus();
-        in.focusChanged = window != focusWindow;
+        in.focusChanged = fromWindow(window) != s.focusWindow;
         in.passwordField = isPasswordField(window);
         in.inCommandEdit = window && commandWindow && GetParent(GetParent(window)) == commandWindow;
     }
 
     const hookkeys::KeyDecision d = hookkeys::decideKeyDown(in);
     if (d.hideSuggestions)
-        hideSuggestions();
+        hideSuggestions(s);
     if (d.examineFocus)
-        focusWindow = window;
+        s.focusWindow = fromWindow(window);
     if (d.recordContext)
-        recordContext();
+        recordContext(s, window);
     if (d.dismissFirst)
-        dismissSuggestions();
+        dismissSuggestions(s);
     switch (d.toggle) {
     case hookkeys::Toggle::Enable:
-        enableState = enableState == 0 ? 1 : 0;
+        s.enableState = s.enableState == 0 ? 1 : 0;
         break;
     case hookkeys::Toggle::CommandWindow:
-        toggleCommandWindow();
+        toggleCommandWindow(s);
         break;
     case hookkeys::Toggle::KeyboardWindow:
-        toggleKeyboardWindow();
+        toggleWindow(s, toWindow(s.keyboardWindow), SW_SHOWNOACTIVATE);
         break;
     case hookkeys::Toggle::None:
         break;
@@ -228,50 +256,89 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     // A key that could not be handed over is the application's after all: nothing is lost.
     bool handedOver = true;
     if (d.forward)
-        handedOver = forwardKey(d.forwardCode, flags);
+        handedOver = forwardKey(s, d.forwardCode, flags);
     if (d.dismissAfter)
-        dismissSuggestions();
+        dismissSuggestions(s);
     return d.consume && handedOver ? 1 : passOn(0, vk, flags);
 }
 
 LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info) {
     if (code != 0)
         return CallNextHookEx(mouseHook, code, message, info);
-    if (message != WM_MOUSEMOVE) {
-        if (message == WM_LBUTTONDOWN && info)
-            clickPoint = reinterpret_cast<const MOUSEHOOKSTRUCT *>(info)->pt;
+    HookState *state = soundHookState();
+    if (state && message != WM_MOUSEMOVE) {
+        if (message == WM_LBUTTONDOWN && info) {
+            const POINT pt = reinterpret_cast<const MOUSEHOOKSTRUCT *>(info)->pt;
+            state->clickX = pt.x;
+            state->clickY = pt.y;
+        }
         // No Escape: a click only hides the list, the typed word stays.
-        hideSuggestions();
+        hideSuggestions(*state);
     }
     return CallNextHookEx(mouseHook, 0, message, info);
 }
 
-HWND SetProgramWindow(HWND window) { return programWindow = window; }
-HWND SetKeyboardWindow(HWND window) { return keyboardWindow = window; }
-
-HWND SetCommandWindow(HWND window, HWND combo) {
-    commandWindow = window;
-    commandCombo = combo;
+// The setters are the main program's: they set the block up anew when another program spoiled it.
+HWND SetProgramWindow(HWND window) {
+    if (HookState *s = ownedHookState())
+        s->programWindow = fromWindow(window);
     return window;
 }
 
-int SetEnableState(int state) { return enableState = state; }
-int SetSuggestionsShown(int shown) { return suggestionsShown = shown; }
-int GetSuggestionsShown() { return suggestionsShown; }
+HWND SetKeyboardWindow(HWND window) {
+    if (HookState *s = ownedHookState())
+        s->keyboardWindow = fromWindow(window);
+    return window;
+}
+
+HWND SetCommandWindow(HWND window, HWND combo) {
+    if (HookState *s = ownedHookState()) {
+        s->commandWindow = fromWindow(window);
+        s->commandCombo = fromWindow(combo);
+    }
+    return window;
+}
+
+int SetEnableState(int state) {
+    if (HookState *s = ownedHookState())
+        s->enableState = state;
+    return state;
+}
+
+int GetEnableState() {
+    const HookState *s = soundHookState();
+    return s ? s->enableState : 1;
+}
+
+int SetSuggestionsShown(int shown) {
+    if (HookState *s = ownedHookState())
+        s->suggestionsShown = shown;
+    return shown;
+}
+
+int GetSuggestionsShown() {
+    const HookState *s = soundHookState();
+    return s ? s->suggestionsShown : 0;
+}
 
 BOOL IsForwardAbandoned(unsigned serial) {
-    return serial != 0 && abandonedSerials[serial % kAbandonedSlots] == static_cast<LONG>(serial);
+    const HookState *s = soundHookState();
+    return s && serial != 0 && s->abandonedSerials[serial % kAbandonedSlots] == static_cast<int32_t>(serial);
 }
-int GetEnableState() { return enableState; }
 
 void SetHotKeys(char command, char enable, char keyboard) {
-    commandKey = command;
-    enableKey = enable;
-    keyboardKey = keyboard;
+    if (HookState *s = ownedHookState()) {
+        s->commandKey = static_cast<uint8_t>(command);
+        s->enableKey = static_cast<uint8_t>(enable);
+        s->keyboardKey = static_cast<uint8_t>(keyboard);
+    }
 }
 
 HHOOK Start() {
-    mainProcessId = GetCurrentProcessId();
+    if (HookState *s = ownedHookState()) {
+        s->installerProcessId[kRole] = GetCurrentProcessId();
+        s->hooksInstalled[kRole] = 1;
+    }
     keyboardHook = SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, moduleInstance, 0);
     mouseHook = SetWindowsHookExA(WH_MOUSE, MouseHookProc, moduleInstance, 0);
     return mouseHook;
@@ -285,14 +352,37 @@ BOOL Stop() {
         mouseHook = 0;
         removed = TRUE;
     }
+    HookState *s = soundHookState();
+    if (s && s->installerProcessId[kRole] == GetCurrentProcessId())
+        s->hooksInstalled[kRole] = 0;
     return removed;
 }
 
-HWND GetFocusWindow() { return focusWindow; }
-int GetCaretX() { return caretClient.x != 0 ? caretScreen.x : clickPoint.x; }
-int GetCaretY() { return caretClient.y != 0 ? caretScreen.y : clickPoint.y; }
-int GetCharX() { return charWidth; }
-int GetCharY() { return charHeight; }
+HWND GetFocusWindow() {
+    const HookState *s = soundHookState();
+    return s ? toWindow(s->focusWindow) : nullptr;
+}
+
+// A caret client coordinate of exactly 0 counts as no caret: the last left click is used instead.
+int GetCaretX() {
+    const HookState *s = soundHookState();
+    return !s ? 0 : s->caretClientX != 0 ? s->caretScreenX : s->clickX;
+}
+
+int GetCaretY() {
+    const HookState *s = soundHookState();
+    return !s ? 0 : s->caretClientY != 0 ? s->caretScreenY : s->clickY;
+}
+
+int GetCharX() {
+    const HookState *s = soundHookState();
+    return s ? s->charWidth : 0;
+}
+
+int GetCharY() {
+    const HookState *s = soundHookState();
+    return s ? s->charHeight : 0;
+}
 
 namespace {
 
@@ -306,16 +396,22 @@ int copyOut(char *buffer, const char *text) {
 } // namespace
 
 int GetModuleName(char *buffer) {
-    const char *name = moduleFileName;
-    for (const char *p = moduleFileName; *p; ++p)
-        if (*p == '\\')
-            name = p + 1;
-    return copyOut(buffer, name);
+    const HookState *s = soundHookState();
+    const std::string path = s ? hookStateModuleFileName(*s) : std::string();
+    const size_t slash = path.find_last_of('\\');
+    return copyOut(buffer, path.c_str() + (slash == std::string::npos ? 0 : slash + 1));
 }
 
-int GetModulePath(char *buffer) { return copyOut(buffer, moduleFileName); }
+int GetModulePath(char *buffer) {
+    const HookState *s = soundHookState();
+    return copyOut(buffer, s ? hookStateModuleFileName(*s).c_str() : "");
+}
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     moduleInstance = instance;
+    if (reason == DLL_PROCESS_ATTACH)
+        mapHookState();
+    else if (reason == DLL_PROCESS_DETACH && !reserved) // a process that ends frees it anyway
+        unmapHookState();
     return TRUE;
 }

@@ -53,6 +53,28 @@ def wait_until(predicate, timeout=15.0, interval=0.1, message="condition"):
         time.sleep(interval)
 
 
+def unix_pid(exe_name, prefix):
+    """The Linux pid of a Wine process of this prefix by its executable name."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                cmd = f.read().split(b"\0")[0].decode("latin-1")
+        except OSError:
+            continue
+        if not cmd.lower().endswith(exe_name):
+            continue
+        try:
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                env = f.read().split(b"\0")
+        except OSError:
+            continue
+        if ("WINEPREFIX=%s" % prefix).encode() in env:
+            return int(entry)
+    return None
+
+
 class Wine:
     """One throw-away prefix and the commands that run in it."""
 

@@ -6,7 +6,7 @@ import signal
 import time
 import unittest
 
-from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, X, wait_until
+from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, X, unix_pid, wait_until
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 WM_QUERYENDSESSION = 0x0011
@@ -147,7 +147,7 @@ class Spine(WineTestCase):
         X.type("hel")
         notepad.wait_text("hel")
         wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the suggestion list")
-        pid = wineserver_unix_pid("wordlark.exe", self.wine.prefix)
+        pid = unix_pid("wordlark.exe", self.wine.prefix)
         self.assertIsNotNone(pid)
         os.kill(pid, signal.SIGSTOP)
         typed = {"first": "hel", "second": ""}
@@ -324,25 +324,3 @@ class OtherBitness(WineTestCase):
 
 
 TRAY_ICON = (1280 - 12, 800 - 10)
-
-
-def wineserver_unix_pid(exe_name, prefix):
-    """The Linux pid of a Wine process of this prefix by its executable name."""
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/cmdline" % entry, "rb") as f:
-                cmd = f.read().split(b"\0")[0].decode("latin-1")
-        except OSError:
-            continue
-        if not cmd.lower().endswith(exe_name):
-            continue
-        try:
-            with open("/proc/%s/environ" % entry, "rb") as f:
-                env = f.read().split(b"\0")
-        except OSError:
-            continue
-        if ("WINEPREFIX=%s" % prefix).encode() in env:
-            return int(entry)
-    return None

@@ -239,6 +239,17 @@ TEST(KeyDecision, AProgramOfTheOtherBitnessGetsEveryKeyButTheHotKeysUntouched) {
             }
         }
     }
+    // With the library of that bitness installed, it takes the key inside that program, hot keys
+    // too: this one leaves even them alone, so that Ctrl+M switches once, not twice.
+    for (int vk : {static_cast<int>('M'), kSpace, static_cast<int>('O'), static_cast<int>('A')}) {
+        for (bool ownProgram : {false, true}) {
+            KeyInput in = withCtrl(vk);
+            in.keyOfOtherBitness = !ownProgram;
+            in.keyServedElsewhere = true;
+            in.suggestionsVisible = true;
+            EXPECT_TRUE(passedOnUntouched(decideKeyDown(in))) << vk;
+        }
+    }
     for (bool enabled : {true, false}) {
         KeyInput in = withCtrl('M');
         in.keyOfOtherBitness = true;
