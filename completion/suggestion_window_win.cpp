@@ -109,8 +109,34 @@ LRESULT onPaint(HWND window) {
     return 0;
 }
 
-LRESULT onKeyDown(HWND window, WPARAM key, LPARAM flags) {
+// A posted key waited in the queue; one from a program that stood still for long ends the word
+// rather than showing a list for a moment long gone.
+const DWORD kStalePostedKeyMs = 2000;
+
+void handlePostedKey(HWND window, WPARAM key, LPARAM flags, DWORD postedAt) {
+    if (GetTickCount() - postedAt > kStalePostedKeyMs)
+        key = VK_ESCAPE;
     handleSuggestionKey(window, key, flags);
+    PostedKeyHandled();
+}
+
+// The letters posted before a key that is handled now come first, in their order.
+void catchUpWithPostedKeys(HWND window) {
+    MSG posted;
+    while (PeekMessageA(&posted, window, kPostedKeyMessage, kPostedKeyMessage, PM_REMOVE))
+        handlePostedKey(window, posted.wParam, posted.lParam, posted.time);
+    PostedKeysCaughtUp();
+}
+
+LRESULT onKeyDown(HWND window, WPARAM key, LPARAM flags) {
+    catchUpWithPostedKeys(window);
+    handleSuggestionKey(window, key, flags);
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT onPostedKey(HWND window, WPARAM key, LPARAM flags) {
+    handlePostedKey(window, key, flags, static_cast<DWORD>(GetMessageTime()));
     InvalidateRect(window, nullptr, TRUE);
     return 0;
 }
@@ -132,11 +158,16 @@ LRESULT CALLBACK suggestionWindowProc(HWND window, UINT message, WPARAM wParam, 
         return onPaint(window);
     case WM_KEYDOWN:
         return onKeyDown(window, wParam, lParam);
+    case kPostedKeyMessage:
+        return onPostedKey(window, wParam, lParam);
     case kSyncSuggestionsMessage:
         syncSuggestions(window);
         return 0;
     case kToggleWindowMessage:
         return onToggleWindow(wParam, lParam);
+    case kCatchUpMessage:
+        catchUpWithPostedKeys(window);
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -55,6 +55,10 @@ struct HookState {
     // Per library: whether its hooks are installed, and the process that installed them.
     int32_t hooksInstalled[kLibraryRoles];
     uint32_t installerProcessId[kLibraryRoles];
+    // Keys the hooks posted to the main program, and how many of them it has handled: when the
+    // two differ, the list state lags behind the last letter.
+    int32_t postedKeys;
+    int32_t postedKeysHandled;
 };
 
 // The defaults of a fresh block, marked ready: completion on, Ctrl+Space, Ctrl+M and Ctrl+O.

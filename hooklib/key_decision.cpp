@@ -30,6 +30,7 @@ KeyDecision decideWithCtrl(const KeyInput &in) {
         d.consume = true;
     } else if (listShown && in.vk >= '0' && in.vk <= '9') {
         d.forward = true;
+        d.forwardWaits = true;
         d.forwardCode = in.vk;
         d.dismissAfter = true;
         d.consume = true;
@@ -113,9 +114,18 @@ KeyDecision decideKeyDown(const KeyInput &in) {
         return d;
     }
     d.forward = true;
+    d.forwardWaits = true;
     d.forwardCode = in.vk;
     d.consume = in.vk == kSpace || in.vk == kUp || in.vk == kDown || in.vk == kEnter;
     return d;
+}
+
+bool dependsOnTheList(const KeyInput &in) {
+    if (in.keyServedElsewhere || in.keyOfOtherBitness || in.altDown)
+        return false;
+    if (in.ctrlDown || in.vk == kControl)
+        return in.vk >= '0' && in.vk <= '9';
+    return in.enabled && isSteeringKey(in);
 }
 
 } // namespace hookkeys

@@ -53,11 +53,19 @@ struct KeyDecision {
     Toggle toggle = Toggle::None;
     bool forward = false;        // WM_KEYDOWN to the suggestion window
     int forwardCode = 0;         // the character or virtual key that is forwarded
+    // The typing program waits while the main program handles the forwarded key: a pick types
+    // into it during the wait. Letters are only posted, the program typed in goes on at once.
+    bool forwardWaits = false;
     bool dismissAfter = false;
     bool consume = false;        // the application never sees this key-down, once it was handed over
 };
 
 // Decides a first key-down; auto-repeats and key-ups never get here.
 KeyDecision decideKeyDown(const KeyInput &in);
+
+// Whether the decision on this key depends on the list being shown (the steering keys and
+// Ctrl+digit): the hook then first lets the main program catch up with the letters it posted,
+// so that the list state it decides on is that of the last letter.
+bool dependsOnTheList(const KeyInput &in);
 
 } // namespace hookkeys

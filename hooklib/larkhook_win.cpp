@@ -72,6 +72,24 @@ bool forwardKey(HookState &s, int code, LPARAM flags) {
     return false;
 }
 
+// Letters and the Escape that ends a word: the main program takes them in order, right after.
+void postKey(HookState &s, int code, LPARAM flags) {
+    const HWND program = toWindow(s.programWindow);
+    if (program && PostMessageA(program, kPostedKeyMessage, static_cast<WPARAM>(code & 0xFFFF), flags))
+        InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.postedKeys));
+}
+
+// Before a key that acts on the list: the main program first handles the letters still queued, so
+// that the list state is that of the last letter. Only then does the typing program wait.
+void catchUp(HookState &s) {
+    const HWND program = toWindow(s.programWindow);
+    if (!program || s.postedKeys == s.postedKeysHandled)
+        return;
+    const UINT timeout = s.forwardStalled ? kStalledForwardTimeoutMs : kForwardTimeoutMs;
+    DWORD_PTR ignored = 0;
+    s.forwardStalled = SendMessageTimeoutA(program, kCatchUpMessage, 0, 0, SMTO_ABORTIFHUNG, timeout, &ignored) ? 0 : 1;
+}
+
 // Hides the list from the main program's own message loop: nothing here waits for its windows.
 void hideSuggestions(HookState &s) {
     const HWND program = toWindow(s.programWindow);
@@ -82,11 +100,10 @@ void hideSuggestions(HookState &s) {
 }
 
 void dismissSuggestions(HookState &s) {
-    forwardKey(s, VK_ESCAPE, 0);
+    postKey(s, VK_ESCAPE, 0);
     hideSuggestions(s);
 }
 
-bool isDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
 bool isPasswordField(HWND window) {
     return IsWindow(window) && (GetWindowLongA(window, GWL_STYLE) & ES_PASSWORD) != 0;
@@ -123,10 +140,9 @@ const char *ownModuleFileName() {
 }
 
 // The caret moves with every key; the metrics of a fresh device context and the executable are
-// measured again only when the focus window or the process changes.
-void recordContext(HookState &s, HWND focus) {
-    POINT caret = {0, 0};
-    GetCaretPos(&caret);
+// measured again only when the focus window or the process changes. The caret is in client
+// coordinates, 0, 0 when the thread has none.
+void recordContext(HookState &s, HWND focus, POINT caret) {
     s.caretClientX = caret.x;
     s.caretClientY = caret.y;
     ClientToScreen(focus, &caret);
@@ -208,6 +224,13 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
         return passOn(0, vk, flags);
     HookState &s = *state;
 
+    // Every call below may be a round trip to the window system (under Wine, to its server), and
+    // the program typed in waits for all of them: the key state comes in one call, the focus and
+    // the caret in another.
+    BYTE keys[256];
+    const bool haveKeys = GetKeyboardState(keys) != FALSE;
+    auto isDown = [&](int key) { return haveKeys ? (keys[key] & 0x80) != 0 : (GetKeyState(key) & 0x8000) != 0; };
+
     hookkeys::KeyInput in;
     in.vk = static_cast<int>(vk);
     in.altDown = isDown(VK_MENU);
@@ -224,20 +247,34 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     in.keyServedElsewhere = otherLibraryTakesTheKey(s, in.keyOfOtherBitness);
     const HWND commandWindow = toWindow(s.commandWindow);
     HWND window = 0;
+    POINT caret = {0, 0};
     if (!in.keyOfOtherBitness && !in.keyServedElsewhere && !in.altDown && in.enabled) {
-        window = GetFocus();
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        if (GetGUIThreadInfo(GetCurrentThreadId(), &thread)) {
+            window = thread.hwndFocus;
+            if (thread.hwndCaret)
+                caret = {thread.rcCaret.left, thread.rcCaret.top};
+        } else {
+            window = GetFocus();
+            GetCaretPos(&caret);
+        }
         in.focusChanged = fromWindow(window) != s.focusWindow;
         in.passwordField = isPasswordField(window);
         in.inCommandEdit = window && commandWindow && GetParent(GetParent(window)) == commandWindow;
     }
 
+    if (hookkeys::dependsOnTheList(in)) {
+        catchUp(s);
+        in.suggestionsVisible = s.suggestionsShown != 0;
+    }
     const hookkeys::KeyDecision d = hookkeys::decideKeyDown(in);
     if (d.hideSuggestions)
         hideSuggestions(s);
     if (d.examineFocus)
         s.focusWindow = fromWindow(window);
     if (d.recordContext)
-        recordContext(s, window);
+        recordContext(s, window, caret);
     if (d.dismissFirst)
         dismissSuggestions(s);
     switch (d.toggle) {
@@ -255,8 +292,10 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     }
     // A key that could not be handed over is the application's after all: nothing is lost.
     bool handedOver = true;
-    if (d.forward)
+    if (d.forward && d.forwardWaits)
         handedOver = forwardKey(s, d.forwardCode, flags);
+    else if (d.forward)
+        postKey(s, d.forwardCode, flags);
     if (d.dismissAfter)
         dismissSuggestions(s);
     return d.consume && handedOver ? 1 : passOn(0, vk, flags);
@@ -324,6 +363,16 @@ int GetSuggestionsShown() {
 BOOL IsForwardAbandoned(unsigned serial) {
     const HookState *s = soundHookState();
     return s && serial != 0 && s->abandonedSerials[serial % kAbandonedSlots] == static_cast<int32_t>(serial);
+}
+
+void PostedKeyHandled() {
+    if (HookState *s = soundHookState())
+        InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s->postedKeysHandled));
+}
+
+void PostedKeysCaughtUp() {
+    if (HookState *s = soundHookState())
+        s->postedKeysHandled = s->postedKeys;
 }
 
 void SetHotKeys(char command, char enable, char keyboard) {

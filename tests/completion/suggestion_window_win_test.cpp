@@ -107,6 +107,18 @@ TEST_F(SuggestionWindowTest, TheListFollowsTheLastKeyWhateverTheOrderOfKeysAndHi
     EXPECT_EQ(width(), wanted + 8);
 }
 
+TEST_F(SuggestionWindowTest, ASentKeyTakesTheLettersPostedBeforeItFirst) {
+    // The hook posts letters and sends Shift+Space; sent messages overtake posted ones.
+    PostMessageA(list_, kPostedKeyMessage, 'h', 0x1E0001);
+    PostMessageA(list_, kPostedKeyMessage, 'e', 0x1E0001);
+    forward(VK_SPACE);
+    EXPECT_EQ(wordStore->typedLength(), 0);
+    EXPECT_EQ(wordStore->baseVocabulary().countOf("hello"), 6); // "he" took row 1
+    pump();
+    EXPECT_EQ(wordStore->typedLength(), 0); // nothing of "he" was left to handle afterwards
+    EXPECT_FALSE(shown());
+}
+
 TEST_F(SuggestionWindowTest, HotKeysToggleOnlyTheProgramsOwnWindowsInTheOrderPressed) {
     HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     HWND previous = commandWindow;

@@ -413,6 +413,13 @@ class Notepad:
         wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == self.window["hwnd"], 10, 0.2,
                    "notepad in the foreground")
 
+    def take_focus_quietly(self):
+        """Makes this notepad the active window by a program's call, with no key or click that the
+        hooks would see (a window that takes the focus by itself)."""
+        self.probe.call("activate", self.window["hwnd"])
+        wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == self.window["hwnd"], 10, 0.2,
+                   "notepad %s in the foreground" % self.window["hwnd"])
+
     def text(self):
         return self.probe.text(self.edit["hwnd"])
 

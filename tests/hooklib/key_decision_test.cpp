@@ -36,6 +36,8 @@ TEST(KeyDecision, LettersAreForwardedWithTheCaseThatShiftGivesAndReachTheApplica
     EXPECT_TRUE(d.examineFocus);
     EXPECT_FALSE(d.consume);
     EXPECT_FALSE(d.dismissFirst);
+    EXPECT_FALSE(d.forwardWaits); // the program typed in goes on at once
+    EXPECT_FALSE(dependsOnTheList(in));
 
     in.shiftDown = true;
     EXPECT_EQ(decideKeyDown(in).forwardCode, 'A');
@@ -90,6 +92,8 @@ TEST(KeyDecision, CtrlDigitPicksOnlyWhileTheListIsShown) {
     KeyDecision d = decideKeyDown(in);
     EXPECT_TRUE(d.forward);
     EXPECT_EQ(d.forwardCode, '5');
+    EXPECT_TRUE(d.forwardWaits);
+    EXPECT_TRUE(dependsOnTheList(in)); // decided on the list of the last letter
     EXPECT_TRUE(d.dismissAfter);
     EXPECT_FALSE(d.dismissFirst);
     EXPECT_TRUE(d.consume);
@@ -171,6 +175,8 @@ TEST(KeyDecision, SteeringKeysWhileTheListIsShown) {
         KeyDecision d = decideKeyDown(in);
         SCOPED_TRACE(c.vk);
         EXPECT_EQ(d.forward, c.forward);
+        EXPECT_EQ(d.forwardWaits, c.forward); // a pick types into the program while it waits
+        EXPECT_EQ(dependsOnTheList(in), c.forward);
         EXPECT_EQ(d.consume, c.consume);
         EXPECT_EQ(d.dismissFirst, !c.forward);
         if (c.forward) {
