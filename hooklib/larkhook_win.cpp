@@ -175,6 +175,21 @@ bool processIsAlive(DWORD id) {
     return alive;
 }
 
+// Asked at every key; the answer is kept for a second in this process, as it changes only when
+// the other library's installer ends.
+bool installerIsAlive(DWORD id) {
+    static DWORD checkedId = 0;
+    static DWORD checkedAt = 0;
+    static bool alive = false;
+    const DWORD now = GetTickCount();
+    if (id != checkedId || now - checkedAt > 1000) {
+        alive = processIsAlive(id);
+        checkedId = id;
+        checkedAt = now;
+    }
+    return alive;
+}
+
 // The system runs this procedure inside the process that installed the hooks, on its thread, for
 // keys of programs that cannot load this library (those of the other bitness). The key then
 // belongs to the foreground window of another process.
@@ -182,6 +197,9 @@ bool isKeyOfOtherBitness(const HookState &s) {
     const DWORD self = GetCurrentProcessId();
     if (self != s.installerProcessId[kRole])
         return false;
+    // The helper has no windows of its own: every key it sees is another program's.
+    if (kRole == kHelperLibrary)
+        return true;
     HWND foreground = GetForegroundWindow();
     DWORD owner = 0;
     if (!foreground || !GetWindowThreadProcessId(foreground, &owner))
@@ -197,7 +215,7 @@ bool otherLibraryTakesTheKey(const HookState &s, bool keyOfOtherBitness) {
         return false;
     if (!keyOfOtherBitness && (kRole != kMainLibrary || !GetModuleHandleA(kOtherLibraryName)))
         return false;
-    return processIsAlive(s.installerProcessId[kOtherRole]);
+    return installerIsAlive(s.installerProcessId[kOtherRole]);
 }
 
 // The next hooks are called from inside CallNextHookEx. If this library's procedure is in the chain
