@@ -23,3 +23,4 @@ HIMAGELIST systemImageList = nullptr;
 WNDPROC shiftButtonOldProc = nullptr;
 WNDPROC commandEditOldProc = nullptr;
 HANDLE shutdownEvent = nullptr;
+HANDLE workerThread = nullptr;

@@ -34,3 +34,5 @@ extern HIMAGELIST systemImageList;
 extern WNDPROC shiftButtonOldProc;
 extern WNDPROC commandEditOldProc;
 extern HANDLE shutdownEvent;
+// The worker thread: harvests the catalogue, then saves and destroys the long-lived objects.
+extern HANDLE workerThread;

@@ -1,16 +1,23 @@
 #include "app/main_window_win.h"
 
 #include "app/app_globals_win.h"
+#include "app/hook_helper_process_win.h"
 #include "app/product_site.h"
+#include "app/startup_win.h"
 #include "app/tray_icon_win.h"
 #include "config/config_dialog_win.h"
 #include "config/settings.h"
+#include "harvest/harvest_catalogue_win.h"
 #include "hooklib/larkhook.h"
 #include "keyboard/screen_keyboard_win.h"
 #include "resources/resource_ids.h"
 #include "updater/updater_win.h"
+#include "vocabulary/word_store.h"
 
 #include <shellapi.h>
+
+#include <string>
+#include <vector>
 
 int lastEnableState = 1;
 
@@ -56,7 +63,10 @@ void toggleIntelligentTyping(HWND window) {
 }
 
 void exitProgram(HWND window) {
+    // Nothing of the catalogue outlives the process but its use counts: the harvest need not end.
+    stopHarvest();
     Stop();
+    stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     DestroyWindow(window);
 }
@@ -93,14 +103,41 @@ LRESULT onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// A vocabulary file that could not be read whole is kept as it is, so what is learned in it this
+// session is not saved: the user is told once per file, from the timer rather than the keystroke.
+void reportUnsavableVocabularies(HWND window) {
+    std::vector<std::string> paths;
+    if (!wordStore || !wordStore->takeUnsavableFiles(paths))
+        return;
+    for (const std::string &path : paths) {
+        std::string text = "Wordlark could not read all of " + path +
+                           ". It leaves the file as it is and does not save new words into it.";
+        showTrayWarning(window, kTrayIconId, "Wordlark cannot save a vocabulary", text.c_str());
+    }
+}
+
 LRESULT onTimer(HWND window, WPARAM id) {
     if (id != kEnablePollTimer)
         return 0;
+    reportUnsavableVocabularies(window);
+    keepHookHelperRunning();
     int enabled = GetEnableState();
     if (enabled == lastEnableState)
         return 0;
     lastEnableState = enabled;
     showEnableState(window, enabled != 0);
+    return 0;
+}
+
+// Log-off or shut-down of Windows: the process ends soon after this returns, so everything is
+// saved now, as Exit saves it.
+LRESULT onEndSession(HWND window, WPARAM ending) {
+    if (!ending)
+        return 0;
+    Stop();
+    stopHookHelper();
+    removeTrayIcon(window, kTrayIconId);
+    saveBeforeSessionEnds();
     return 0;
 }
 
@@ -124,6 +161,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return onTimer(window, wParam);
     case kTrayCallbackMessage:
         return onTrayCallback(window, lParam);
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        return onEndSession(window, wParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -1,10 +1,12 @@
 #include "app/startup_win.h"
 
 #include "app/app_globals_win.h"
+#include "app/hook_helper_process_win.h"
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
 #include "completion/suggestion_window_win.h"
 #include "config/settings.h"
+#include "harvest/harvest_catalogue_win.h"
 #include "hooklib/larkhook.h"
 #include "keyboard/screen_keyboard_win.h"
 #include "launcher/command_catalogue.h"
@@ -18,8 +20,12 @@ namespace {
 
 const int kComboDropHeight = 250;
 
+// A bordered popup without a system menu: it looks the same, but Wine's X11 driver then leaves it
+// to no window manager, and hiding it never waits up to two seconds for one that is not there.
+const DWORD kSuggestionWindowStyle = WS_POPUP | WS_BORDER;
+
 HWND createSuggestionWindow(HINSTANCE instance) {
-    HWND window = CreateWindowExA(0, windowClassName, windowTitle, WS_POPUPWINDOW, 50, 50, 100, 100, mainWindow,
+    HWND window = CreateWindowExA(0, windowClassName, windowTitle, kSuggestionWindowStyle, 50, 50, 100, 100, mainWindow,
                                   nullptr, instance, nullptr);
     if (window)
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(suggestionWindowProc));
@@ -74,6 +80,8 @@ int createWindows(HINSTANCE instance, int) {
     addTrayIcon(mainWindow, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)), windowTitle);
     SetProgramWindow(suggestionWindow);
     Start();
+    // Programs of the other bitness cannot load the library: its helper serves them.
+    startHookHelper(programFolder);
     return 1;
 }
 
@@ -87,15 +95,41 @@ BOOL CALLBACK findEditChild(HWND child, LPARAM foundEdit) {
     return TRUE;
 }
 
+namespace {
+
+// Well within the time Windows gives a program at the end of a session.
+const DWORD kSessionEndWaitMs = 3000;
+
+template <typename T> T *takeObject(T *&object) {
+    return static_cast<T *>(InterlockedExchangePointer(reinterpret_cast<PVOID volatile *>(&object), nullptr));
+}
+
+// The hook library's enable state is the master copy; the settings follow it once a second, so a
+// hot key pressed just before the end would otherwise be saved stale.
+void saveAndDestroySettings() {
+    Settings *last = takeObject(settings);
+    if (!last)
+        return;
+    last->completionEnabled = GetEnableState() != 0 ? 1 : 0;
+    delete last;
+}
+
+} // namespace
+
 void destroyLongLivedObjects() {
-    delete wordStore;
-    wordStore = nullptr;
-    delete commandCatalogue;
-    commandCatalogue = nullptr;
+    delete takeObject(wordStore);
+    delete takeObject(commandCatalogue);
     if (keyboardWindow)
         EndDialog(keyboardWindow, 0);
-    delete screenKeyboard;
-    screenKeyboard = nullptr;
-    delete settings;
-    settings = nullptr;
+    delete takeObject(screenKeyboard);
+    saveAndDestroySettings();
+}
+
+void saveBeforeSessionEnds() {
+    stopHarvest();
+    SetEvent(shutdownEvent);
+    if (workerThread && WaitForSingleObject(workerThread, kSessionEndWaitMs) == WAIT_OBJECT_0)
+        return;
+    delete takeObject(wordStore);
+    saveAndDestroySettings();
 }

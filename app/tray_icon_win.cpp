@@ -49,3 +49,16 @@ BOOL removeTrayIcon(HWND window, UINT id) {
     trayIconData.uID = id;
     return Shell_NotifyIconA(NIM_DELETE, &trayIconData);
 }
+
+BOOL showTrayWarning(HWND window, UINT id, const char *title, const char *text) {
+    // The balloon fields need the larger record; the icon itself is left as it is.
+    NOTIFYICONDATAA balloon = {};
+    balloon.cbSize = sizeof balloon;
+    balloon.hWnd = window;
+    balloon.uID = id;
+    balloon.uFlags = NIF_INFO;
+    balloon.dwInfoFlags = NIIF_WARNING;
+    lstrcpynA(balloon.szInfoTitle, title, sizeof balloon.szInfoTitle);
+    lstrcpynA(balloon.szInfo, text, sizeof balloon.szInfo);
+    return Shell_NotifyIconA(NIM_MODIFY, &balloon);
+}

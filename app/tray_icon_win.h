@@ -10,3 +10,6 @@ const UINT kTrayIconId = 2;
 BOOL addTrayIcon(HWND window, UINT id, HICON icon, const char *tip);
 BOOL changeTrayIcon(HWND window, HICON icon);
 BOOL removeTrayIcon(HWND window, UINT id);
+// A warning balloon at the icon; the shell shows it without holding up the caller's thread for
+// the user. Texts longer than the balloon's fields are cut.
+BOOL showTrayWarning(HWND window, UINT id, const char *title, const char *text);

@@ -37,9 +37,9 @@ void registerWindowClass(HINSTANCE instance) {
     RegisterClassExA(&wc);
 }
 
-// The program's folder ends with a backslash. It also becomes the current directory: the
-// learned vocabularies, wordlark.cmd and the updater's files are named without a folder, and a
-// start from the Run key would otherwise put them in the system folder.
+// The program's folder ends with a backslash. Every file of the program is named with it, since
+// the current directory moves (a file dialog changes it); it also becomes the current directory,
+// so that a start from the Run key does not leave the process in the system folder.
 void findProgramFolder() {
     DWORD n = GetModuleFileNameA(nullptr, programFolder, MAX_PATH);
     programFolder[n < MAX_PATH ? n : MAX_PATH - 1] = '\0';
@@ -57,7 +57,7 @@ void findProgramFolder() {
 
 std::string inProgramFolder(const char *name) { return std::string(programFolder) + name; }
 
-DWORD WINAPI workerThread(LPVOID parameter) {
+DWORD WINAPI workerMain(LPVOID parameter) {
     HANDLE event = *static_cast<HANDLE *>(parameter);
     if (commandCatalogue)
         harvestCatalogue(*commandCatalogue);
@@ -94,7 +94,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 
-    wordStore = new WordStore(inProgramFolder("english.voc"), kMaxSuggestions, kPageSize);
+    wordStore = new WordStore(inProgramFolder("english.voc"), kMaxSuggestions, kPageSize, programFolder);
     if (!settings->wordListFile.empty())
         wordStore->loadWordList(settings->wordListFile);
 
@@ -102,11 +102,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     systemImageList = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     shutdownEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    commandCatalogue = new CommandCatalogue(kCatalogueResultLimit);
+    commandCatalogue = new CommandCatalogue(kCatalogueResultLimit, inProgramFolder("wordlark.cmd"));
 
-    HANDLE worker = CreateThread(nullptr, 0, workerThread, &shutdownEvent, 0, nullptr);
-    if (worker)
-        SetThreadPriority(worker, THREAD_PRIORITY_LOWEST);
+    workerThread = CreateThread(nullptr, 0, workerMain, &shutdownEvent, 0, nullptr);
+    if (workerThread)
+        SetThreadPriority(workerThread, THREAD_PRIORITY_LOWEST);
 
     MSG msg = {};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -117,9 +117,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
 
     SetEvent(shutdownEvent);
-    if (worker) {
-        WaitForSingleObject(worker, INFINITE);
-        CloseHandle(worker);
+    if (workerThread) {
+        WaitForSingleObject(workerThread, INFINITE);
+        CloseHandle(workerThread);
     } else {
         // Without a worker thread the objects are still saved, in the same order.
         destroyLongLivedObjects();

@@ -82,7 +82,7 @@ int main(int argc, char **argv) {
                 harvestSpecialFolder(catalogue, csidl, 6, 1000, false);
         });
         timed("PATH folders", [&] { harvestSearchPath(catalogue); });
-        timed("Firefox bookmarks", [&] { harvestFirefoxBookmarks(catalogue); });
+        timed("browser bookmarks", [&] { harvestBrowserBookmarks(catalogue); });
         timed("registry value names", [&] { harvestRegistry(catalogue); });
         timed("special folders 16-20", [&] {
             harvestSpecialFolder(catalogue, CSIDL_HISTORY, 1, 100, false);

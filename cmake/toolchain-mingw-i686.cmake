@@ -1,14 +1,4 @@
-# Cross-compiles the Win32 deliverables for 32-bit Windows with mingw-w64 (posix threads, so
-# std::thread is there for tests; everything is linked statically).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the Win32 deliverables for 32-bit Windows with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${TRIPLET}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Unit tests built for Windows run under Wine through ctest.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
+set(WL_WINE_LOADER /usr/lib/wine/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

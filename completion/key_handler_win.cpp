@@ -26,48 +26,50 @@ void readFocusedProgram(std::string &moduleName, std::string &modulePath) {
 // key release follows it.
 void replayEnter() { keybd_event(VK_RETURN, 0, 0, 0); }
 
-// The list asked for by the last key (user-interface thread only).
-struct SuggestionsRequest {
-    bool pending = false;
-    bool posted = false; // a kPlaceSuggestionsMessage is on its way
-    HWND focus = nullptr;
-} request;
+// The list follows the shown state of the hook library, which the keys and the hook set, from
+// this window's message loop: the program typed in never waits for a move, show, hide or paint,
+// which under Wine on a bare display can take a round trip to a window manager that never comes.
+// User-interface thread only.
+struct SuggestionsSync {
+    bool posted = false;  // a kSyncSuggestionsMessage of ours is on its way
+    HWND focus = nullptr; // the focus window the list is asked for
+} sync;
 
-void requestSuggestionsAtCaret(HWND window, HWND focus) {
-    request.pending = true;
-    request.focus = focus;
-    if (!request.posted)
-        request.posted = PostMessageA(window, kPlaceSuggestionsMessage, 0, 0) != FALSE;
-    if (!request.posted)
-        placeRequestedSuggestions(window);
+void requestSuggestions(HWND window, bool shown, HWND focus) {
+    SetSuggestionsShown(shown ? 1 : 0);
+    if (shown)
+        sync.focus = focus;
+    if (!sync.posted)
+        sync.posted = PostMessageA(window, kSyncSuggestionsMessage, 0, 0) != FALSE;
+    if (!sync.posted)
+        syncSuggestions(window);
 }
 
 } // namespace
 
-int handleSuggestionKey(HWND window, WPARAM key, LPARAM flags) {
-    if (!wordStore || !settings)
+int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags) {
+    // A key the hook gave up waiting for has reached the program already: acting on it now would
+    // type into the program behind the user's back.
+    if (!wordStore || !settings || IsForwardAbandoned(forwardSerial(wParam)))
         return 1;
     HWND focus = GetFocusWindow();
-    request.pending = false; // this key decides anew whether the list is wanted
     KeyHandlerSeams seams;
     seams.focusedProgram = readFocusedProgram;
     seams.sendImeChar = [focus](unsigned char ch) { SendMessageA(focus, kImeChar, ch, 0); };
     seams.sendChar = [focus](int ch, long keyFlags) { SendMessageA(focus, WM_CHAR, ch, keyFlags); };
     seams.replayEnter = replayEnter;
-    seams.hideList = [window]() { ShowWindow(window, SW_HIDE); };
-    seams.showListAtCaret = [window, focus]() { requestSuggestionsAtCaret(window, focus); };
-    return handleKey(*wordStore, *settings, seams, static_cast<int>(key), static_cast<long>(flags));
+    seams.hideList = [window]() { requestSuggestions(window, false, nullptr); };
+    seams.showListAtCaret = [window, focus]() { requestSuggestions(window, true, focus); };
+    return handleKey(*wordStore, *settings, seams, forwardedKeyCode(wParam), static_cast<long>(flags));
 }
 
-void placeRequestedSuggestions(HWND window) {
-    request.posted = false;
-    if (!request.pending)
-        return;
-    request.pending = false;
-    showSuggestionsAtCaret(window, request.focus);
+void syncSuggestions(HWND window) {
+    sync.posted = false;
+    if (GetSuggestionsShown())
+        showSuggestionsAtCaret(window, sync.focus);
+    else if (IsWindowVisible(window))
+        ShowWindow(window, SW_HIDE);
 }
-
-void dropSuggestionsRequest() { request.pending = false; }
 
 void showSuggestionsAtCaret(HWND window, HWND focus) {
     // A focus window that is gone leaves the caret where the hook found it.

@@ -6,6 +6,7 @@
 
 #include "app/app_globals_win.h"
 #include "completion/key_handler_win.h"
+#include "hooklib/larkhook.h"
 #include "completion/suggestion_rows.h"
 #include "vocabulary/word_store.h"
 #include "win32/gdi_object_win.h"
@@ -108,9 +109,44 @@ LRESULT onPaint(HWND window) {
     return 0;
 }
 
+// A posted key waited in the queue; one from a program that stood still for long ends the word
+// rather than showing a list for a moment long gone.
+const DWORD kStalePostedKeyMs = 2000;
+
+void handlePostedKey(HWND window, WPARAM key, LPARAM flags, DWORD postedAt) {
+    if (GetTickCount() - postedAt > kStalePostedKeyMs)
+        key = VK_ESCAPE;
+    handleSuggestionKey(window, key, flags);
+    PostedKeyHandled();
+}
+
+// The letters posted before a key that is handled now come first, in their order.
+void catchUpWithPostedKeys(HWND window) {
+    MSG posted;
+    while (PeekMessageA(&posted, window, kPostedKeyMessage, kPostedKeyMessage, PM_REMOVE))
+        handlePostedKey(window, posted.wParam, posted.lParam, posted.time);
+    PostedKeysCaughtUp();
+}
+
 LRESULT onKeyDown(HWND window, WPARAM key, LPARAM flags) {
+    catchUpWithPostedKeys(window);
     handleSuggestionKey(window, key, flags);
     InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT onPostedKey(HWND window, WPARAM key, LPARAM flags) {
+    handlePostedKey(window, key, flags, static_cast<DWORD>(GetMessageTime()));
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
+// The hook's hot keys: only the main program's own two windows are shown or hidden this way.
+LRESULT onToggleWindow(WPARAM target, LPARAM showCommand) {
+    HWND window = reinterpret_cast<HWND>(target);
+    if (!window || (window != commandWindow && window != keyboardWindow))
+        return 0;
+    ShowWindow(window, IsWindowVisible(window) ? SW_HIDE : static_cast<int>(showCommand));
     return 0;
 }
 
@@ -122,14 +158,16 @@ LRESULT CALLBACK suggestionWindowProc(HWND window, UINT message, WPARAM wParam, 
         return onPaint(window);
     case WM_KEYDOWN:
         return onKeyDown(window, wParam, lParam);
-    case kPlaceSuggestionsMessage:
-        placeRequestedSuggestions(window);
+    case kPostedKeyMessage:
+        return onPostedKey(window, wParam, lParam);
+    case kSyncSuggestionsMessage:
+        syncSuggestions(window);
         return 0;
-    case WM_SHOWWINDOW:
-        // Hidden by the hook (a click, Alt) before a requested placement was applied: it stays hidden.
-        if (!wParam)
-            dropSuggestionsRequest();
-        return DefWindowProcA(window, message, wParam, lParam);
+    case kToggleWindowMessage:
+        return onToggleWindow(wParam, lParam);
+    case kCatchUpMessage:
+        catchUpWithPostedKeys(window);
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

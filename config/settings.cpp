@@ -40,10 +40,17 @@ int parseInt(const std::string &text) {
 // A tab or a line feed inside a field would change how the line reads back.
 bool fitsInField(const std::string &text) { return text.find_first_of("\t\n") == std::string::npos; }
 
-// The ".vob" file of a program lies in the current directory; a name that could reach another
-// folder (or is cut short by a NUL) never names one of ours, so it is not deleted.
+// The ".vob" file of a program lies beside the settings file, in the program folder; a name that
+// could reach another folder (or is cut short by a NUL) never names one of ours, so it is not
+// deleted.
 bool isPlainFileName(const std::string &name) {
     return !name.empty() && name.find_first_of(std::string("\\/:\0", 4)) == std::string::npos;
+}
+
+// The folder part of a path, with its separator; empty for a bare name.
+std::string folderOf(const std::string &path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 char pickKey(int id, int second, int third, char first, char secondChar, char thirdChar) {
@@ -64,10 +71,11 @@ Settings::Settings(const std::string &path) : configPath(path) {
 
 Settings::~Settings() {
     save();
+    const std::string folder = folderOf(configPath);
     for (const auto &entry : programs) {
         if (entry.second.learningAllowed || !isPlainFileName(entry.first))
             continue;
-        std::remove((entry.first + kLearnedSuffix).c_str()); // usually there is none: ignored
+        std::remove((folder + entry.first + kLearnedSuffix).c_str()); // usually there is none: ignored
     }
 }
 

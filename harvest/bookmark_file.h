@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-// One link of an exported bookmarks file: the HREF value and the link text, both as they stand
-// (entities and inner tags are not decoded).
+// One bookmark: its address and its title. From an exported bookmarks file the HREF value and the
+// link text, both as they stand (entities and inner tags are not decoded); from the browsers' JSON
+// files see bookmark_tree.h.
 struct Bookmark {
     std::string url;
     std::string title;

@@ -18,9 +18,16 @@ std::vector<std::string> profileFolders(const std::string &profilesIni) {
     return folders;
 }
 
-std::vector<std::string> bookmarkFilePaths(const std::string &firefoxFolder, const std::string &profilesIni) {
+std::vector<std::string> profileFolderPaths(const std::string &firefoxFolder, const std::string &profilesIni) {
     std::vector<std::string> paths;
     for (const std::string &folder : profileFolders(profilesIni))
-        paths.push_back(firefoxFolder + folder + "/bookmarks.html");
+        paths.push_back(firefoxFolder + folder);
+    return paths;
+}
+
+std::vector<std::string> bookmarkFilePaths(const std::string &firefoxFolder, const std::string &profilesIni) {
+    std::vector<std::string> paths = profileFolderPaths(firefoxFolder, profilesIni);
+    for (std::string &path : paths)
+        path += "/bookmarks.html";
     return paths;
 }

@@ -9,6 +9,9 @@
 // all, since Windows accepts both separators.
 std::vector<std::string> profileFolders(const std::string &profilesIni);
 
+// The profile folders themselves: firefoxFolder (ending with a backslash) and each folder joined.
+std::vector<std::string> profileFolderPaths(const std::string &firefoxFolder, const std::string &profilesIni);
+
 // The bookmark files of those profiles: firefoxFolder (ending with a backslash), the profile
 // folder and "/bookmarks.html" joined, in the order of the list.
 std::vector<std::string> bookmarkFilePaths(const std::string &firefoxFolder, const std::string &profilesIni);

@@ -1,15 +1,15 @@
 #include "harvest/harvest_catalogue_win.h"
 
-#include "harvest/bookmark_file.h"
-#include "harvest/firefox_profiles.h"
+#include "common/file_contents.h"
+#include "harvest/browser_bookmarks.h"
 #include "harvest/registry_names.h"
 #include "harvest/search_path.h"
-#include "common/file_contents.h"
-#include "harvest/text_lines.h"
+#include "harvest/utf8_to_ansi_win.h"
 #include "launcher/command_catalogue.h"
 
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -20,6 +20,8 @@ const int32_t kShallowLevels = 2;
 const int32_t kSubfolderCap = 1000;
 const int32_t kHistorySubfolderCap = 100;
 const int32_t kBookmarkWeight = 2;
+// Bookmark files of the largest collections stay far below this; a larger file is read this far.
+const size_t kMaxBrowserFileBytes = size_t(64) << 20;
 
 // Registry names are read into buffers of these sizes. A value name may be 16383 characters; a
 // key name 255, which with its terminating NUL needs 256.
@@ -88,6 +90,8 @@ void addRegistryValueNames(CommandCatalogue &catalogue, HKEY key, DWORD valueCou
     }
 }
 
+std::atomic<bool> harvestStopping{false};
+
 void walkRegistryKey(CommandCatalogue &catalogue, RegistryKey key, RegistryWalkBuffers &buffers) {
     DWORD subkeyCount = 0;
     DWORD valueCount = 0;
@@ -97,7 +101,7 @@ void walkRegistryKey(CommandCatalogue &catalogue, RegistryKey key, RegistryWalkB
                          nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return;
     addRegistryValueNames(catalogue, key.get(), valueCount, buffers);
-    for (DWORD index = 0; index < subkeyCount; ++index) {
+    for (DWORD index = 0; index < subkeyCount && !harvestStopping; ++index) {
         DWORD length = kKeyNameBuffer;
         if (RegEnumKeyExA(key.get(), index, buffers.keyName, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
@@ -138,25 +142,32 @@ void harvestSearchPath(CommandCatalogue &catalogue) {
         catalogue.addFolder(folder, 1, -1, false);
 }
 
-void readBookmarkFile(CommandCatalogue &catalogue, const std::string &path) {
-    std::string bytes;
-    if (!readFileContents(path, bytes))
+BrowserFileAccess browserFileAccess() {
+    BrowserFileAccess access;
+    access.readFile = [](const std::string &path, std::string &bytes) {
+        return readSharedFileContents(path, kMaxBrowserFileBytes, bytes);
+    };
+    access.listDirectory = listDirectoryA;
+    access.titleToAnsi = utf8ToAnsi;
+    return access;
+}
+
+void harvestBrowserBookmarksUnder(CommandCatalogue &catalogue, const std::string &roamingAppData,
+                                  const std::string &localAppData) {
+    std::vector<Bookmark> bookmarks = gatherBrowserBookmarks(roamingAppData, localAppData, browserFileAccess());
+    // Reading may have taken a while; at Exit the catalogue is not wanted any more.
+    if (bookmarks.empty() || harvestStopping)
         return;
-    for (const Bookmark &bookmark : parseBookmarks(bytes))
+    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
+    for (const Bookmark &bookmark : bookmarks)
         catalogue.addItem(bookmark.title, bookmark.url, kBookmarkWeight, false);
 }
 
-void harvestFirefoxBookmarks(CommandCatalogue &catalogue) {
-    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
-    std::string appData;
-    if (!specialFolderPath(CSIDL_APPDATA, appData))
-        return;
-    std::string firefoxFolder = appData + "\\Mozilla\\Firefox\\";
-    std::string profilesIni;
-    if (!readFileContents(firefoxFolder + "profiles.ini", profilesIni))
-        return;
-    for (const std::string &path : bookmarkFilePaths(firefoxFolder, profilesIni))
-        readBookmarkFile(catalogue, path);
+void harvestBrowserBookmarks(CommandCatalogue &catalogue) {
+    std::string roaming, local; // stay empty when the shell does not report them
+    specialFolderPath(CSIDL_APPDATA, roaming);
+    specialFolderPath(CSIDL_LOCAL_APPDATA, local);
+    harvestBrowserBookmarksUnder(catalogue, roaming, local);
 }
 
 void harvestRegistryKey(CommandCatalogue &catalogue, RegistryKey key) {
@@ -176,11 +187,22 @@ void harvestRegistry(CommandCatalogue &catalogue) {
 }
 
 void harvestCatalogue(CommandCatalogue &catalogue) {
-    for (const SpecialFolderStep &step : kLeadingFolders)
+    for (const SpecialFolderStep &step : kLeadingFolders) {
+        if (harvestStopping)
+            return;
         harvestSpecialFolder(catalogue, step.csidl, step.depth, step.maxSubfolders, step.countUse);
-    harvestSearchPath(catalogue);
-    harvestFirefoxBookmarks(catalogue);
-    harvestRegistry(catalogue);
-    for (const SpecialFolderStep &step : kTrailingFolders)
+    }
+    void (*const middleSteps[])(CommandCatalogue &) = {harvestSearchPath, harvestBrowserBookmarks, harvestRegistry};
+    for (auto step : middleSteps) {
+        if (harvestStopping)
+            return;
+        step(catalogue);
+    }
+    for (const SpecialFolderStep &step : kTrailingFolders) {
+        if (harvestStopping)
+            return;
         harvestSpecialFolder(catalogue, step.csidl, step.depth, step.maxSubfolders, step.countUse);
+    }
 }
+
+void stopHarvest() { harvestStopping = true; }

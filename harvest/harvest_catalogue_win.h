@@ -1,5 +1,6 @@
 #pragma once
 
+#include "harvest/browser_bookmarks.h"
 #include "win32/registry_key_win.h"
 
 #include <cstdint>
@@ -8,14 +9,20 @@
 class CommandCatalogue;
 
 // The background scan that fills the command catalogue at every start: special folders, the PATH
-// folders, Firefox bookmarks and registry value names, in a fixed order of 20 steps.
+// folders, the browsers' bookmarks and registry value names, in a fixed order of 20 steps.
 //
-// Worker thread only. Each step waits for the catalogue's lock and holds it for the whole step,
-// so the command window's searches (which only try the lock) find nothing during a step and the
-// whole catalogue between steps. Every source fails silently; the harvest goes on with the next.
+// Worker thread only. Each step waits for the catalogue's lock and holds it while it adds: a
+// folder or registry step for its whole walk, the bookmarks step once its files are read. The
+// command window's searches (which only try the lock) find nothing meanwhile and the whole
+// catalogue between steps. Every source fails silently; the harvest goes on with the next.
 
 // Steps 1 to 20 in order.
 void harvestCatalogue(CommandCatalogue &catalogue);
+
+// Asks the harvest to stop at the next step or registry key, for shut-down: the catalogue is made
+// anew at every start, and the program's files must be saved before Windows ends the process.
+// Any thread.
+void stopHarvest();
 
 // One special folder (a CSIDL) as an item of its own and then its tree, `depth` levels counting
 // the folder itself, entering at most `maxSubfolders` subfolders of each folder (-1: all).
@@ -29,11 +36,19 @@ void harvestFolderTree(CommandCatalogue &catalogue, const std::string &folder, i
 // The top level of every folder of the PATH variable.
 void harvestSearchPath(CommandCatalogue &catalogue);
 
-// The bookmarks of every profile listed in Firefox's profiles.ini.
-void harvestFirefoxBookmarks(CommandCatalogue &catalogue);
+// The bookmarks of every browser of the user: Firefox's profiles, then the Chromium family's
+// (browser_bookmarks.h), under the roaming and the local application-data folders.
+void harvestBrowserBookmarks(CommandCatalogue &catalogue);
 
-// The first link of every line of one bookmarks file; the caller holds the lock.
-void readBookmarkFile(CommandCatalogue &catalogue, const std::string &path);
+// The browsers' files as the harvest reaches them: opened with every share mode (a running browser
+// holds them open), read up to 64 MiB, listed with FindFirstFileA, titles from UTF-8 to ANSI.
+BrowserFileAccess browserFileAccess();
+
+// The same under the given folders (an empty one is skipped). The files are read and parsed
+// before the lock is taken, so the searches of the user-interface thread wait only while the
+// bookmarks are added.
+void harvestBrowserBookmarksUnder(CommandCatalogue &catalogue, const std::string &roamingAppData,
+                                  const std::string &localAppData);
 
 // Value names under SOFTWARE of HKEY_CURRENT_USER, HKEY_USERS and HKEY_LOCAL_MACHINE that are web
 // addresses or file paths, one root at a time.

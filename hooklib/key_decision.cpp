@@ -14,6 +14,8 @@ KeyDecision dismissAndPassOn() {
 
 KeyDecision decideWithCtrl(const KeyInput &in) {
     KeyDecision d;
+    // A list shown for another window is hidden before anything is decided on it.
+    const bool listShown = in.suggestionsVisible && !in.focusChanged;
     if (isHotKey(in.vk, in.enableKey)) {
         d.dismissFirst = true;
         d.toggle = Toggle::Enable;
@@ -26,8 +28,9 @@ KeyDecision decideWithCtrl(const KeyInput &in) {
         d.dismissFirst = true;
         d.toggle = Toggle::KeyboardWindow;
         d.consume = true;
-    } else if (in.suggestionsVisible && in.vk >= '0' && in.vk <= '9') {
+    } else if (listShown && in.vk >= '0' && in.vk <= '9') {
         d.forward = true;
+        d.forwardWaits = true;
         d.forwardCode = in.vk;
         d.dismissAfter = true;
         d.consume = true;
@@ -36,6 +39,7 @@ KeyDecision decideWithCtrl(const KeyInput &in) {
     } else {
         d = dismissAndPassOn();
     }
+    d.hideSuggestions = in.focusChanged && in.suggestionsVisible;
     return d;
 }
 
@@ -72,6 +76,8 @@ KeyDecision decideForOtherBitness(const KeyInput &in) {
 } // namespace
 
 KeyDecision decideKeyDown(const KeyInput &in) {
+    if (in.keyServedElsewhere)
+        return KeyDecision();
     if (in.keyOfOtherBitness)
         return decideForOtherBitness(in);
     if (in.altDown)
@@ -88,6 +94,10 @@ KeyDecision decideKeyDown(const KeyInput &in) {
     if (in.passwordField)
         return d;
     d.examineFocus = true;
+    // The list of a word typed in another window is hidden, without ending that word, and the
+    // key is decided as if no list were shown: a steering key never acts on another window's word.
+    d.hideSuggestions = in.focusChanged;
+    const bool listShown = in.suggestionsVisible && !in.focusChanged;
     // Letters typed into the command window's own edit field are the launcher's, not a word.
     if (in.inCommandEdit)
         return d;
@@ -99,14 +109,23 @@ KeyDecision decideKeyDown(const KeyInput &in) {
         d.forwardCode = in.shiftDown ? in.vk : in.vk + ('a' - 'A');
         return d;
     }
-    if (!in.suggestionsVisible || !isSteeringKey(in)) {
+    if (!listShown || !isSteeringKey(in)) {
         d.dismissFirst = true;
         return d;
     }
     d.forward = true;
+    d.forwardWaits = true;
     d.forwardCode = in.vk;
     d.consume = in.vk == kSpace || in.vk == kUp || in.vk == kDown || in.vk == kEnter;
     return d;
+}
+
+bool dependsOnTheList(const KeyInput &in) {
+    if (in.keyServedElsewhere || in.keyOfOtherBitness || in.altDown)
+        return false;
+    if (in.ctrlDown || in.vk == kControl)
+        return in.vk >= '0' && in.vk <= '9';
+    return in.enabled && isSteeringKey(in);
 }
 
 } // namespace hookkeys

@@ -29,31 +29,43 @@ struct KeyInput {
     char keyboardKey = 0x4F;
     bool haveCommandWindow = false;   // the command window's handle is known
     bool haveKeyboardWindow = false;
-    bool suggestionsVisible = false;  // the suggestion window is shown
+    bool suggestionsVisible = false;  // the suggestion list is shown (or about to be)
+    bool focusChanged = false;        // the focus window differs from the one of the last key
     bool passwordField = false;       // the focused window has ES_PASSWORD
     bool inCommandEdit = false;       // the focus is the command window's edit field
     // The procedure runs inside the main program for a key meant for another process: the system
     // does that for programs of the other bitness, which cannot load this library. Nothing of that
     // program (focus, caret, module) can be read from here.
     bool keyOfOtherBitness = false;
+    // Another hook library of the session takes this key (the one loaded into the program typed
+    // in): this one leaves it alone entirely, hot keys included, so that each key acts once.
+    bool keyServedElsewhere = false;
 };
 
 enum class Toggle { None, Enable, CommandWindow, KeyboardWindow };
 
 // The side effects, in the order the hook performs them.
 struct KeyDecision {
-    bool hideSuggestions = false; // hide the list without ending the word
+    bool hideSuggestions = false; // hide the list without ending the word (before anything else)
     bool examineFocus = false;   // steps that look at the focus window: hide on change, remember it
     bool recordContext = false;  // caret, metrics and executable of the typing program
     bool dismissFirst = false;   // Escape to the suggestion window, then hide it
     Toggle toggle = Toggle::None;
     bool forward = false;        // WM_KEYDOWN to the suggestion window
     int forwardCode = 0;         // the character or virtual key that is forwarded
+    // The typing program waits while the main program handles the forwarded key: a pick types
+    // into it during the wait. Letters are only posted, the program typed in goes on at once.
+    bool forwardWaits = false;
     bool dismissAfter = false;
-    bool consume = false;        // the application never sees this key-down
+    bool consume = false;        // the application never sees this key-down, once it was handed over
 };
 
 // Decides a first key-down; auto-repeats and key-ups never get here.
 KeyDecision decideKeyDown(const KeyInput &in);
+
+// Whether the decision on this key depends on the list being shown (the steering keys and
+// Ctrl+digit): the hook then first lets the main program catch up with the letters it posted,
+// so that the list state it decides on is that of the last letter.
+bool dependsOnTheList(const KeyInput &in);
 
 } // namespace hookkeys

@@ -26,5 +26,35 @@ LARKHOOK_API int GetCharY();
 // Both write at most 260 bytes including the terminator into the buffer.
 LARKHOOK_API int GetModuleName(char *buffer);
 LARKHOOK_API int GetModulePath(char *buffer);
+// Whether the suggestion list is shown or about to be: the state the hook decides on. The main
+// program sets it when a key asks for the list or hides it; the hook clears it when it hides the
+// list. The window itself follows from its own message loop (kSyncSuggestionsMessage).
+LARKHOOK_API int SetSuggestionsShown(int shown);
+LARKHOOK_API int GetSuggestionsShown();
+// True when the hook stopped waiting for the forwarded key with this serial (the high word of
+// its wParam) and passed the key on: the main program, handling it late, must ignore it.
+LARKHOOK_API BOOL IsForwardAbandoned(unsigned serial);
+// The main program tells the hooks how far it is with the keys they posted: one more handled, or
+// every key posted so far handled (after taking all of them from its queue).
+LARKHOOK_API void PostedKeyHandled();
+LARKHOOK_API void PostedKeysCaughtUp();
 LARKHOOK_API LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags);
 LARKHOOK_API LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info);
+
+// The keystroke protocol: the hook forwards a key to the suggestion window, the key code in the low
+// word of wParam, the user's key flags in lParam. Letters and the Escape that ends a word are
+// posted as kPostedKeyMessage; the keys that act on the list are sent as WM_KEYDOWN, with a serial
+// number in the high word of wParam, and the program typed in waits (bounded) until the main
+// program has handled them.
+inline int forwardedKeyCode(WPARAM wParam) { return static_cast<int>(wParam & 0xFFFF); }
+inline unsigned forwardSerial(WPARAM wParam) { return static_cast<unsigned>((wParam >> 16) & 0xFFFF); }
+
+// What the hook posts to the suggestion window, so that the program typed in never waits for
+// Wordlark's windows: bring the list in line with GetSuggestionsShown; and show (lParam: the show
+// command) or hide the window whose handle is wParam, one of the command and keyboard windows.
+const UINT kSyncSuggestionsMessage = WM_APP + 2;
+const UINT kToggleWindowMessage = WM_APP + 3;
+// Sent by the hook before a key that acts on the list while posted keys are still queued: the
+// main program handles them before it answers.
+const UINT kCatchUpMessage = WM_APP + 4;
+const UINT kPostedKeyMessage = WM_APP + 5;

@@ -139,17 +139,30 @@ void ScreenKeyboard::restoreFocus() {
     }
 }
 
+namespace {
+
+// A program that does not answer (hung, or stopped in a debugger) must not freeze the keyboard:
+// the character is then dropped after a bounded wait.
+const UINT kTargetTimeoutMs = 1000;
+
+void sendToTarget(HWND target, UINT message, WPARAM code) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(target, message, code, 0, SMTO_ABORTIFHUNG, kTargetTimeoutMs, &ignored);
+}
+
+} // namespace
+
 // Characters go as messages, not keystrokes, so the hook library never sees them and typing
 // here brings up no suggestions. Shift stays on after a character.
 int ScreenKeyboard::sendKey(int id) {
     KeySend send = keySendFor(id, shifted != 0);
     switch (send.kind) {
     case KeySend::character:
-        SendMessageA(targetWindow, WM_CHAR, send.code, 0);
+        sendToTarget(targetWindow, WM_CHAR, send.code);
         break;
     case KeySend::deleteKey:
-        SendMessageA(targetWindow, WM_KEYDOWN, send.code, 0);
-        SendMessageA(targetWindow, WM_KEYUP, send.code, 0);
+        sendToTarget(targetWindow, WM_KEYDOWN, send.code);
+        sendToTarget(targetWindow, WM_KEYUP, send.code);
         break;
     case KeySend::nothing:
         break;

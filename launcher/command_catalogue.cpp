@@ -21,7 +21,8 @@ bool hasReadableStem(const std::string &name) {
 
 } // namespace
 
-CommandCatalogue::CommandCatalogue(int32_t limit) : CommandCatalogue(limit, defaultLauncherPlatform()) {}
+CommandCatalogue::CommandCatalogue(int32_t limit, const std::string &useCountFile)
+    : CommandCatalogue(limit, defaultLauncherPlatform(), useCountFile) {}
 
 CommandCatalogue::CommandCatalogue(int32_t limit, const LauncherPlatform &platform, const std::string &useCountFile)
     : resultLimit(limit), fileTypes(builtInFileTypes()), webSearches(builtInWebSearches()), platform_(platform),

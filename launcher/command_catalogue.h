@@ -27,9 +27,9 @@ class CommandCatalogue {
 public:
     static constexpr int32_t kItemGatherLimit = 1000; // a token search stops gathering beyond this
 
-    // Builds the catalogue with the services of this build and the use counts of "wordlark.cmd" in
-    // the current directory (the start-up passes 25).
-    explicit CommandCatalogue(int32_t resultLimit);
+    // Builds the catalogue with the services of this build and the use counts of useCountFile
+    // (the start-up passes 25 and "wordlark.cmd" in the program folder).
+    CommandCatalogue(int32_t resultLimit, const std::string &useCountFile);
     // The same with injected services and another use-count file (tests, benchmarks).
     CommandCatalogue(int32_t resultLimit, const LauncherPlatform &platform,
                      const std::string &useCountFile = "wordlark.cmd");

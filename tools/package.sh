@@ -47,10 +47,11 @@ trap 'rm -rf "$stage"' EXIT
 
 # The release folder: the two program files from the build, the shipped vocabulary and its notice
 # from the sources (a run of the program in the build folder may have changed the counts there),
-# and nothing a test or a run left behind.
+# the licence of the JSON library built into the program, and nothing a test or a run left behind.
 mkdir "$stage/Wordlark"
 cp "$dist/wordlark.exe" "$dist/larkhook.dll" "$stage/Wordlark/"
 cp "$root/vocabulary/data/english.voc" "$root/vocabulary/data/english-voc-license.txt" "$stage/Wordlark/"
+cp "$root/third_party/nlohmann-json/LICENSE.MIT" "$stage/Wordlark/json-license.txt"
 find "$stage/Wordlark" -exec touch -h -d "@$epoch" {} +
 rm -f "$out/$zip_name"
 (cd "$stage" && find Wordlark | LC_ALL=C sort | zip -X -q -D "$out/$zip_name" -@)

@@ -12,13 +12,33 @@ char upperLetter(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch
 
 } // namespace
 
-WordStore::WordStore(const std::string &basePath, int maxSuggestions, int pageSize)
+WordStore::WordStore(const std::string &basePath, int maxSuggestions, int pageSize, const std::string &learnedFolder)
     : typedLength_(0), capitalsMode_(true), selectedIndex_(-1), pageStart_(0), pageEnd_(0),
-      maxSuggestions_(maxSuggestions), pageSize_(pageSize) {
+      maxSuggestions_(maxSuggestions), pageSize_(pageSize), learnedFolder_(learnedFolder) {
     ThreadMutexLock hold(lock_, lock_.wait());
     // Without a file the base vocabulary starts empty; the file is created at shut-down.
     base_.reset(new WordTrie(basePath.c_str()));
+    noteIfUnsavable(*base_);
     resetLocked();
+}
+
+void WordStore::noteIfUnsavable(const WordTrie &trie) {
+    if (!trie.refusesWriteBack())
+        return;
+    for (const std::string &known : reportedUnsavable_)
+        if (known == trie.path())
+            return;
+    reportedUnsavable_.push_back(trie.path());
+    unsavable_.push_back(trie.path());
+}
+
+bool WordStore::takeUnsavableFiles(std::vector<std::string> &paths) {
+    ThreadMutexLock hold(lock_, lock_.tryWait());
+    if (!hold.acquired())
+        return false;
+    paths.swap(unsavable_);
+    unsavable_.clear();
+    return true;
 }
 
 // Runs on the worker thread once the UI thread has left its message loop, so no lock is taken.
@@ -35,12 +55,15 @@ WordTrie *WordStore::learnedVocabulary(const std::string &programKey) {
     return found == learned_.end() ? nullptr : found->second.get();
 }
 
-// A program's learned words are read from "<programKey>.vob" in the current directory the first
-// time it is needed; a missing file means an empty vocabulary, created at shut-down.
+// A program's learned words are read from "<programKey>.vob" in the learned folder the first
+// time they are needed; a missing file means an empty vocabulary, created at shut-down. The folder
+// is named so that nothing depends on the current directory, which a file dialog may move.
 WordTrie &WordStore::obtainLearned(const std::string &programKey) {
     std::unique_ptr<WordTrie> &slot = learned_[programKey];
-    if (!slot)
-        slot.reset(new WordTrie((programKey + kLearnedSuffix).c_str()));
+    if (!slot) {
+        slot.reset(new WordTrie((learnedFolder_ + programKey + kLearnedSuffix).c_str()));
+        noteIfUnsavable(*slot);
+    }
     return *slot;
 }
 
@@ -85,31 +108,28 @@ bool WordStore::feedCharacter(char ch, const std::string &programKey, bool offer
     return !suggestions_.empty();
 }
 
-// Custom and base words compete for the same places by count, then join the learned ones.
+// Custom and base words compete for the same places by count, then join the learned ones. A word
+// of both lists comes twice; room for every such pair keeps the best maxSuggestions words, and the
+// merge keeps each word's first, best place.
 void WordStore::searchCustomAndBase(const std::string &word) {
     secondary_.clear();
     if (custom_)
         custom_->collectPrefix(word.c_str(), secondary_, maxSuggestions_, true);
-    base_->collectPrefix(word.c_str(), secondary_, maxSuggestions_, false);
+    base_->collectPrefix(word.c_str(), secondary_, custom_ ? 2 * maxSuggestions_ : maxSuggestions_, false);
     if (!secondary_.empty())
         mergeSecondary();
 }
 
-// Appends the secondary entries that the list did not hold before, until the list is full.
+// Appends the secondary entries that the list does not hold yet, until the list is full.
 void WordStore::mergeSecondary() {
-    if (suggestions_.empty()) {
-        suggestions_.swap(secondary_);
-        return;
-    }
-    std::size_t before = suggestions_.size();
     for (const suggestion &entry : secondary_) {
+        if (static_cast<int>(suggestions_.size()) >= maxSuggestions_)
+            break;
         bool known = false;
-        for (std::size_t i = 0; i < before && !known; ++i)
+        for (std::size_t i = 0; i < suggestions_.size() && !known; ++i)
             known = suggestions_[i].text == entry.text;
         if (!known)
             suggestions_.push_back(entry);
-        if (static_cast<int>(suggestions_.size()) >= maxSuggestions_)
-            break;
     }
 }
 

@@ -20,7 +20,9 @@ class WordStore {
 public:
     // Loads the base vocabulary from basePath (a missing file gives an empty one, created at
     // shut-down). maxSuggestions bounds the list; pageSize is the number of rows shown at once.
-    WordStore(const std::string &basePath, int maxSuggestions, int pageSize);
+    // Learned vocabularies are "<programKey>.vob" files in learnedFolder (ending with a folder
+    // separator; empty for the current directory, tests only).
+    WordStore(const std::string &basePath, int maxSuggestions, int pageSize, const std::string &learnedFolder = "");
     // Writes the base vocabulary, the custom word list and every learned vocabulary (key order).
     ~WordStore();
     WordStore(const WordStore &) = delete;
@@ -49,6 +51,10 @@ public:
     bool loadWordList(const std::string &path);
     // Drops the program's learned vocabulary from memory without writing it.
     void forgetProgram(const std::string &programKey);
+    // The vocabulary files found since the last call that could not be read whole and so will
+    // not be written back (what is learned in them is not saved). Each file is reported once.
+    // False when the lock is busy.
+    bool takeUnsavableFiles(std::vector<std::string> &paths);
 
     // What the suggestion window reads; hold lock() (tryWait) around reading these.
     ThreadMutex &lock() { return lock_; }
@@ -75,6 +81,7 @@ private:
     void searchCustomAndBase(const std::string &word);
     void mergeSecondary();
     void resetLocked();
+    void noteIfUnsavable(const WordTrie &trie);
 
     std::unique_ptr<WordTrie> base_;
     std::unique_ptr<WordTrie> custom_;
@@ -91,4 +98,7 @@ private:
     std::map<std::string, std::unique_ptr<WordTrie>> learned_;
     int maxSuggestions_;
     int pageSize_;
+    std::string learnedFolder_;
+    std::vector<std::string> unsavable_;      // not yet reported
+    std::vector<std::string> reportedUnsavable_;
 };

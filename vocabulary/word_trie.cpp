@@ -188,7 +188,7 @@ bool better(const suggestion &a, const suggestion &b) {
 WordTrie::WordTrie() : loadFailed(false), root_(nullptr), readIncomplete_(false) {}
 
 WordTrie::WordTrie(const char *path) : loadFailed(false), root_(nullptr), readIncomplete_(false) {
-    if (!path)
+    if (!path || !*path)
         return;
     path_ = path;
     load();

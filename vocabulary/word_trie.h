@@ -66,8 +66,8 @@ class WordTrie {
 public:
     // An empty trie without a file; it is never written.
     WordTrie();
-    // Loads path (or path + ".bak" when path cannot be opened). A null path gives an empty trie
-    // without a file. The destructor writes the file back unless the reading stopped at a line
+    // Loads path (or path + ".bak" when path cannot be opened). A null or empty path gives an
+    // empty trie without a file. The destructor writes the file back unless the reading stopped at a line
     // too long to be a word (the unread part would otherwise be lost).
     explicit WordTrie(const char *path);
     ~WordTrie();
@@ -99,6 +99,9 @@ public:
 
     // Set when neither the file nor its ".bak" could be opened, or a line was too long.
     bool loadFailed;
+    // The file was found but not read whole (a line too long, a read error): it is never written
+    // back, so that the unread part is not lost, and what is learned in it is not saved.
+    bool refusesWriteBack() const { return readIncomplete_ && !path_.empty(); }
 
     // The longest line the loader accepts, in characters (without the line break).
     static const int kMaxLineLength = 80;

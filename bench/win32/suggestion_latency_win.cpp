@@ -3,7 +3,9 @@
 //    the vocabulary's own words letter by letter (each word ended with Escape), and apart from it
 //    the placing and painting of the list that the key asked for;
 // 2. from an injected key-down in this tool's edit field to the suggestion window of the given,
-//    running wordlark.exe being shown and painted at the caret (its footer colour on screen).
+//    running wordlark.exe being shown and painted at the caret (its footer colour on screen);
+// 3. with that list shown, from the key-down that ends the word (Space) or picks from it (Ctrl+1)
+//    to its effect in the edit field: the space typed, the picked word's last character typed.
 // Prints the median and the 99th percentile of each, in microseconds.
 #include <windows.h>
 
@@ -53,7 +55,7 @@ std::vector<double> handlerPerLetter(const std::string &folder, std::vector<doub
     wc.hbrBackground = CreateSolidBrush(RGB(250, 250, 250));
     wc.lpszClassName = "WordlarkBenchList";
     RegisterClassA(&wc);
-    HWND list = CreateWindowExA(0, wc.lpszClassName, "Wordlark", WS_POPUPWINDOW, 50, 50, 100, 100, nullptr, nullptr,
+    HWND list = CreateWindowExA(0, wc.lpszClassName, "Wordlark", WS_POPUP | WS_BORDER, 50, 50, 100, 100, nullptr, nullptr,
                                 wc.hInstance, nullptr);
     std::vector<double> samples;
     // Every 7th word of the file, so that all first letters and many prefixes take part.
@@ -166,6 +168,87 @@ std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
     return samples;
 }
 
+// When the edit field got its last character (the user's or a picked word's).
+LARGE_INTEGER lastCharacter;
+WNDPROC editProc = nullptr;
+
+LRESULT CALLBACK timedEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR || message == WM_IME_CHAR)
+        QueryPerformanceCounter(&lastCharacter);
+    return CallWindowProcA(editProc, window, message, wParam, lParam);
+}
+
+// Pumps until the list is shown and painted (or hidden, when `shown` is false); false on time-out.
+bool waitForList(DWORD pid, bool shown) {
+    DWORD deadline = GetTickCount() + 3000;
+    while (GetTickCount() < deadline) {
+        pump();
+        HWND list = findWordlark(pid).visible;
+        if (shown ? list && footerPainted(list) : !list)
+            return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    }
+    return false;
+}
+
+// Pumps for a while after the key, so that every character it causes has arrived.
+double untilLastCharacter(const LARGE_INTEGER &start, DWORD settleMs) {
+    lastCharacter.QuadPart = 0;
+    DWORD end = GetTickCount() + settleMs;
+    while (GetTickCount() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+        pump();
+    }
+    if (lastCharacter.QuadPart == 0)
+        return -1;
+    // Both measured against now: their difference is the time from the key to the character.
+    const LARGE_INTEGER last = lastCharacter;
+    return microsecondsSince(start) - microsecondsSince(last);
+}
+
+// Key-down to effect for the keys that end or pick a shown list's word: what the user feels as
+// the program typed in waiting for Wordlark.
+void keysPastTheList(const char *exe, std::vector<double> &space, std::vector<double> &pick) {
+    RunningWordlark wordlark;
+    if (!wordlark.start(exe))
+        return;
+    Sleep(1000);
+    HWND frame = CreateWindowExA(0, "STATIC", "latency target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500, 300,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 480, 260, frame, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    editProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(timedEditProc)));
+    for (int i = 0; i < 40; ++i) {
+        for (bool picking : {false, true}) {
+            SetForegroundWindow(frame);
+            SetFocus(edit);
+            SetWindowTextA(edit, "");
+            pump();
+            sendKey('H', false);
+            sendKey('H', true);
+            if (!waitForList(wordlark.pid(), true))
+                continue;
+            LARGE_INTEGER start;
+            QueryPerformanceCounter(&start);
+            if (picking) {
+                sendKey(VK_CONTROL, false);
+                sendKey('1', false);
+                sendKey('1', true);
+                sendKey(VK_CONTROL, true);
+            } else {
+                sendKey(VK_SPACE, false);
+                sendKey(VK_SPACE, true);
+            }
+            double took = untilLastCharacter(start, 300);
+            if (took >= 0)
+                (picking ? pick : space).push_back(took);
+            waitForList(wordlark.pid(), false);
+        }
+    }
+    DestroyWindow(frame);
+}
+
 // The hook that wordlark.exe installs runs in this process from wordlark's own larkhook.dll; the
 // handler measured here imports larkhook.dll too. Both must be the same file, or the hook would
 // find this process's copy already loaded and its shared state empty: so the tool runs itself
@@ -219,5 +302,11 @@ int main(int argc, char **argv) {
     std::vector<double> shown = keyToPaintedList(argv[1], misplaced);
     printf("  key-down to list shown and painted: median %.0f, p99 %.0f (%zu of 60 keys; %d not at the caret)\n",
            percentile(shown, 0.5), percentile(shown, 0.99), shown.size(), misplaced);
+    std::vector<double> space, pick;
+    keysPastTheList(argv[1], space, pick);
+    printf("  with the list shown, Space to its space typed: median %.0f, p99 %.0f (%zu of 40)\n",
+           percentile(space, 0.5), percentile(space, 0.99), space.size());
+    printf("  with the list shown, Ctrl+1 to the picked word's last character: median %.0f, p99 %.0f (%zu of 40)\n",
+           percentile(pick, 0.5), percentile(pick, 0.99), pick.size());
     return 0;
 }

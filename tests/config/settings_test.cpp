@@ -204,17 +204,22 @@ TEST_F(SettingsFile, DestructionSavesAndDeletesLearnedFilesOfProgramsWithoutPerm
         std::ofstream(name) << "word\t1\n";
     fs::create_directories("sub");
     std::ofstream("sub/evil.vob") << "x";
+    std::ofstream("sub/denied.exe.vob") << "x";
     {
         Settings settings(path_);
+        // A file dialog may have moved the current directory; the program folder's files count.
+        fs::current_path("sub");
         settings.putProgram("denied.exe", "C:\\denied.exe", false);
         settings.putProgram("allowed.exe", "C:\\allowed.exe", true);
         settings.putProgram("sub/evil", "C:\\evil.exe", false); // never a module name: not deleted
         settings.putProgram("gone.exe", "C:\\gone.exe", false); // no file: nothing to delete
     }
+    fs::current_path(folder_);
     EXPECT_FALSE(fs::exists("denied.exe.vob"));
     EXPECT_TRUE(fs::exists("allowed.exe.vob"));
     EXPECT_TRUE(fs::exists("other.vob"));
     EXPECT_TRUE(fs::exists("sub/evil.vob"));
+    EXPECT_TRUE(fs::exists("sub/denied.exe.vob"));
     EXPECT_NE(read().find("denied.exe\tC:\\denied.exe\t0\t\r\n"), std::string::npos);
 }
 

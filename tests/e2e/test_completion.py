@@ -5,6 +5,7 @@ from notepad's edit field, what was learned from the files written at exit."""
 import os
 import shutil
 import subprocess
+import time
 
 from harness import ARTIFACTS, WineTestCase, X, wait_until
 
@@ -35,6 +36,12 @@ def window_pixels(shot, rect):
         inner = rest.split("(")[1].split(")")[0]
         pixels[(x, y)] = tuple(int(round(float(p))) for p in inner.split(",")[:3])
     return pixels
+
+
+def allowed_notepad_settings():
+    """wordlark.cfg with learning allowed in the prefix's notepad."""
+    return (b"command_key\t1058\t\r\nwordlark_key\t1061\t\r\nkeyboard_key\t1064\t\r\nwordlist_file\t\t\r\n"
+            b"enable_completion\t1\t\r\nnotepad.exe\tC:\\windows\\system32\\notepad.exe\t1\t\r\n")
 
 
 def columns_of(pixels, colour, y0, y1):
@@ -248,3 +255,110 @@ class Completion(WineTestCase):
         self.assertIn(b"zebras 1\r\n", vob)
         self.assertNotIn(b"abc", vob)
         self.assertIn(line.replace(b"\t0\t", b"\t1\t"), app2.read("wordlark.cfg"))
+
+
+# Written English past the list: it comes and goes at almost every letter with the shipped
+# vocabulary, and every space and comma hides it.
+SENTENCE = "the weather was better than expected, so we walked along the river and talked about everything"
+# How long typed text or a pick may take to show in notepad after its key; reading notepad's text
+# through the probe takes part of it.
+LAG = 0.5
+
+
+class TypingNeverWaits(WineTestCase):
+    """The program typed in never waits for Wordlark's windows: a sentence typed past the list,
+    picks and Escape take effect as fast as they would without Wordlark."""
+
+    def start(self):
+        app = self.start_wordlark()
+        notepad = self.start_notepad()
+        notepad.focus()
+        # A first letter shows that keys reach notepad; Escape ends its word before the text goes.
+        X.type("x")
+        X.key("Escape")
+        notepad.wait_text("x")
+        notepad.clear()
+        return app, notepad
+
+    def list_shown(self, app):
+        return wait_until(lambda: next((w for w in app.main_windows() if w["visible"]), None), 10, 0.05,
+                          "the suggestion list")
+
+    def lag(self, notepad, arrived, what):
+        start = time.monotonic()
+        text = wait_until(lambda: (lambda t: t if arrived(t) else None)(notepad.text()), 10, 0.02, what)
+        return time.monotonic() - start, text
+
+    def test_a_sentence_typed_past_the_list_is_never_held_up(self):
+        app, notepad = self.start()
+        X.type(SENTENCE, delay_ms=60)
+        lag, _ = self.lag(notepad, lambda t: t == SENTENCE, "the sentence")
+        self.assertLess(lag, LAG, "the text lagged %.2f s behind the last key" % lag)
+
+    def test_picks_and_escape_take_effect_at_once(self):
+        app, notepad = self.start()
+        typed = ""
+        for word, keys in (("weath", ["ctrl+1"]), ("rive", ["shift+space"]), ("expec", ["shift+Down", "Return"])):
+            X.type(word)
+            typed += word
+            notepad.wait_text(typed)
+            self.list_shown(app)
+            X.key(*keys)
+            before = typed
+            lag, typed = self.lag(notepad, lambda t: t.startswith(before) and len(t) > len(before), "the pick")
+            self.assertLess(lag, LAG, "%s took %.2f s" % ("+".join(keys), lag))
+            X.key("space")
+            typed += " "
+            notepad.wait_text(typed)
+        X.type("abo")
+        notepad.wait_text(typed + "abo")
+        self.list_shown(app)
+        X.key("Escape")
+        X.type("x")
+        lag, _ = self.lag(notepad, lambda t: t == typed + "abox", "the letter after Escape")
+        self.assertLess(lag, LAG, "the letter after Escape took %.2f s" % lag)
+
+
+class TypingNeverWaitsOnABareDisplay(TypingNeverWaits):
+    """The same without a virtual desktop: every window is an X window of its own on a display
+    without a window manager, where Wine waits up to two seconds for one when a window is hidden."""
+
+    virtual_desktop = False
+
+
+class NothingLost(WineTestCase):
+    def test_steering_keys_after_the_focus_moved_go_to_the_new_window_untouched(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        second = self.start_notepad()
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.type("hel")
+        notepad.wait_text("hel")
+        wait_until(lambda: next((w for w in app.main_windows() if w["visible"]), None), 30, 0.1, "the list")
+        X.key("shift+Down")
+        # Another window takes the focus without a key or a click that would hide the list.
+        second.take_focus_quietly()
+        X.key("Delete", "shift+space", "Return")
+        X.type("q")
+        second.wait_text(" \r\nq")
+        wait_until(lambda: not any(w["visible"] for w in app.main_windows()), 10, 0.1, "the list hidden")
+        self.assertEqual(notepad.text(), "hel")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        self.assertIn(b"hello 500\r\n", app.read("english.voc"))
+
+    def test_a_vocabulary_that_cannot_be_read_whole_is_kept_and_the_user_told(self):
+        unreadable = b"hello 3\r\n" + b"q" * 100 + b" 1\r\n"
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": allowed_notepad_settings(),
+                                               "notepad.exe.vob": unreadable})
+        notepad = self.start_notepad()
+        notepad.focus()
+        explorer_tips = lambda: [w for w in self.probe.find(cls="tooltips_class32", visible=True)
+                                 if w["pid"] != app.main_window()["pid"]]
+        self.assertEqual(explorer_tips(), [])
+        X.type("hel")
+        X.key("shift+space")
+        notepad.wait_text("hello")
+        wait_until(explorer_tips, 20, 0.3, "the balloon at the tray icon")
+        X.screenshot(self.artifact("unsavable-vocabulary-balloon.png"))
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        self.assertEqual(app.read("notepad.exe.vob"), unreadable)

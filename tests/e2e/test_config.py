@@ -191,7 +191,14 @@ class Configurations(WineTestCase):
         self.assertFalse(os.path.exists(app.path("notepad.exe.vob")))
 
     def test_a_word_list_chosen_in_the_file_dialog_is_loaded_at_ok(self):
-        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "animals.txt": b"platypus\r\n"})
+        # The list lies in a folder of its own; the file dialog moves the current directory there.
+        lists = os.path.join(self.wine.drive_c, "Lists")
+        os.makedirs(lists, exist_ok=True)
+        with open(os.path.join(lists, "animals.txt"), "wb") as f:
+            f.write(b"platypus\r\n")
+        allowed = settings_file(programs=[("notepad.exe", "C:\\windows\\system32\\notepad.exe", 1)])
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": allowed,
+                                               "wordlark.cmd": b"zebra\t3\nmoose\t2\n"})
         notepad = self.start_notepad()
         dialog = self.open_dialog(app)
         self.click(dialog, CHOOSE)
@@ -204,16 +211,42 @@ class Configurations(WineTestCase):
         self.probe.call("activate", chooser["hwnd"])
         wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == chooser["hwnd"], 10, 0.2,
                    "the file dialog in the foreground")
-        X.type("C:\\Wordlark\\animals.txt")
+        # Browsing into the folder first, as a user does.
+        X.type("C:\\Lists\\")
+        X.key("Return")
+        X.type("animals.txt")
         X.key("Return")
         path = self.control(dialog, WORDLIST_PATH)
-        wait_until(lambda: self.probe.text(path["hwnd"]) == "C:\\Wordlark\\animals.txt", 15, 0.2, "the chosen path")
+        wait_until(lambda: self.probe.text(path["hwnd"]) == "C:\\Lists\\animals.txt", 15, 0.2, "the chosen path")
         self.close(dialog, IDOK)
-        self.assertIn(b"\r\nwordlist_file\tC:\\Wordlark\\animals.txt\t\r\n", app.read("wordlark.cfg"))
+        self.assertIn(b"\r\nwordlist_file\tC:\\Lists\\animals.txt\t\r\n", app.read("wordlark.cfg"))
 
         notepad.focus()
         X.type("platy")
         wait_until(lambda: self.list_shown(app), 10, 0.2, "a word of the chosen list offered")
+        X.key("ctrl+1")
+        notepad.wait_text("platypus")
+        X.key("space")
+        X.type("zebras")
+        X.key("space")
+        notepad.wait_text("platypus zebras ")
+        self.assertEqual(app.exit(), 0)
+
+        # Everything landed in the program folder, nothing beside the word list.
+        self.assertEqual(sorted(os.listdir(lists)), ["animals.txt"])
+        vob = app.read("notepad.exe.vob")
+        self.assertIn(b"platypus 1\r\n", vob)
+        self.assertIn(b"zebras 1\r\n", vob)
+        self.assertEqual(app.read("wordlark.cmd"), b"moose\t2\r\nzebra\t3\r\n")
+        # The next start reads them back: the learned word is offered and taken.
+        notepad.clear()
+        app.start()
+        notepad.focus()
+        X.type("zebr")
+        # Wine reuses the handles of the first run's windows: the list is the visible one.
+        wait_until(lambda: any(w["visible"] for w in app.main_windows()), 10, 0.2, "the learned word offered")
+        X.key("shift+space")
+        notepad.wait_text("zebras")
 
     def test_clear_then_ok_removes_the_custom_word_list(self):
         folder = "C:\\Wordlark\\"

@@ -1,10 +1,12 @@
 """Quick Search and Launch end to end: a prefix filled with things to find (Start menu and desktop
-files, a folder on PATH, a Firefox profile's bookmarks, registry value names), the harvest at
-start-up, the command window opened by its hot key, the rows for typed words, a launch of a program
-of the test's own, and the use count that Exit writes to wordlark.cmd."""
+files, a folder on PATH, a Firefox profile's exported bookmarks and its bookmark backups, an Edge
+profile's bookmarks, registry value names), the harvest at start-up, the command window opened by
+its hot key, the rows for typed words, a launch of a program of the test's own, the use count that
+Exit writes to wordlark.cmd, and bookmarks opened in a browser of the test's own."""
 
 import glob
 import hashlib
+import json
 import os
 import shutil
 
@@ -23,12 +25,79 @@ WEB_SEARCH_LABELS = ["  Google Search", "  Yahoo Search", "  MSN Search"]
 # Marks a search engine's icon resource in a row's item data (launcher/command_rows_win.cpp).
 WEB_SEARCH_ICON_MARK = 0x40000000
 REGISTRY_KEY = r"HKCU\Software\WordlarkLauncherTest"
+EDGE_TITLE = "Quokka Edge Caf\u00e9"
+EDGE_ADDRESS = "https://quokka-edge.example/start?a=1&b=2"
+BACKUP_TITLE = "Quokka Firefox Backup"
+BACKUP_ADDRESS = "https://quokka-backup.example/"
 
 
 def write(path, content):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
         f.write(content if isinstance(content, bytes) else content.encode())
+
+
+def lz4_block(data):
+    """A greedy LZ4 block compressor (the raw block format), so that the program decodes matches
+    as in Firefox's own backups. The last five bytes stay literals, as the format asks."""
+    out = bytearray()
+
+    def length(n):
+        while n >= 255:
+            out.append(255)
+            n -= 255
+        out.append(n)
+
+    def sequence(literals, match_code):
+        out.append(min(len(literals), 15) << 4 | match_code)
+        if len(literals) >= 15:
+            length(len(literals) - 15)
+        out.extend(literals)
+
+    seen, anchor, i = {}, 0, 0
+    while i + 12 <= len(data):
+        key = data[i:i + 4]
+        j = seen.get(key)
+        seen[key] = i
+        if j is None or i - j > 65535:
+            i += 1
+            continue
+        n = 4
+        while i + n + 5 < len(data) and data[j + n] == data[i + n]:
+            n += 1
+        sequence(data[anchor:i], min(n - 4, 15))
+        out += (i - j).to_bytes(2, "little")
+        if n - 4 >= 15:
+            length(n - 4 - 15)
+        i += n
+        anchor = i
+    sequence(data[anchor:], 0)
+    return bytes(out)
+
+
+def firefox_backup(bookmarks):
+    """A .jsonlz4 bookmark backup as Firefox writes it, the bookmarks in the toolbar folder."""
+    children = [{"guid": "e2e%09d" % i, "title": title, "index": i, "dateAdded": 1700000000000000,
+                 "lastModified": 1700000000000000, "id": 10 + i, "typeCode": 1, "type": "text/x-moz-place",
+                 "uri": address} for i, (title, address) in enumerate(bookmarks)]
+    tree = {"guid": "root________", "title": "", "index": 0, "id": 1, "typeCode": 2,
+            "type": "text/x-moz-place-container", "root": "placesRoot", "children": [
+                {"guid": "toolbar_____", "title": "toolbar", "index": 1, "id": 3, "typeCode": 2,
+                 "type": "text/x-moz-place-container", "root": "toolbarFolder", "children": children}]}
+    data = json.dumps(tree, separators=(",", ":")).encode()
+    return b"mozLz40\0" + len(data).to_bytes(4, "little") + lz4_block(data)
+
+
+def chromium_bookmarks(bookmarks):
+    """A "Bookmarks" file as Edge writes it, the bookmarks in the favourites bar."""
+    children = [{"date_added": "13345678901234567", "guid": "6f4f8a52-0000-4000-8000-%012d" % i, "id": str(5 + i),
+                 "meta_info": {"power_bookmark_meta": ""}, "name": title, "type": "url", "url": address}
+                for i, (title, address) in enumerate(bookmarks)]
+    tree = {"checksum": "0123456789abcdef0123456789abcdef", "roots": {
+        "bookmark_bar": {"children": children, "id": "1", "name": "Favorites bar", "type": "folder"},
+        "other": {"children": [], "id": "2", "name": "Other favorites", "type": "folder"},
+        "synced": {"children": [], "id": "3", "name": "Mobile favorites", "type": "folder"}}, "version": 1}
+    return json.dumps(tree, indent=3, ensure_ascii=False)
 
 
 class Launcher(WineTestCase):
@@ -76,6 +145,22 @@ class Launcher(WineTestCase):
               "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<DL><p>\r\n"
               "    <DT><A HREF=\"http://quokka.example/\" ADD_DATE=\"1\">Quokka Bookmark</A>\r\n"
               "</DL><p>\r\n")
+
+        backups = os.path.join(firefox, "Profiles", "e2e.default", "bookmarkbackups")
+        write(os.path.join(backups, "bookmarks-2024-05-01_1_e2eAAAAAAAAAAAAAAAAAAAA==.jsonlz4"),
+              firefox_backup([(BACKUP_TITLE, BACKUP_ADDRESS)]))
+        write(os.path.join(backups, "bookmarks-2024-04-01_1_e2eBBBBBBBBBBBBBBBBBBBB==.jsonlz4"),
+              firefox_backup([("Quokka Older Backup", "https://quokka-older.example/")]))
+        edge = os.path.join(profile, "AppData", "Local", "Microsoft", "Edge", "User Data")
+        write(os.path.join(edge, "Local State"), json.dumps({"profile": {"info_cache": {"Default": {"name": "P"}}}}))
+        write(os.path.join(edge, "Default", "Bookmarks"), chromium_bookmarks([(EDGE_TITLE, EDGE_ADDRESS)]))
+        # The prefix's browser is a program of the test's own that notes the address it is given.
+        cls.browser = os.path.join(cls.wine.drive_c, "qbrowser", "wlbrowser.exe")
+        os.makedirs(os.path.dirname(cls.browser), exist_ok=True)
+        shutil.copy(cls.mark_exe, cls.browser)
+        for scheme in ("http", "https"):
+            cls.wine.run(["reg", "add", r"HKLM\Software\Classes\%s\shell\open\command" % scheme, "/ve", "/d",
+                          r"C:\qbrowser\wlbrowser.exe %1", "/f"], timeout=60)
 
         for name in ("http://quokka-registry.example/", r"C:\qreg\quokkareg.exe", r"C:\qreg\quokkareg.dll",
                      "quokkabare.exe"):
@@ -197,3 +282,57 @@ class Launcher(WineTestCase):
         notes = hashlib.md5((folder + "\\Quokka Notes.lnk").encode("latin-1")).hexdigest()
         self.assertIn(("%s\t1\r\n" % notes).encode(), counts)
         self.assertNotIn(b"Quokka", counts)
+
+    def query_afresh(self, app, query):
+        """Replaces the text of the command window (shown at start-up and after a launch) by
+        query, typed; returns its window, combo box and edit field. The old text is taken away
+        with Backspace in the field itself: after a launch, X keystrokes no longer reach notepad
+        in Wine's virtual desktop here, so the hot key cannot be pressed there to empty it."""
+        window, combo, edit = wait_until(lambda: self.command_window(app), 20, 0.3, "the command window")
+        self.assertTrue(window["visible"])
+        rect = edit["rect"]
+        X.click((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+        wait_until(lambda: (self.probe.focus_of(window["hwnd"]) or {}).get("hwnd") == edit["hwnd"], 10, 0.2,
+                   "the focus in the command field")
+        old = self.probe.text(edit["hwnd"]) or ""
+        if old:
+            X.key("End", *["BackSpace"] * len(old))
+            wait_until(lambda: self.probe.text(edit["hwnd"]) == "", 10, 0.2, "the command field emptied")
+        X.type(query)
+        wait_until(lambda: self.probe.text(edit["hwnd"]) == query, 10, 0.2, "the typed text %r" % query)
+        return window, combo, edit
+
+    def test_open_bookmarks_of_edge_and_of_a_firefox_backup(self):
+        app = self.start_wordlark()
+        opened = self.browser + ".ran"
+        cases = [("quokka edge", EDGE_TITLE, EDGE_ADDRESS), ("quokka backup", BACKUP_TITLE, BACKUP_ADDRESS)]
+        for count, (query, title, address) in enumerate(cases, 1):
+            _, combo, edit = self.query_afresh(app, query)
+            # The title in the ANSI code page (Windows-1252 here; the probe reads it as Latin-1).
+            row = "%s\t%s" % (title, address)
+
+            def found():
+                rows = self.rows(combo)
+                if row in rows:
+                    return rows
+                self.refill(combo, edit)
+                return None
+
+            rows = wait_until(found, 120, 1.0, "the bookmark %r harvested" % title)
+            # The query's words match this bookmark alone; the older Firefox backup is not read.
+            self.assertEqual(rows[3:], [row])
+            X.key("Down")
+            wait_until(lambda: self.probe.send(combo["hwnd"], CB_GETCURSEL, 0, 0) == 3, 10, 0.2, "row 3 selected")
+            X.key("Return")
+
+            def runs():
+                if not os.path.exists(opened):
+                    return None
+                with open(opened, encoding="latin-1") as f:
+                    lines = f.read().splitlines()
+                return lines if len(lines) >= count else None
+
+            lines = wait_until(runs, 30, 0.3, "the browser started for %s" % address)
+            # The address reaches the browser as the bookmark holds it.
+            self.assertEqual(lines[count - 1], "ran\t" + address)
+        self.assertEqual(app.exit(), 0)

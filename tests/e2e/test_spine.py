@@ -4,12 +4,13 @@ tray icon following the enable state, a bounded wait on a stopped main program, 
 import os
 import signal
 import time
-
 import unittest
 
-from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, X, wait_until
+from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, X, unix_pid, wait_until
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
+WM_QUERYENDSESSION = 0x0011
+WM_ENDSESSION = 0x0016
 
 
 def tray_icon_colours(shot):
@@ -139,19 +140,69 @@ class Spine(WineTestCase):
         wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for 'helm'")
 
     def test_a_stopped_main_program_does_not_stop_typing_elsewhere(self):
-        app, notepad = self.start()
-        X.type("w")
-        notepad.wait_text("w")
-        pid = wineserver_unix_pid("wordlark.exe", self.wine.prefix)
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        second = self.start_notepad()
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.type("hel")
+        notepad.wait_text("hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the suggestion list")
+        pid = unix_pid("wordlark.exe", self.wine.prefix)
         self.assertIsNotNone(pid)
         os.kill(pid, signal.SIGSTOP)
+        typed = {"first": "hel", "second": ""}
+
+        def type_and_see(where, letters):
+            pad = notepad if where == "first" else second
+            typed[where] += letters
+            start = time.monotonic()
+            X.type(letters, delay_ms=30)
+            pad.wait_text(typed[where], timeout=30)
+            # Each key waits a bounded, short time for the stopped program, then reaches notepad.
+            self.assertLess(time.monotonic() - start, 1.0, "typing after %s" % what)
+
         try:
-            X.type("orld", delay_ms=100)
-            # Each key waits a bounded time for the stopped program and then reaches notepad.
-            notepad.wait_text("world", timeout=30)
+            what = "Enter with the list shown"
+            X.key("Return")
+            typed["first"] += "\r\n"
+            type_and_see("first", "ab")
+            rect = notepad.edit["rect"]
+            what = "a click"
+            X.click(rect[0] + 200, rect[1] + 200)
+            type_and_see("first", "cd")
+            for what in ("ctrl+space", "ctrl+o", "ctrl+m"):
+                X.key(what)
+                type_and_see("first", "ef")
+            what = "a focus change"
+            second.take_focus_quietly()
+            type_and_see("second", "gh")
         finally:
             os.kill(pid, signal.SIGCONT)
         self.assertEqual(app.exit(), 0)
+
+    def test_the_end_of_the_session_saves_like_exit(self):
+        settings = (b"command_key\t1058\t\r\nwordlark_key\t1061\t\r\nkeyboard_key\t1064\t\r\n"
+                    b"wordlist_file\t\t\r\nenable_completion\t1\t\r\n"
+                    b"notepad.exe\tC:\\windows\\system32\\notepad.exe\t1\t\r\n")
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": settings,
+                                               "wordlark.cmd": b"zebra\t3\nmoose\t2\n"})
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.type("hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the suggestion list")
+        X.key("ctrl+1")
+        notepad.wait_text("hello")
+        X.key("ctrl+m")
+        wait_until(lambda: app.hook_state()["enable"] == 0, 10, 0.2, "enable state 0")
+        main = app.main_window()["hwnd"]
+        self.assertEqual(self.probe.send(main, WM_QUERYENDSESSION, 0, 0), 1)
+        self.probe.send(main, WM_ENDSESSION, 1, 0)
+        # Windows ends the process once the message has been answered.
+        self.wine.kill_all()
+        self.assertIn(b"hello 1\r\n", app.read("notepad.exe.vob"))
+        self.assertIn(b"hello 501\r\n", app.read("english.voc"))
+        self.assertIn(b"enable_completion\t0\t\r\n", app.read("wordlark.cfg"))
+        self.assertEqual(app.read("wordlark.cmd"), b"moose\t2\r\nzebra\t3\r\n")
 
     def test_exit_removes_the_tray_icon_and_ends_with_code_0(self):
         app, notepad = self.start()
@@ -271,25 +322,3 @@ class OtherBitness(WineTestCase):
 
 
 TRAY_ICON = (1280 - 12, 800 - 10)
-
-
-def wineserver_unix_pid(exe_name, prefix):
-    """The Linux pid of a Wine process of this prefix by its executable name."""
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/cmdline" % entry, "rb") as f:
-                cmd = f.read().split(b"\0")[0].decode("latin-1")
-        except OSError:
-            continue
-        if not cmd.lower().endswith(exe_name):
-            continue
-        try:
-            with open("/proc/%s/environ" % entry, "rb") as f:
-                env = f.read().split(b"\0")
-        except OSError:
-            continue
-        if ("WINEPREFIX=%s" % prefix).encode() in env:
-            return int(entry)
-    return None

@@ -1,5 +1,6 @@
 #include "harvest/harvest_catalogue_win.h"
 
+#include "common/file_contents.h"
 #include "launcher/command_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -138,20 +139,62 @@ TEST_F(HarvestTest, SearchPathReadsTheTopOfEveryFolderAndSkipsEmptyPieces) {
     removeTree(second);
 }
 
-TEST_F(HarvestTest, BookmarkFileGivesTitledItemsFoundByTheirTitles) {
-    std::string folder = tempFolder("wl_bookmarks");
-    writeFile(folder + "\\bookmarks.html", "<DL><p>\r\n"
-                                           "<DT><A HREF=\"http://bookmarked.example/\" ADD_DATE=\"1\">Harvest Marks</A>\r\n"
-                                           "<DT><A HREF=\"http://x/\">Broken\r\n"
-                                           "line</A>\r\n");
-    readBookmarkFile(catalogue, folder + "\\bookmarks.html");
-    readBookmarkFile(catalogue, folder + "\\missing.html");
+void makeFile(const std::string &path, const std::string &content) {
+    SHCreateDirectoryExA(nullptr, path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
+    writeFile(path, content);
+}
+
+// A jsonlz4 file whose block holds the text as literals only (the texts here are longer than 15
+// bytes and shorter than 270).
+std::string literalMozLz4(const std::string &text) {
+    std::string file("mozLz40\0", 8);
+    for (int shift = 0; shift < 32; shift += 8)
+        file += static_cast<char>(text.size() >> shift & 0xff);
+    return file + '\xf0' + static_cast<char>(text.size() - 15) + text;
+}
+
+// Firefox's exported file and its newest backup under a roaming folder of the test's own, and an
+// Edge profile under a local one whose "Bookmarks" the browser holds open, as it does while it
+// runs.
+TEST_F(HarvestTest, BrowserBookmarksAreTitledItemsFoundByTheirTitles) {
+    std::string roaming = tempFolder("wl_roaming");
+    std::string local = tempFolder("wl_local");
+    std::string firefox = roaming + "\\Mozilla\\Firefox\\";
+    makeFile(firefox + "profiles.ini", "[Profile0]\r\nIsRelative=1\r\nPath=Profiles/t.default\r\n");
+    makeFile(firefox + "Profiles\\t.default\\bookmarks.html",
+             "<DL><p>\r\n"
+             "<DT><A HREF=\"http://bookmarked.example/\" ADD_DATE=\"1\">Harvest Marks</A>\r\n"
+             "<DT><A HREF=\"http://x/\">Broken\r\n"
+             "line</A>\r\n");
+    makeFile(firefox + "Profiles\\t.default\\bookmarkbackups\\bookmarks-2024-05-01_1_abc.jsonlz4",
+             literalMozLz4(R"({"type":"text/x-moz-place-container","root":"placesRoot","children":[)"
+                           R"({"title":"Harvest Backup Caf\u00e9","type":"text/x-moz-place",)"
+                           R"("uri":"https://backup.example/"}]})"));
+    std::string edgeBookmarks = local + "\\Microsoft\\Edge\\User Data\\Default\\Bookmarks";
+    makeFile(edgeBookmarks, R"({"roots":{"bookmark_bar":{"children":[{"name":"Harvest Edge","type":"url",)"
+                            R"("url":"https://edge.example/"}],"type":"folder"}},"version":1})");
+    HANDLE held = CreateFileA(edgeBookmarks.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string bytes;
+    EXPECT_FALSE(readFileContents(edgeBookmarks, bytes)); // an open without every share mode fails
+
+    harvestBrowserBookmarksUnder(catalogue, roaming, local);
+    CloseHandle(held);
 
     EXPECT_EQ(find("harvest marks"), std::vector<std::string>{"http://bookmarked.example/\t\tHarvest Marks"});
+    EXPECT_EQ(find("harvest edge"), std::vector<std::string>{"https://edge.example/\t\tHarvest Edge"});
+    std::vector<std::string> backup = find("harvest backup");
+    ASSERT_EQ(backup.size(), 1u);
+    // The UTF-8 title in the ANSI code page; this prefix's is Windows-1252.
+    if (GetACP() == 1252) {
+        EXPECT_EQ(backup[0], "https://backup.example/\t\tHarvest Backup Caf\xe9");
+    }
     // Bookmarks are found by their titles, not by their addresses.
     EXPECT_TRUE(find("bookmarked").empty());
     EXPECT_TRUE(find("broken").empty());
-    removeTree(folder);
+    removeTree(roaming);
+    removeTree(local);
 }
 
 bool lockFreeForOtherThreads(CommandCatalogue &catalogue) {
@@ -175,7 +218,7 @@ TEST_F(HarvestTest, EveryStepGivesTheLockBack) {
     EXPECT_TRUE(lockFreeForOtherThreads(catalogue));
     harvestSearchPath(catalogue);
     EXPECT_TRUE(lockFreeForOtherThreads(catalogue));
-    harvestFirefoxBookmarks(catalogue);
+    harvestBrowserBookmarks(catalogue);
     EXPECT_TRUE(lockFreeForOtherThreads(catalogue));
     harvestRegistry(catalogue);
     EXPECT_TRUE(lockFreeForOtherThreads(catalogue));

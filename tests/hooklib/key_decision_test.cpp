@@ -36,6 +36,8 @@ TEST(KeyDecision, LettersAreForwardedWithTheCaseThatShiftGivesAndReachTheApplica
     EXPECT_TRUE(d.examineFocus);
     EXPECT_FALSE(d.consume);
     EXPECT_FALSE(d.dismissFirst);
+    EXPECT_FALSE(d.forwardWaits); // the program typed in goes on at once
+    EXPECT_FALSE(dependsOnTheList(in));
 
     in.shiftDown = true;
     EXPECT_EQ(decideKeyDown(in).forwardCode, 'A');
@@ -90,6 +92,8 @@ TEST(KeyDecision, CtrlDigitPicksOnlyWhileTheListIsShown) {
     KeyDecision d = decideKeyDown(in);
     EXPECT_TRUE(d.forward);
     EXPECT_EQ(d.forwardCode, '5');
+    EXPECT_TRUE(d.forwardWaits);
+    EXPECT_TRUE(dependsOnTheList(in)); // decided on the list of the last letter
     EXPECT_TRUE(d.dismissAfter);
     EXPECT_FALSE(d.dismissFirst);
     EXPECT_TRUE(d.consume);
@@ -171,12 +175,41 @@ TEST(KeyDecision, SteeringKeysWhileTheListIsShown) {
         KeyDecision d = decideKeyDown(in);
         SCOPED_TRACE(c.vk);
         EXPECT_EQ(d.forward, c.forward);
+        EXPECT_EQ(d.forwardWaits, c.forward); // a pick types into the program while it waits
+        EXPECT_EQ(dependsOnTheList(in), c.forward);
         EXPECT_EQ(d.consume, c.consume);
         EXPECT_EQ(d.dismissFirst, !c.forward);
         if (c.forward) {
             EXPECT_EQ(d.forwardCode, c.vk);
         }
     }
+}
+
+TEST(KeyDecision, AfterAFocusChangeTheListIsHiddenAndKeysAreDecidedAsIfNoneWereShown) {
+    // Steering keys and Ctrl+digit would act on the word of the window the focus left.
+    for (int vk : {kSpace, kEnter, kDelete, kBackspace, kUp, static_cast<int>('3')}) {
+        KeyInput in = vk == '3' ? withCtrl(vk) : typing(vk);
+        in.shiftDown = vk == kSpace || vk == kUp;
+        in.suggestionsVisible = true;
+        in.focusChanged = true;
+        KeyDecision d = decideKeyDown(in);
+        SCOPED_TRACE(vk);
+        EXPECT_TRUE(d.hideSuggestions);
+        EXPECT_FALSE(d.forward);
+        EXPECT_FALSE(d.consume);
+        EXPECT_TRUE(d.dismissFirst);
+    }
+    // A letter starts a new word there: the list is hidden first, the letter still forwarded.
+    KeyInput in = typing('A');
+    in.suggestionsVisible = true;
+    in.focusChanged = true;
+    KeyDecision d = decideKeyDown(in);
+    EXPECT_TRUE(d.hideSuggestions);
+    EXPECT_TRUE(d.examineFocus);
+    EXPECT_TRUE(d.forward);
+    // Without a change the list is kept.
+    in.focusChanged = false;
+    EXPECT_FALSE(decideKeyDown(in).hideSuggestions);
 }
 
 TEST(KeyDecision, EveryOtherKeyEndsTheWordWhenNoListIsShown) {
@@ -210,6 +243,17 @@ TEST(KeyDecision, AProgramOfTheOtherBitnessGetsEveryKeyButTheHotKeysUntouched) {
                 d.hideSuggestions = false;
                 EXPECT_TRUE(passedOnUntouched(d));
             }
+        }
+    }
+    // With the library of that bitness installed, it takes the key inside that program, hot keys
+    // too: this one leaves even them alone, so that Ctrl+M switches once, not twice.
+    for (int vk : {static_cast<int>('M'), kSpace, static_cast<int>('O'), static_cast<int>('A')}) {
+        for (bool ownProgram : {false, true}) {
+            KeyInput in = withCtrl(vk);
+            in.keyOfOtherBitness = !ownProgram;
+            in.keyServedElsewhere = true;
+            in.suggestionsVisible = true;
+            EXPECT_TRUE(passedOnUntouched(decideKeyDown(in))) << vk;
         }
     }
     for (bool enabled : {true, false}) {

@@ -162,6 +162,26 @@ TEST_F(StoreFixture, LearnedWordsComeFirstAndAreListedOnce) {
     EXPECT_EQ(words(), (std::vector<std::string>{"helium", "help", "hello", "helm"}));
 }
 
+TEST_F(StoreFixture, AWordOfBothListsIsOfferedOnceAtItsBestPlace) {
+    open("hello 5\r\nhelp 4\r\nhelm 3\r\n");
+    std::string list = folder.path("mine.txt");
+    writeBytes(list, "hello 2\r\nhelm 9\r\nhelix 1\r\n");
+    EXPECT_TRUE(store->loadWordList(list));
+    type("hel");
+    EXPECT_EQ(words(), (std::vector<std::string>{"helm", "hello", "help", "helix"}));
+
+    // A full list: the second copies take no places from the words below them.
+    open(manyWords(8), 4);
+    writeBytes(list, "worda 99\r\nwordb 98\r\n");
+    EXPECT_TRUE(store->loadWordList(list));
+    type("word");
+    EXPECT_EQ(words(), (std::vector<std::string>{"worda", "wordb", "wordc", "wordd"}));
+    store->reset();
+    store->learnedVocabulary(kProgram)->addWord("wordc", 1, nullptr);
+    type("word");
+    EXPECT_EQ(words(), (std::vector<std::string>{"wordc", "worda", "wordb", "wordd"}));
+}
+
 TEST_F(StoreFixture, CustomAndBaseWordsCompeteByCountThenLowerCaseFollows) {
     open("Hello 5\r\nhelium 7\r\nHelp 9\r\n");
     std::string list = folder.path("mine.txt");
@@ -220,7 +240,11 @@ TEST_F(StoreFixture, DeletedSuggestionsLeaveEveryVocabularyAndItsFile) {
 
 TEST_F(StoreFixture, ShutDownWritesEveryVocabularyExceptForgottenOnes) {
     writeBytes(folder.path("other.exe.vob"), "older 2\r\n");
-    open("base 1\r\n");
+    writeBytes(basePath, "base 1\r\n");
+    // Learned files lie in the named folder whatever the current directory is.
+    std::filesystem::create_directories(folder.path("elsewhere"));
+    std::filesystem::current_path(folder.path("elsewhere"));
+    store.reset(new WordStore(basePath, 25, 10, folder.path("")));
     std::string rest;
     type("bas");
     EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
@@ -236,6 +260,7 @@ TEST_F(StoreFixture, ShutDownWritesEveryVocabularyExceptForgottenOnes) {
     EXPECT_EQ(readBytes(folder.path("editor.exe.vob")), "base 1\r\n");
     EXPECT_EQ(readBytes(folder.path("other.exe.vob")), "older 2\r\n");
     EXPECT_FALSE(fileExists(folder.path("third.exe.vob")));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path("elsewhere")));
 }
 
 // Keystrokes on the UI thread give up at once while another thread holds the store.
@@ -293,11 +318,23 @@ TEST_F(StoreFixture, WordListReplacementWritesTheOldListAndRefusesUnreadableOnes
     EXPECT_FALSE(fileExists(folder.path("missing.txt")));
 }
 
-TEST_F(StoreFixture, AnUnreadableBaseVocabularyIsNeverRewritten) {
+TEST_F(StoreFixture, UnreadableVocabulariesAreNeverRewrittenAndReportedOnce) {
     std::string contents = "good 3\r\n" + std::string(81, 'b') + " 2\r\n";
+    writeBytes(folder.path(std::string(kProgram) + ".vob"), contents);
     open(contents);
+    std::vector<std::string> unsavable;
+    EXPECT_TRUE(store->takeUnsavableFiles(unsavable));
+    EXPECT_EQ(unsavable, std::vector<std::string>{basePath});
     type("goo");
     EXPECT_EQ(words(), std::vector<std::string>{"good"});
+    EXPECT_TRUE(store->takeUnsavableFiles(unsavable));
+    EXPECT_EQ(unsavable, std::vector<std::string>{std::string(kProgram) + ".vob"});
+    // Forgotten and read again: still the same file, not told again.
+    store->forgetProgram(kProgram);
+    type("x");
+    EXPECT_TRUE(store->takeUnsavableFiles(unsavable));
+    EXPECT_TRUE(unsavable.empty());
     store.reset();
     EXPECT_EQ(readBytes(basePath), contents);
+    EXPECT_EQ(readBytes(folder.path(std::string(kProgram) + ".vob")), contents);
 }

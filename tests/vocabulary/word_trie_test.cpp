@@ -114,11 +114,14 @@ TEST(WordTrieFile, NoPathOrClearedPathWritesNothing) {
         trie.setPath(nullptr);
     }
     EXPECT_FALSE(fileExists(path));
-    {
-        WordTrie trie(nullptr);
+    for (const char *none : {static_cast<const char *>(nullptr), ""}) {
+        writeBytes(".bak", "bak 1\r\n"); // an empty path never opens anything
+        WordTrie trie(none);
         EXPECT_FALSE(trie.loadFailed);
+        EXPECT_EQ(trie.countOf("bak"), -1);
         trie.addWord("word", 1, nullptr);
     }
+    std::filesystem::remove(".bak");
     EXPECT_TRUE(std::filesystem::is_empty(folder.folder()));
 }
 

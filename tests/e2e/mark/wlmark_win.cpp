@@ -1,5 +1,6 @@
 // A program of the launcher's end-to-end test: when it runs it leaves a mark beside itself
-// ("<its path>.ran"), so the test sees that the command window really started it.
+// ("<its path>.ran", one line per run with its arguments separated by tabs), so the test sees
+// that the command window really started it, and with what (as a browser, the address).
 // `wlmark --short PATH OUT` writes the short form of PATH to the file OUT instead (the test needs
 // it to know the catalogue's item string, whose folder part is in short form), and
 // `wlmark --rows COMBO OUT` the rows of a combo box of another process, one "data<TAB>text" a line.
@@ -55,10 +56,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string mark = std::string(path) + ".ran";
-    FILE *out = std::fopen(mark.c_str(), "wb");
+    FILE *out = std::fopen(mark.c_str(), "ab");
     if (!out)
         return 1;
-    std::fputs("ran", out);
+    std::string line = "ran";
+    for (int i = 1; i < __argc; ++i)
+        line += std::string("\t") + __argv[i];
+    std::fputs((line + "\n").c_str(), out);
     std::fclose(out);
     return 0;
 }

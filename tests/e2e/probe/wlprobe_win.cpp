@@ -2,6 +2,10 @@
 // state through Win32 and prints JSON on standard output. Run under Wine in the test's prefix.
 #include <windows.h>
 
+#include <psapi.h>
+
+#include "hooklib/hook_state.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -122,6 +126,48 @@ int readHookState(const char *dllPath) {
     return 0;
 }
 
+// Which hook libraries have their hooks installed, read from the session's shared block itself.
+int readHookLibraries() {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, "Local\\WordlarkHookState");
+    const hookstate::HookState *state =
+        mapping ? static_cast<const hookstate::HookState *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+    if (!state || !hookstate::isSoundHookState(*state)) {
+        printf("null\n");
+    } else {
+        printf("{\"main\": %d, \"mainProcess\": %lu, \"helper\": %d, \"helperProcess\": %lu, "
+               "\"forwards\": %d}\n",
+               state->hooksInstalled[hookstate::kMainLibrary],
+               static_cast<unsigned long>(state->installerProcessId[hookstate::kMainLibrary]),
+               state->hooksInstalled[hookstate::kHelperLibrary],
+               static_cast<unsigned long>(state->installerProcessId[hookstate::kHelperLibrary]),
+               state->lastForwardSerial);
+    }
+    if (state)
+        UnmapViewOfFile(state);
+    if (mapping)
+        CloseHandle(mapping);
+    return 0;
+}
+
+// The file names of the modules loaded into a process.
+int listModules(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    std::string out = "[";
+    if (process && EnumProcessModules(process, modules, sizeof modules, &bytes)) {
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+            char name[MAX_PATH] = "";
+            if (GetModuleBaseNameA(process, modules[i], name, sizeof name))
+                out += (out.size() > 1 ? ", " : "") + jsonString(name);
+        }
+    }
+    if (process)
+        CloseHandle(process);
+    printf("%s]\n", out.c_str());
+    return 0;
+}
+
 // Files held open by "hold" until "release" (or the probe's end), without write or delete
 // sharing, as a virus scanner or a backup tool may hold them: they can be neither renamed nor
 // replaced meanwhile.
@@ -150,7 +196,7 @@ int usage() {
     fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
                     "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
                     "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
-                    "               hold PATH | release PATH   (serve mode)\n");
+                    "               hook-libraries | modules PID | hold PATH | release PATH   (serve mode)\n");
     return 2;
 }
 
@@ -171,6 +217,10 @@ int run(int argc, char **argv) {
         return listComboItems(parseHandle(argv[2]));
     } else if (verb == "hook" && argc >= 3) {
         return readHookState(argv[2]);
+    } else if (verb == "hook-libraries") {
+        return readHookLibraries();
+    } else if (verb == "modules" && argc >= 3) {
+        return listModules(static_cast<DWORD>(strtoul(argv[2], nullptr, 0)));
     } else if ((verb == "send" || verb == "post") && argc >= 6) {
         HWND w = parseHandle(argv[2]);
         UINT msg = strtoul(argv[3], nullptr, 0);

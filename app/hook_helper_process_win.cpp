@@ -1,0 +1,74 @@
+#include "app/hook_helper_process_win.h"
+
+#include <string>
+
+namespace {
+
+const char kHelperName[] = "wordlark32.exe";
+// A helper that cannot run (a system without 32-bit support) or ends at once is started again
+// less and less often; one that ran a while is started again at once.
+const DWORD kFirstRestartDelayMs = 5000;
+const DWORD kLongestRestartDelayMs = 300000;
+const DWORD kHealthyRunMs = 60000;
+
+struct HookHelper {
+    std::string path;
+    PROCESS_INFORMATION process = {};
+    DWORD lastStart = 0;
+    DWORD restartDelay = kFirstRestartDelayMs;
+    bool started = false;
+} helper;
+
+void closeHelperHandles() {
+    if (helper.process.hProcess)
+        CloseHandle(helper.process.hProcess);
+    if (helper.process.hThread)
+        CloseHandle(helper.process.hThread);
+    helper.process = PROCESS_INFORMATION();
+}
+
+void launch() {
+    closeHelperHandles();
+    helper.lastStart = GetTickCount();
+    helper.started = true;
+    std::string commandLine = "\"" + helper.path + "\" " + std::to_string(GetCurrentProcessId());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(helper.path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &helper.process))
+        helper.process = PROCESS_INFORMATION();
+}
+
+} // namespace
+
+void startHookHelper(const char *programFolder) {
+    helper.path = std::string(programFolder ? programFolder : "") + kHelperName;
+    if (GetFileAttributesA(helper.path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        helper.path.clear();
+        return;
+    }
+    launch();
+}
+
+void keepHookHelperRunning() {
+    if (helper.path.empty() || !helper.started)
+        return;
+    const bool running = helper.process.hProcess && WaitForSingleObject(helper.process.hProcess, 0) == WAIT_TIMEOUT;
+    if (running)
+        return;
+    const DWORD sinceStart = GetTickCount() - helper.lastStart;
+    if (sinceStart < helper.restartDelay)
+        return;
+    if (sinceStart >= helper.restartDelay + kHealthyRunMs)
+        helper.restartDelay = kFirstRestartDelayMs;
+    else if (helper.restartDelay < kLongestRestartDelayMs)
+        helper.restartDelay *= 2;
+    launch();
+}
+
+void stopHookHelper() {
+    helper.started = false;
+    if (helper.process.dwThreadId)
+        PostThreadMessageA(helper.process.dwThreadId, WM_QUIT, 0, 0);
+    closeHelperHandles();
+}

@@ -1,0 +1,175 @@
+#include "bench/keystroke_savings.h"
+
+#include "completion/key_handler.h"
+#include "config/settings.h"
+#include "vocabulary/word_store.h"
+
+#include <algorithm>
+
+namespace {
+
+const char kProgram[] = "typist.exe";
+const char kProgramPath[] = "C:\\typist\\typist.exe";
+const int kMaxSuggestions = 25;
+const int kPageSize = 10;
+
+bool isLetter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
+char upperLetter(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; }
+char lowerLetter(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+// Calls take(word, ender) for each run of letters; ender is the character after it, 0 at the end.
+template <typename Take> void forEachWord(const std::string &text, Take take) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!isLetter(text[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t start = i;
+        while (i < text.size() && isLetter(text[i]))
+            ++i;
+        take(text.substr(start, i - start), i < text.size() ? text[i] : '\0');
+    }
+}
+
+// What a pick of stored after typed would put on the screen: the store types the stored word's
+// rest after as many characters as were typed, in capitals while every typed letter was one.
+std::string completion(const std::string &typed, const std::string &stored, bool capitalsMode) {
+    std::string rest = stored.size() > typed.size() ? stored.substr(typed.size()) : std::string();
+    if (capitalsMode && typed.size() != 1)
+        std::transform(rest.begin(), rest.end(), rest.begin(), upperLetter);
+    return typed + rest;
+}
+
+// The row of the visible page whose pick makes word, or -1.
+int rowMaking(WordStore &store, const std::string &word) {
+    const std::vector<suggestion> &all = store.suggestions();
+    for (int i = store.pageStart(); i < store.pageEnd(); ++i) {
+        if (completion(store.currentWord(), all[i].text, store.capitalsMode()) == word)
+            return i - store.pageStart();
+    }
+    return -1;
+}
+
+// One program typed into: the store, the settings that say whether it may learn, and seams that
+// keep what the handler would type and whether the list is up.
+class Typist {
+public:
+    Typist(const std::string &vocPath, bool learning)
+        : store_(vocPath, kMaxSuggestions, kPageSize), settings_("typist.cfg"), learning_(learning) {
+        store_.baseVocabulary().setPath(nullptr); // the shipped file is only read
+        if (learning)
+            settings_.putProgram(kProgram, kProgramPath, true);
+        seams_.focusedProgram = [](std::string &name, std::string &path) {
+            name = kProgram;
+            path = kProgramPath;
+        };
+        seams_.sendImeChar = [this](unsigned char ch) { sent_ += static_cast<char>(ch); };
+        seams_.sendChar = [](int, long) {};
+        seams_.replayEnter = [] {};
+        seams_.hideList = [this] { shown_ = false; };
+        seams_.showListAtCaret = [this] { shown_ = true; };
+    }
+    ~Typist() {
+        store_.forgetProgram(kProgram); // learned words are not written anywhere
+        settings_.programs.clear();     // and no learned file is deleted
+    }
+
+    void type(const std::string &word, char ender, TypingTally &tally) {
+        ++tally.words;
+        tally.letters += static_cast<long>(word.size());
+        for (std::size_t typed = 1; typed <= word.size(); ++typed) {
+            key(static_cast<unsigned char>(word[typed - 1]));
+            ++tally.lettersTyped;
+            if (typed == word.size() || store_.typedLength() != static_cast<int>(typed))
+                continue; // nothing left to take, or a word too long for the store
+            int row = rowMaking(store_, word);
+            if (row < 0)
+                continue;
+            ++tally.picks;
+            pick(row, word, tally);
+            key(forwarded_key::kEscape); // the hook ends the empty word at the next other key
+            return;
+        }
+        // Enter reaches the handler only while the list is up; any other key ends the word as Escape.
+        key(ender == '\n' && shown_ ? forwarded_key::kEnter : forwarded_key::kEscape);
+        if (!learning_)
+            store_.reset();
+    }
+
+private:
+    void key(int k) {
+        if (!learning_ && (k == forwarded_key::kEscape || k == forwarded_key::kEnter))
+            return; // ending a word would bump the base vocabulary
+        handleKey(store_, settings_, seams_, k, 0);
+    }
+
+    void pick(int row, const std::string &word, TypingTally &tally) {
+        if (!learning_) {
+            store_.reset();
+            return;
+        }
+        std::string typed = store_.currentWord();
+        sent_.clear();
+        // Row 1 is Shift+Space or Ctrl+1; the others Ctrl and their digit, 0 for the tenth.
+        key(row == 0 ? forwarded_key::kSpace : '0' + (row + 1) % 10);
+        if (typed + sent_ != word)
+            ++tally.wrongPicks;
+    }
+
+    WordStore store_;
+    Settings settings_;
+    KeyHandlerSeams seams_;
+    bool learning_;
+    bool shown_ = false;
+    std::string sent_;
+};
+
+std::string lower(const std::string &word) {
+    std::string out = word;
+    std::transform(out.begin(), out.end(), out.begin(), lowerLetter);
+    return out;
+}
+
+} // namespace
+
+double TypingTally::savingsPercent() const {
+    return letters == 0 ? 0.0 : 100.0 * static_cast<double>(letters - lettersTyped - picks) / letters;
+}
+
+double TypingTally::pickPercent() const { return words == 0 ? 0.0 : 100.0 * static_cast<double>(picks) / words; }
+
+TypingTally typeTexts(const std::string &vocPath, const std::vector<std::string> &texts, bool learning) {
+    TypingTally tally;
+    Typist typist(vocPath, learning);
+    for (const std::string &text : texts)
+        forEachWord(text, [&](const std::string &word, char ender) { typist.type(word, ender, tally); });
+    return tally;
+}
+
+TypingTally oracleTally(const std::string &vocPath, const std::vector<std::string> &texts) {
+    WordTrie vocabulary(vocPath.c_str());
+    vocabulary.setPath(nullptr);
+    TypingTally tally;
+    for (const std::string &text : texts) {
+        forEachWord(text, [&](const std::string &word, char) {
+            ++tally.words;
+            tally.letters += static_cast<long>(word.size());
+            // The store finds a word as typed and in lower case; a pick only pays with two letters left.
+            std::string stored[2] = {word, lower(word)};
+            for (std::size_t typed = 1; typed + 2 <= word.size(); ++typed) {
+                std::string prefix = word.substr(0, typed);
+                bool capitals = std::none_of(prefix.begin(), prefix.end(), [](char ch) { return ch >= 'a' && ch <= 'z'; });
+                for (const std::string &candidate : stored) {
+                    if (vocabulary.countOf(candidate.c_str()) > 0 && completion(prefix, candidate, capitals) == word) {
+                        tally.lettersTyped += static_cast<long>(typed);
+                        ++tally.picks;
+                        return;
+                    }
+                }
+            }
+            tally.lettersTyped += static_cast<long>(word.size());
+        });
+    }
+    return tally;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// How much typing word completion saves: plain texts are typed into one program letter by letter
+// through the real word store and keystroke handler, and each word is taken with one pick as soon
+// as it shows on the visible page of the list.
+
+// What one way of typing the texts cost. A word is a run of the letters A-Z and a-z, the keys the
+// hook library forwards; every other character ends the word.
+struct TypingTally {
+    long words = 0;
+    long letters = 0;      // letters of all words
+    long lettersTyped = 0; // letters the user pressed
+    long picks = 0;        // Ctrl+digit or Shift+Space, one key each
+    long wrongPicks = 0;   // picks whose typed rest did not make the word (a fault of the store)
+
+    // Keys saved over letters of words, in percent: a pick saves the letters it types, less itself.
+    double savingsPercent() const;
+    double pickPercent() const;
+};
+
+// Types the texts one after another into one program through a word store over the base
+// vocabulary at vocPath (never written back). With learning the program may learn: words ended
+// without a pick are learned, picks are learned, and the base vocabulary's counts are bumped, as
+// in use. Without it the vocabularies stay as loaded: a word that shows on the page counts as
+// picked and the word is simply dropped. The learned vocabulary is named after the program and
+// read from the current directory, so run this in an empty one.
+TypingTally typeTexts(const std::string &vocPath, const std::vector<std::string> &texts, bool learning);
+
+// The limit of single-word completion with this vocabulary: every word the base vocabulary can
+// complete is taken with one pick after its first letter (or as few as its case needs).
+TypingTally oracleTally(const std::string &vocPath, const std::vector<std::string> &texts);

@@ -1,0 +1,126 @@
+// bench_keystroke_savings: how many keys word completion saves when plain texts are typed through
+// the real word store, with and without learning, and what a perfect ranking of the same
+// vocabulary would save.
+//
+//   bench_keystroke_savings [--voc FILE] [--text FILE]...
+//
+// Without --text it types the written-English texts named in kDefaultTexts that are installed
+// (./dev setup installs their packages). The last line is "keystroke savings: P%".
+#include "bench/keystroke_savings.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Prose of three kinds from Debian packages: mixed fiction and reporting (dasher-data), quotations
+// from literature (fortunes-min) and a licence (base-files).
+const char *const kDefaultTexts[] = {
+    "/usr/share/dasher/training_english_GB.txt",
+    "/usr/share/games/fortunes/literature",
+    "/usr/share/common-licenses/GPL-3",
+};
+
+bool readFile(const std::string &path, std::string &contents) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// The learned vocabulary is read from and named after the current directory; an empty one of our
+// own keeps the runs apart from whatever lies where the tool was started.
+class WorkFolder {
+public:
+    WorkFolder() : previous_(fs::current_path()) {
+        std::random_device seed;
+        folder_ = fs::temp_directory_path() / ("wl-keystroke-savings-" + std::to_string(seed()));
+        fs::create_directories(folder_);
+        fs::current_path(folder_);
+    }
+    ~WorkFolder() {
+        std::error_code ignored;
+        fs::current_path(previous_, ignored);
+        fs::remove_all(folder_, ignored);
+    }
+
+private:
+    fs::path previous_;
+    fs::path folder_;
+};
+
+void printTally(const char *what, const TypingTally &tally) {
+    std::printf("%s: %.1f%% (%ld words, %ld letters, %ld typed, %ld picks)\n", what, tally.savingsPercent(), tally.words,
+                tally.letters, tally.lettersTyped, tally.picks);
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: bench_keystroke_savings [--voc FILE] [--text FILE]...\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    std::string vocPath = std::string(WL_SOURCE_DIR) + "/vocabulary/data/english.voc";
+    std::vector<std::string> textPaths;
+    for (int i = 1; i < argc; ++i) {
+        if (i + 1 < argc && std::strcmp(argv[i], "--voc") == 0)
+            vocPath = argv[++i];
+        else if (i + 1 < argc && std::strcmp(argv[i], "--text") == 0)
+            textPaths.push_back(argv[++i]);
+        else
+            return usage();
+    }
+    if (textPaths.empty()) {
+        for (const char *path : kDefaultTexts) {
+            if (fs::exists(path))
+                textPaths.push_back(path);
+        }
+    }
+    if (textPaths.empty()) {
+        std::fprintf(stderr, "no text to type: name one with --text\n");
+        return 2;
+    }
+    vocPath = fs::absolute(vocPath).string();
+    if (!fs::exists(vocPath)) {
+        std::fprintf(stderr, "no vocabulary at %s\n", vocPath.c_str());
+        return 2;
+    }
+
+    std::vector<std::string> texts;
+    for (const std::string &path : textPaths) {
+        std::string contents;
+        if (!readFile(path, contents)) {
+            std::fprintf(stderr, "cannot read %s\n", path.c_str());
+            return 2;
+        }
+        std::printf("text: %s\n", path.c_str());
+        texts.push_back(contents);
+    }
+    std::printf("vocabulary: %s\n", vocPath.c_str());
+
+    WorkFolder work;
+    TypingTally oracle = oracleTally(vocPath, texts);
+    TypingTally still = typeTexts(vocPath, texts, false);
+    TypingTally learning = typeTexts(vocPath, texts, true);
+    if (learning.wrongPicks != 0) {
+        std::fprintf(stderr, "%ld picks typed something else than the word\n", learning.wrongPicks);
+        return 1;
+    }
+    printTally("oracle (every word the vocabulary can complete, taken at once)", oracle);
+    printTally("with learning", learning);
+    std::printf("keystroke savings without learning: %.1f%%\n", still.savingsPercent());
+    std::printf("words taken by a pick: %.1f%%\n", learning.pickPercent());
+    std::printf("keystroke savings: %.1f%%\n", learning.savingsPercent());
+    return 0;
+}
