@@ -24,9 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (count > 1 || (count == 1 && size < 24 + 96 + 40) || ((accepted[0][1] || accepted[1][1]) && size < 24 + 112 + 40))
         abort();
 
-    // Nothing but the two packaged files ever leaves a cabinet.
-    std::string name = packagedMemberName(bytes);
-    if (!name.empty() && name != kPackagedFiles[0].packaged && name != kPackagedFiles[1].packaged)
-        abort();
+    // Nothing but a package's own packaged files ever leaves a cabinet.
+    for (UpdatePackage package : {UpdatePackage::ThirtyTwoBit, UpdatePackage::SixtyFourBit}) {
+        std::string name = packagedMemberName(bytes, package);
+        bool own = name.empty();
+        for (const PackagedFile &file : packagedFiles(package))
+            own = own || name == file.packaged;
+        if (!own)
+            abort();
+    }
     return 0;
 }

@@ -3,7 +3,9 @@
 #   wordlark-32bit.zip / wordlark-64bit.zip   the program folder as the user unpacks it (a
 #                                              "Wordlark" folder)
 #   WordlarkUpdate.cab / WordlarkUpdate64.cab  what the update server serves to that build:
-#                                              "wordlark.ex_" and "larkhook.dl_"
+#                                              "wordlark.ex_" and "larkhook.dl_", and for the 64-bit
+#                                              build its 32-bit helper, "wordlark32.ex_" and
+#                                              "larkhook32.dl_"
 #   WordlarkUpdate.cab.sig / ...64.cab.sig     the cabinet's signature, served beside it
 # usage: WL_UPDATE_SIGNING_KEY=KEY_FILE tools/package.sh DIST_FOLDER OUTPUT_FOLDER [32|64]   (default 32)
 # KEY_FILE is the makers' private key whose public half the build trusts; tests/keys/ holds a
@@ -34,22 +36,27 @@ if [ -z "$key" ] || [ ! -f "$key" ]; then
     exit 2
 fi
 
-for f in wordlark.exe larkhook.dll; do
+# The program files, each program before its library; the 64-bit package has its helper too.
+files=(wordlark.exe larkhook.dll)
+[ "$bits" = 64 ] && files+=(wordlark32.exe larkhook32.dll)
+for f in "${files[@]}"; do
     if [ ! -f "$dist/$f" ]; then
-        echo "package: $dist/$f is missing; build first" >&2
+        echo "package: $dist/$f is missing; build first (both builds, for the 64-bit package)" >&2
         exit 1
     fi
 done
+members=()
+for f in "${files[@]}"; do members+=("${f%?}_"); done
 
 epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 946684800)}"
 stage="$(mktemp -d "${TMPDIR:-/tmp}/wordlark-package.XXXXXX")"
 trap 'rm -rf "$stage"' EXIT
 
-# The release folder: the two program files from the build, the shipped vocabulary and its notice
+# The release folder: the program files from the build, the shipped vocabulary and its notice
 # from the sources (a run of the program in the build folder may have changed the counts there),
 # the licence of the JSON library built into the program, and nothing a test or a run left behind.
 mkdir "$stage/Wordlark"
-cp "$dist/wordlark.exe" "$dist/larkhook.dll" "$stage/Wordlark/"
+for f in "${files[@]}"; do cp "$dist/$f" "$stage/Wordlark/"; done
 cp "$root/vocabulary/data/english.voc" "$root/vocabulary/data/english-voc-license.txt" "$stage/Wordlark/"
 cp "$root/third_party/nlohmann-json/LICENSE.MIT" "$stage/Wordlark/json-license.txt"
 find "$stage/Wordlark" -exec touch -h -d "@$epoch" {} +
@@ -58,18 +65,20 @@ rm -f "$out/$zip_name"
 
 # The update cabinet, MSZIP-compressed, members without folders.
 mkdir "$stage/cab"
-cp "$dist/wordlark.exe" "$stage/cab/wordlark.ex_"
-cp "$dist/larkhook.dll" "$stage/cab/larkhook.dl_"
-touch -d "@$epoch" "$stage/cab/wordlark.ex_" "$stage/cab/larkhook.dl_"
+for i in "${!files[@]}"; do
+    cp "$dist/${files[$i]}" "$stage/cab/${members[$i]}"
+    touch -d "@$epoch" "$stage/cab/${members[$i]}"
+done
 rm -f "$out/$cab_name"
-(cd "$stage/cab" && gcab --create --nopath --zip "$out/$cab_name" wordlark.ex_ larkhook.dl_)
+(cd "$stage/cab" && gcab --create --nopath --zip "$out/$cab_name" "${members[@]}")
 
-members="$(gcab --list "$out/$cab_name" | LC_ALL=C sort | tr '\n' ' ')"
-if [ "$members" != "larkhook.dl_ wordlark.ex_ " ]; then
-    echo "package: the cabinet holds '$members'" >&2
+held="$(gcab --list "$out/$cab_name" | LC_ALL=C sort | tr '\n' ' ')"
+wanted="$(printf '%s\n' "${members[@]}" | LC_ALL=C sort | tr '\n' ' ')"
+if [ "$held" != "$wanted" ]; then
+    echo "package: the cabinet holds '$held', not '$wanted'" >&2
     exit 1
 fi
 rm -f "$out/$cab_name.sig"
 python3 "$root/tools/sign_update.py" "$out/$cab_name" "$key"
 echo "package: $out/$zip_name"
-echo "package: $out/$cab_name ($members), signed in $cab_name.sig"
+echo "package: $out/$cab_name ($held), signed in $cab_name.sig"

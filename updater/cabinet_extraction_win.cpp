@@ -1,14 +1,12 @@
 #include "updater/cabinet_extraction_win.h"
 
-#include "updater/packaged_files.h"
-
 #include <cstring>
 #include <string>
 
 namespace {
 
 UINT placeMember(const char *folder, FILE_IN_CABINET_INFO_A &member) {
-    std::string name = packagedMemberName(member.NameInCabinet ? member.NameInCabinet : "");
+    std::string name = packagedMemberName(member.NameInCabinet ? member.NameInCabinet : "", kThisBuildsPackage);
     std::string target = (folder ? std::string(folder) : runningProgramFolder()) + name;
     if (name.empty() || target.size() >= MAX_PATH || target == name)
         return FILEOP_SKIP;

@@ -3,21 +3,27 @@
 #include "updater/pe_image.h"
 
 #include <string>
+#include <vector>
 
-// The two files an update carries: the cabinet holds each under its packaged name, which is moved
-// to the installed name once both have been checked.
+// One file an update carries: the cabinet holds it under its packaged name, which is moved to the
+// installed name once every file of the update has been checked.
 struct PackagedFile {
     const char *installed; // "wordlark.exe"
     const char *packaged;  // "wordlark.ex_"
     PeImageKind kind;
+    PeMachine machine;
 };
 
-// The program file first: the hook library is replaced only after it.
-extern const PackagedFile kPackagedFiles[2];
+// Which program an update is for: the 32-bit one (its program and hook library), or the 64-bit
+// one, whose update also carries its 32-bit helper and the helper's library.
+enum class UpdatePackage { ThirtyTwoBit, SixtyFourBit };
+
+// The files of an update, in the order they are replaced: each program file before its library.
+const std::vector<PackagedFile> &packagedFiles(UpdatePackage package);
 
 // The packaged name under which a member of the update cabinet is extracted, or an empty string
-// for a member that is skipped. Only the two packaged files are ever taken (their names in any
-// capitals, without a folder part); any other member (a DLL that the program would load from its
-// folder, a program, a short 8.3 form of one of our names, a file in a folder) is skipped, so a
+// for a member that is skipped. Only the package's own packaged files are ever taken (their names
+// in any capitals, without a folder part); any other member (a DLL that the program would load from
+// its folder, a program, a short 8.3 form of one of our names, a file in a folder) is skipped, so a
 // cabinet can place nothing else in the program folder.
-std::string packagedMemberName(const std::string &nameInCabinet);
+std::string packagedMemberName(const std::string &nameInCabinet, UpdatePackage package);

@@ -7,12 +7,18 @@ std::string setAsideName(const std::string &installed) {
     return installed.substr(0, name) + "~" + installed.substr(name) + ".tmp";
 }
 
-// Puts the set-aside old file back over the new one.
-void restore(const FileReplacement &file) {
-    MoveFileExA(setAsideName(file.installed).c_str(), file.installed.c_str(), MOVEFILE_REPLACE_EXISTING);
+bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Puts the set-aside old file back over the new one; a file that the update brought first is
+// taken away again.
+void restore(const FileReplacement &file, bool hadOldFile) {
+    if (hadOldFile)
+        MoveFileExA(setAsideName(file.installed).c_str(), file.installed.c_str(), MOVEFILE_REPLACE_EXISTING);
+    else
+        DeleteFileA(file.installed.c_str());
 }
 
-bool replaceOne(const FileReplacement &file, ReplacementFailure &failure) {
+bool replaceOne(const FileReplacement &file, bool hadOldFile, ReplacementFailure &failure) {
     failure.file = file.installed;
     if (file.installed.empty() || file.packaged.empty()) {
         failure.error = ERROR_INVALID_PARAMETER;
@@ -21,6 +27,13 @@ bool replaceOne(const FileReplacement &file, ReplacementFailure &failure) {
     const std::string setAside = setAsideName(file.installed);
     // Left by an earlier update while the old file was still in use.
     DeleteFileA(setAside.c_str());
+    // A file the installed version lacks (the helper, in a folder from before it) is simply added.
+    if (!hadOldFile) {
+        if (MoveFileA(file.packaged.c_str(), file.installed.c_str()))
+            return true;
+        failure.error = GetLastError();
+        return false;
+    }
     if (MoveFileA(file.installed.c_str(), setAside.c_str())) {
         if (MoveFileA(file.packaged.c_str(), file.installed.c_str()))
             return true;
@@ -36,11 +49,14 @@ bool replaceOne(const FileReplacement &file, ReplacementFailure &failure) {
 } // namespace
 
 bool replaceProgramFiles(const std::vector<FileReplacement> &files, ReplacementFailure &failure) {
+    std::vector<bool> hadOldFile;
+    for (const FileReplacement &file : files)
+        hadOldFile.push_back(exists(file.installed));
     for (size_t i = 0; i < files.size(); ++i) {
-        if (!replaceOne(files[i], failure)) {
+        if (!replaceOne(files[i], hadOldFile[i], failure)) {
             // A new program with the old hook library (or the other way round) may not even start.
             while (i-- > 0)
-                restore(files[i]);
+                restore(files[i], hadOldFile[i]);
             return false;
         }
     }

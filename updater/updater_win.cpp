@@ -39,18 +39,11 @@ const char kSignatureUrl[] = WL_UPDATE_URL ".sig";
 const size_t kMaximumCabinetSize = 64 * 1024 * 1024;
 const size_t kMaximumSignatureSize = 4096;
 
-// A build installs only images of its own processor: a 64-bit hook library would never load into
-// the 32-bit program, nor the other way round.
-#ifdef _WIN64
-const PeMachine kOwnMachine = PeMachine::X64;
-#else
-const PeMachine kOwnMachine = PeMachine::X86;
-#endif
 
 // Every file of the update is named with the program folder: the current directory moves (a file
 // dialog changes it).
 void deletePackagedFiles(const std::string &folder) {
-    for (const PackagedFile &file : kPackagedFiles)
+    for (const PackagedFile &file : packagedFiles(kThisBuildsPackage))
         DeleteFileA((folder + file.packaged).c_str());
 }
 
@@ -139,12 +132,12 @@ bool extractPackagedFiles(const std::string &cabinet, const std::string &folder)
     return true;
 }
 
-// Both packaged files must be complete images of their kind before either is installed, so a
-// signed but broken cabinet, or one of the other build, never replaces a working file.
+// Every packaged file must be a complete image of its kind before any is installed, so a signed but
+// broken cabinet, or one of the other build, never replaces a working file.
 bool packagedFilesAreSound(const std::string &folder) {
-    for (const PackagedFile &file : kPackagedFiles) {
+    for (const PackagedFile &file : packagedFiles(kThisBuildsPackage)) {
         const std::string path = folder + file.packaged;
-        if (fileIsCompletePeImage(path, file.kind, kOwnMachine))
+        if (fileIsCompletePeImage(path, file.kind, file.machine))
             continue;
         DWORD error =
             GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND : ERROR_BAD_FORMAT;
@@ -157,7 +150,7 @@ bool packagedFilesAreSound(const std::string &folder) {
 
 bool installPackagedFiles(const std::string &folder) {
     std::vector<FileReplacement> files;
-    for (const PackagedFile &file : kPackagedFiles)
+    for (const PackagedFile &file : packagedFiles(kThisBuildsPackage))
         files.push_back({folder + file.installed, folder + file.packaged});
     ReplacementFailure failure;
     if (replaceProgramFiles(files, failure))

@@ -20,6 +20,8 @@ UPDATED_TEXT = "You have successfully updated Wordlark.\nYou may need to restart
 LATEST_TEXT = "You already have the latested version of Wordlark."
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 INSTALLED = ("wordlark.exe", "larkhook.dll")
+# The 64-bit program's update also carries its 32-bit helper, from the 32-bit build.
+HELPER = ("wordlark32.exe", "larkhook32.dll")
 TEST_KEY = os.path.join(ROOT, "tests", "keys", "update-test-private.pem")
 # Written at exit; everything else in the program folder is the updater's business.
 WRITTEN_AT_EXIT = ("wordlark.cfg", "wordlark.cmd")
@@ -103,6 +105,12 @@ class Updater(WineTestCase):
             cls.test_program = f.read()
         with open(os.path.join(DIST, "larkhook.dll"), "rb") as f:
             cls.hook_library = f.read()
+        cls.helper = {}
+        if BITS == 64:
+            helper32 = os.path.join(os.path.dirname(os.path.dirname(DIST)), "win32", "helper32")
+            for name in HELPER:
+                with open(os.path.join(helper32, name), "rb") as f:
+                    cls.helper[name] = f.read()
 
     def setUp(self):
         super().setUp()
@@ -123,14 +131,17 @@ class Updater(WineTestCase):
         return app
 
     def release(self, marker):
-        """A new version: the test program and the hook library with data appended (still complete
-        images), packaged by tools/package.sh. Returns (cabinet folder, program bytes, library bytes)."""
+        """A new version: the test program and the hook library (and for the 64-bit program its
+        helper) with data appended (still complete images), packaged by tools/package.sh. Returns
+        (cabinet folder, program bytes, library bytes); the helper's are in self.released_helper."""
         stage = os.path.join(self.scratch, "dist-" + marker)
         out = os.path.join(self.scratch, "serve-" + marker)
         os.makedirs(stage)
-        program = self.test_program + b"\0release " + marker.encode()
-        library = self.hook_library + b"\0release " + marker.encode()
-        for name, data in (("wordlark.exe", program), ("larkhook.dll", library)):
+        mark = b"\0release " + marker.encode()
+        program = self.test_program + mark
+        library = self.hook_library + mark
+        self.released_helper = {name: data + mark for name, data in self.helper.items()}
+        for name, data in [("wordlark.exe", program), ("larkhook.dll", library)] + list(self.released_helper.items()):
             with open(os.path.join(stage, name), "wb") as f:
                 f.write(data)
         subprocess.run([os.path.join(ROOT, "tools", "package.sh"), stage, out, str(BITS)], check=True,
@@ -222,6 +233,9 @@ class Updater(WineTestCase):
 
         self.assertEqual(app.read("wordlark.exe"), first_program)
         self.assertEqual(app.read("larkhook.dll"), first_library)
+        for name, data in self.released_helper.items():
+            self.assertEqual(app.read(name), data, name)
+            self.assertFalse(os.path.exists(app.path(name[:-1] + "_")), name)
         # The old files are still in use by the running program, so they stay set aside.
         self.assertEqual(app.read("~wordlark.exe.tmp"), original["wordlark.exe"])
         self.assertEqual(app.read("~larkhook.dll.tmp"), original["larkhook.dll"])
@@ -294,6 +308,15 @@ class Updater(WineTestCase):
             self.cabinet_of(other_build, {"wordlark.ex_": os.path.join(other_dist, "wordlark.exe"),
                                           "larkhook.dl_": os.path.join(other_dist, "larkhook.dll")})
             cases.append(("programs of the other build", other_build, "wordlark.ex_"))
+        if BITS == 64:
+            # The helper must be of the other bitness, the one its programs have.
+            test_helper = os.path.join(e2e_bin(), "helper")
+            wrong_helper = os.path.join(self.scratch, "wrong-helper")
+            self.cabinet_of(wrong_helper, {"wordlark.ex_": os.path.join(DIST, "wordlark.exe"),
+                                           "larkhook.dl_": os.path.join(DIST, "larkhook.dll"),
+                                           "wordlark32.ex_": os.path.join(test_helper, "wordlark32.exe"),
+                                           "larkhook32.dl_": os.path.join(test_helper, "larkhook32.dll")})
+            cases.append(("a helper of the program's own bitness", wrong_helper, "wordlark32.ex_"))
 
         # One running program meets every case in turn: a refused update changes nothing, so each
         # starts from the same folder.

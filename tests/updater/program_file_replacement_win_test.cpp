@@ -78,13 +78,15 @@ TEST(ProgramFileReplacement, KeepsTheCurrentFileWhenThePackagedOneCannotMove) {
 
 TEST(ProgramFileReplacement, ChangesNothingWhenTheCurrentFileCannotBeSetAside) {
     Folder folder("wl_replace_none");
-    Folder::write("wordlark.ex_", "new");
     ReplacementFailure failure;
-    EXPECT_FALSE(replaceProgramFiles(kProgram, failure)); // no current file
-    EXPECT_EQ(Folder::read("wordlark.ex_"), "new");
-    EXPECT_FALSE(Folder::exists("wordlark.exe"));
+    // A file the folder lacks (the helper, in a folder from before it) is added.
+    Folder::write("wordlark.ex_", "first");
+    EXPECT_TRUE(replaceProgramFiles(kProgram, failure));
+    EXPECT_EQ(Folder::read("wordlark.exe"), "first");
+    EXPECT_FALSE(Folder::exists("wordlark.ex_"));
 
     // A set-aside file still in use blocks the rename; both files stay as they are.
+    Folder::write("wordlark.ex_", "new");
     Folder::write("wordlark.exe", "old");
     Folder::write("~wordlark.exe.tmp", "still running");
     {
@@ -122,4 +124,22 @@ TEST(ProgramFileReplacement, PutsTheFirstFileBackWhenTheSecondCannotBeReplaced) 
     EXPECT_EQ(Folder::read("larkhook.dll"), "old library");
     EXPECT_FALSE(Folder::exists("~wordlark.exe.tmp"));
     EXPECT_EQ(Folder::read("larkhook.dl_"), "new library");
+
+    // The 64-bit program's four files, the helper new to the folder: when its library cannot be
+    // placed, the helper added before it goes again and the program's pair is the old one.
+    Folder::write("wordlark32.ex_", "new helper");
+    Folder::write("larkhook32.dll", "in the way");
+    Folder::write("larkhook32.dl_", "new helper library");
+    {
+        HeldFile held("larkhook32.dll");
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(replaceProgramFiles({kBoth[0], kBoth[1], {"wordlark32.exe", "wordlark32.ex_"},
+                                          {"larkhook32.dll", "larkhook32.dl_"}},
+                                         failure));
+    }
+    EXPECT_EQ(failure.file, "larkhook32.dll");
+    EXPECT_EQ(Folder::read("wordlark.exe"), "old program");
+    EXPECT_EQ(Folder::read("larkhook.dll"), "old library");
+    EXPECT_FALSE(Folder::exists("wordlark32.exe"));
+    EXPECT_EQ(Folder::read("larkhook32.dll"), "in the way");
 }
