@@ -127,6 +127,7 @@ TEST(ProgramFileReplacement, PutsTheFirstFileBackWhenTheSecondCannotBeReplaced) 
 
     // The 64-bit program's four files, the helper new to the folder: when its library cannot be
     // placed, the helper added before it goes again and the program's pair is the old one.
+    Folder::write("wordlark.ex_", "new program");
     Folder::write("wordlark32.ex_", "new helper");
     Folder::write("larkhook32.dll", "in the way");
     Folder::write("larkhook32.dl_", "new helper library");
