@@ -26,6 +26,20 @@ TEST_KEY = os.path.join(ROOT, "tests", "keys", "update-test-private.pem")
 # Written at exit; everything else in the program folder is the updater's business.
 WRITTEN_AT_EXIT = ("wordlark.cfg", "wordlark.cmd")
 
+# A server of one folder's files that lets every answer be cached for a day: a downloader that used
+# its cache would get the release it fetched before again, not the one served now.
+FILE_SERVER = """
+import functools, http.server, sys
+class Files(http.server.SimpleHTTPRequestHandler):
+    def end_headers(self):
+        self.send_header("Cache-Control", "public, max-age=86400")
+        super().end_headers()
+    def log_message(self, *args):
+        pass
+handler = functools.partial(Files, directory=sys.argv[2])
+http.server.ThreadingHTTPServer(("127.0.0.1", int(sys.argv[1])), handler).serve_forever()
+"""
+
 # A server that answers every request with one HTTP status.
 STATUS_SERVER = """
 import http.server, sys
@@ -65,7 +79,7 @@ def sign(path, key=TEST_KEY):
 
 
 class UpdateServer:
-    """python3 -m http.server serving one folder on 127.0.0.1, or a server answering every request
+    """A server of one folder's files on 127.0.0.1 (FILE_SERVER), or one answering every request
     with one status; stopped by stop()."""
 
     def __init__(self, folder, port, status=None):
@@ -75,7 +89,7 @@ class UpdateServer:
         if status:
             command = [sys.executable, "-c", STATUS_SERVER, str(port), str(status)]
         else:
-            command = [sys.executable, "-m", "http.server", str(port), "--bind", "127.0.0.1", "--directory", folder]
+            command = [sys.executable, "-c", FILE_SERVER, str(port), folder]
         self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_until(lambda: port_answers(port), 15, 0.1, "the update server")
 
@@ -244,7 +258,8 @@ class Updater(WineTestCase):
         self.stop(app)
 
         # The new version runs and updates itself again: the first run's set-aside files go, and
-        # the files now in use are set aside in their place.
+        # the files now in use are set aside in their place. The first release's answers could be
+        # cached for a day; the update is fetched anew all the same.
         server.stop()
         second, second_program, second_library = self.release("two")
         self.serve(second)
