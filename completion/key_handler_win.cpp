@@ -39,6 +39,9 @@ void requestSuggestions(HWND window, bool shown, HWND focus) {
     SetSuggestionsShown(shown ? 1 : 0);
     if (shown)
         sync.focus = focus;
+    // Most letters leave a hidden list hidden: no message, no round trip for them.
+    if (!shown && !sync.posted && !IsWindowVisible(window))
+        return;
     if (!sync.posted)
         sync.posted = PostMessageA(window, kSyncSuggestionsMessage, 0, 0) != FALSE;
     if (!sync.posted)
@@ -90,6 +93,8 @@ void showSuggestionsAtCaret(HWND window, HWND focus) {
         SetWindowPos(window, HWND_TOPMOST, place.x, place.y, place.width, place.height, SWP_NOACTIVATE);
     if (!visible)
         ShowWindow(window, SW_SHOWNOACTIVATE);
+    // Painted now, not when the queue runs dry: letters typed on would put the paint off.
+    UpdateWindow(window);
 }
 
 namespace {

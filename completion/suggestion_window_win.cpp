@@ -109,6 +109,13 @@ LRESULT onPaint(HWND window) {
     return 0;
 }
 
+// A hidden list is painted whole when it is shown; asking for a repaint of it would only cost a
+// round trip at every letter.
+void repaintIfShown(HWND window) {
+    if (IsWindowVisible(window))
+        InvalidateRect(window, nullptr, TRUE);
+}
+
 // A posted key waited in the queue; one from a program that stood still for long ends the word
 // rather than showing a list for a moment long gone.
 const DWORD kStalePostedKeyMs = 2000;
@@ -131,13 +138,13 @@ void catchUpWithPostedKeys(HWND window) {
 LRESULT onKeyDown(HWND window, WPARAM key, LPARAM flags) {
     catchUpWithPostedKeys(window);
     handleSuggestionKey(window, key, flags);
-    InvalidateRect(window, nullptr, TRUE);
+    repaintIfShown(window);
     return 0;
 }
 
 LRESULT onPostedKey(HWND window, WPARAM key, LPARAM flags) {
     handlePostedKey(window, key, flags, static_cast<DWORD>(GetMessageTime()));
-    InvalidateRect(window, nullptr, TRUE);
+    repaintIfShown(window);
     return 0;
 }
 
