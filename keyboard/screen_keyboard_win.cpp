@@ -51,7 +51,6 @@ ScreenKeyboard::ScreenKeyboard(HINSTANCE instanceHandle, HWND ownerWindow)
     guardedDialog = dialog;
     focusGuard = WindowsHook(WH_CBT, focusGuardProc, nullptr, GetCurrentThreadId());
     setKeyLabels(0);
-    SetTimer(dialog, kAttachTimerId, kAttachTimerMs, nullptr);
 }
 
 ScreenKeyboard::~ScreenKeyboard() {
@@ -73,9 +72,14 @@ INT_PTR ScreenKeyboard::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
         return onTimer();
     case WM_SHOWWINDOW:
         // Shown by the hot key from inside the typed-into program: follow its input at once, as
-        // until then keys typed into it may not arrive.
-        if (wParam)
+        // until then keys typed into it may not arrive. The foreground is followed only while the
+        // keyboard is shown: a hidden one never wakes the program.
+        if (wParam) {
             attachToForeground();
+            SetTimer(dialog, kAttachTimerId, kAttachTimerMs, nullptr);
+        } else {
+            KillTimer(dialog, kAttachTimerId);
+        }
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -121,8 +125,10 @@ INT_PTR ScreenKeyboard::onSysCommand(WPARAM wParam) {
 }
 
 INT_PTR ScreenKeyboard::onTimer() {
-    if (!IsWindowVisible(dialog))
+    if (!IsWindowVisible(dialog)) {
+        KillTimer(dialog, kAttachTimerId);
         return 1;
+    }
     attachToForeground();
     return 0;
 }
