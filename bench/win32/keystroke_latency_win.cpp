@@ -1,7 +1,8 @@
 // What Wordlark adds to every key-down in another program: this tool is the other program. It
-// injects keystrokes into its own window and measures the time until the window gets WM_CHAR,
-// first without Wordlark, then with the given wordlark.exe running (its hook then runs inside
-// this process for every key), and prints the median, the 95th percentile and their ratios.
+// injects keystrokes into its own window and measures the time until the window gets WM_CHAR:
+// without Wordlark, under a hook that does nothing, then with the given wordlark.exe running (its
+// hook then runs inside this process for every key); it prints the medians, the 95th percentiles
+// and their ratios.
 #include <windows.h>
 
 #include <cstdio>
@@ -66,6 +67,19 @@ std::vector<double> measure(HWND target) {
     return samples;
 }
 
+// What any system-wide keyboard hook costs here: one in a library of its own that only passes the
+// key on.
+extern "C" __declspec(dllimport) LRESULT CALLBACK EmptyKeyboardHook(int code, WPARAM vk, LPARAM flags);
+
+std::vector<double> measureWithEmptyHook(HWND target) {
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, EmptyKeyboardHook, GetModuleHandleA("empty_hook.dll"), 0);
+    if (!hook)
+        return {};
+    std::vector<double> samples = measure(target);
+    UnhookWindowsHookEx(hook);
+    return samples;
+}
+
 double processorSeconds(HANDLE process) {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
@@ -100,6 +114,7 @@ int main(int argc, char **argv) {
     HWND target = createTarget(GetModuleHandleA(nullptr));
     pump();
     std::vector<double> without = measure(target);
+    std::vector<double> emptyHooked = measureWithEmptyHook(target);
 
     std::vector<double> with;
     {
@@ -112,9 +127,12 @@ int main(int argc, char **argv) {
 
     double m0 = percentile(without, 0.5), p0 = percentile(without, 0.95);
     double m1 = percentile(with, 0.5), p1 = percentile(with, 0.95);
+    double me = percentile(emptyHooked, 0.5), pe = percentile(emptyHooked, 0.95);
     printf("keystroke latency, key-down to WM_CHAR, %d keys each (microseconds)\n", kKeys);
     printf("  without Wordlark: median %.0f, p95 %.0f (%zu samples)\n", m0, p0, without.size());
     printf("  with Wordlark:    median %.0f, p95 %.0f (%zu samples)\n", m1, p1, with.size());
     printf("  ratio:            median %.2fx, p95 %.2fx\n", m0 > 0 ? m1 / m0 : 0.0, p0 > 0 ? p1 / p0 : 0.0);
+    printf("  an empty hook:    median %.0f, p95 %.0f (%zu samples), ratio median %.2fx, p95 %.2fx\n", me, pe,
+           emptyHooked.size(), m0 > 0 ? me / m0 : 0.0, p0 > 0 ? pe / p0 : 0.0);
     return 0;
 }
