@@ -91,9 +91,11 @@ void catchUp(HookState &s) {
 }
 
 // Hides the list from the main program's own message loop: nothing here waits for its windows.
+// A list asked hidden already is hidden or has its hide on the way (whoever cleared the shown
+// state posted it), so asking again, or looking at the window in another process, is not needed.
 void hideSuggestions(HookState &s) {
     const HWND program = toWindow(s.programWindow);
-    if (!program || (!s.suggestionsShown && !IsWindowVisible(program)))
+    if (!program || !s.suggestionsShown)
         return;
     s.suggestionsShown = 0;
     PostMessageA(program, kSyncSuggestionsMessage, 0, 0);
