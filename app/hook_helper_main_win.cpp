@@ -6,6 +6,7 @@
 //
 // usage: wordlark32.exe MAIN_PROCESS_ID
 #include "hooklib/larkhook.h"
+#include "win32/kernel_handle_win.h"
 
 #include <cstdlib>
 
@@ -33,21 +34,15 @@ void serveUntilTheMainProgramEnds(HANDLE mainProcess) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     const unsigned long mainId = std::strtoul(commandLine ? commandLine : "", nullptr, 10);
-    HANDLE mainProcess = mainId ? OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(mainId)) : nullptr;
+    KernelHandle mainProcess(mainId ? OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(mainId)) : nullptr);
     if (!mainProcess)
         return 1;
-    HANDLE single = CreateMutexA(nullptr, TRUE, kHelperMutexName);
-    if (!single || GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (single)
-            CloseHandle(single);
-        CloseHandle(mainProcess);
+    KernelHandle single(CreateMutexA(nullptr, TRUE, kHelperMutexName));
+    if (!single || GetLastError() == ERROR_ALREADY_EXISTS)
         return 0;
-    }
     Start();
-    serveUntilTheMainProgramEnds(mainProcess);
+    serveUntilTheMainProgramEnds(mainProcess.get());
     Stop();
-    ReleaseMutex(single);
-    CloseHandle(single);
-    CloseHandle(mainProcess);
+    ReleaseMutex(single.get());
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "win32/kernel_handle_win.h"
+
 namespace {
 
 const char kHelperName[] = "wordlark32.exe";
@@ -13,30 +15,28 @@ const DWORD kHealthyRunMs = 60000;
 
 struct HookHelper {
     std::string path;
-    PROCESS_INFORMATION process = {};
+    KernelHandle process;
+    DWORD threadId = 0; // the helper's only thread, which a WM_QUIT ends
     DWORD lastStart = 0;
     DWORD restartDelay = kFirstRestartDelayMs;
     bool started = false;
 } helper;
 
-void closeHelperHandles() {
-    if (helper.process.hProcess)
-        CloseHandle(helper.process.hProcess);
-    if (helper.process.hThread)
-        CloseHandle(helper.process.hThread);
-    helper.process = PROCESS_INFORMATION();
-}
-
 void launch() {
-    closeHelperHandles();
+    helper.process.reset();
+    helper.threadId = 0;
     helper.lastStart = GetTickCount();
     helper.started = true;
     std::string commandLine = "\"" + helper.path + "\" " + std::to_string(GetCurrentProcessId());
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
     if (!CreateProcessA(helper.path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &helper.process))
-        helper.process = PROCESS_INFORMATION();
+                        &started))
+        return;
+    CloseHandle(started.hThread);
+    helper.process.reset(started.hProcess);
+    helper.threadId = started.dwThreadId;
 }
 
 } // namespace
@@ -53,7 +53,7 @@ void startHookHelper(const char *programFolder) {
 void keepHookHelperRunning() {
     if (helper.path.empty() || !helper.started)
         return;
-    const bool running = helper.process.hProcess && WaitForSingleObject(helper.process.hProcess, 0) == WAIT_TIMEOUT;
+    const bool running = helper.process && WaitForSingleObject(helper.process.get(), 0) == WAIT_TIMEOUT;
     if (running)
         return;
     const DWORD sinceStart = GetTickCount() - helper.lastStart;
@@ -68,7 +68,8 @@ void keepHookHelperRunning() {
 
 void stopHookHelper() {
     helper.started = false;
-    if (helper.process.dwThreadId)
-        PostThreadMessageA(helper.process.dwThreadId, WM_QUIT, 0, 0);
-    closeHelperHandles();
+    if (helper.threadId)
+        PostThreadMessageA(helper.threadId, WM_QUIT, 0, 0);
+    helper.process.reset();
+    helper.threadId = 0;
 }
