@@ -10,6 +10,7 @@
 #include "hooklib/hook_state_win.h"
 #include "hooklib/key_decision.h"
 #include "hooklib/shared_section.h"
+#include "hooklib/typed_in_program_win.h"
 #include "win32/kernel_handle_win.h"
 #include "win32/window_dc_win.h"
 
@@ -31,7 +32,6 @@ const LibraryRole kOtherRole = kMainLibrary;
 const LibraryRole kRole = kMainLibrary;
 const LibraryRole kOtherRole = kHelperLibrary;
 #endif
-const hookkeys::Bitness kOwnBitness = sizeof(void *) == 8 ? hookkeys::Bitness::Bits64 : hookkeys::Bitness::Bits32;
 
 HINSTANCE moduleInstance = nullptr;
 
@@ -94,110 +94,6 @@ unsigned nextKeySerial(HookState &s) {
 
 void endListEpoch(HookState &s) { InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.listEpoch)); }
 
-// The program a key is typed in: the one that owns the foreground window, whose thread gets the
-// keyboard input. The procedure runs in that program or, out of context, in an installer's thread.
-struct TypedInProgram {
-    DWORD processId = 0;
-    DWORD threadId = 0;
-    bool here = true; // this procedure runs inside it
-    hookkeys::Bitness bitness = kOwnBitness;
-};
-
-bool windowsIs64Bit() {
-    if (kOwnBitness == hookkeys::Bitness::Bits64)
-        return true;
-    BOOL wow = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow) && wow;
-}
-
-// What is read once per program from outside it: its bitness and its executable. Per thread, as
-// programs may take input on several threads; asked again when the foreground process changes.
-struct ProgramFacts {
-    DWORD processId = 0;
-    hookkeys::Bitness bitness = hookkeys::Bitness::Unknown;
-    char path[kPathSize] = "";
-};
-thread_local ProgramFacts facts;
-
-const ProgramFacts &factsOf(DWORD processId) {
-    if (facts.processId == processId)
-        return facts;
-    facts.processId = processId;
-    facts.bitness = hookkeys::Bitness::Unknown;
-    facts.path[0] = '\0';
-    KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process)
-        return facts;
-    BOOL wow = FALSE;
-    if (IsWow64Process(process.get(), &wow))
-        facts.bitness = windowsIs64Bit() && !wow ? hookkeys::Bitness::Bits64 : hookkeys::Bitness::Bits32;
-    DWORD size = kPathSize;
-    if (!QueryFullProcessImageNameA(process.get(), 0, facts.path, &size))
-        facts.path[0] = '\0';
-    return facts;
-}
-
-TypedInProgram typedInProgram() {
-    TypedInProgram program;
-    const HWND foreground = GetForegroundWindow();
-    DWORD processId = 0;
-    const DWORD threadId = foreground ? GetWindowThreadProcessId(foreground, &processId) : 0;
-    if (!threadId || processId == GetCurrentProcessId()) {
-        program.processId = GetCurrentProcessId();
-        program.threadId = GetCurrentThreadId();
-        return program;
-    }
-    program.processId = processId;
-    program.threadId = threadId;
-    program.here = false;
-    program.bitness = factsOf(processId).bitness;
-    return program;
-}
-
-// This process's executable, read once: it never changes while the process runs.
-const char *ownModuleFileName() {
-    static char name[kPathSize] = "";
-    static bool known = false;
-    if (!known) {
-        // A name that filled the buffer is cut inside it rather than left unterminated.
-        DWORD n = GetModuleFileNameA(nullptr, name, kPathSize);
-        name[n < static_cast<DWORD>(kPathSize) ? n : kPathSize - 1] = '\0';
-        known = true;
-    }
-    return name;
-}
-
-const char *moduleFileNameOf(const TypedInProgram &program) {
-    return program.here ? ownModuleFileName() : factsOf(program.processId).path;
-}
-
-// Focus and caret of the program typed in, read the same way in it and from outside it.
-struct FocusAndCaret {
-    HWND focus = nullptr;
-    HWND caretWindow = nullptr;
-    RECT caret = {0, 0, 0, 0}; // client coordinates of caretWindow
-};
-
-FocusAndCaret focusAndCaretOf(const TypedInProgram &program) {
-    FocusAndCaret result;
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    if (GetGUIThreadInfo(program.threadId, &thread)) {
-        result.focus = thread.hwndFocus;
-        if (thread.hwndCaret) {
-            result.caretWindow = thread.hwndCaret;
-            result.caret = thread.rcCaret;
-        }
-    } else if (program.here) {
-        result.focus = GetFocus();
-        POINT caret = {0, 0};
-        if (GetCaretPos(&caret)) {
-            result.caretWindow = result.focus;
-            result.caret = {caret.x, caret.y, caret.x, caret.y};
-        }
-    }
-    return result;
-}
 
 // Where the list goes for the last key: a caret client coordinate of exactly 0 counts as no
 // caret, and the last left click stands in for it.
@@ -379,28 +275,6 @@ LRESULT passOn(int code, WPARAM vk, LPARAM flags) {
     const LRESULT result = CallNextHookEx(keyboardHook, code, vk, flags);
     passingOn = false;
     return result;
-}
-
-// The modifier keys as they were when the key was pressed. Inside the program typed in that is its
-// thread's key state, read in one call; out of context the installing thread has no key state of
-// that program, so the keys' physical state stands in.
-struct Modifiers {
-    bool ctrl = false, alt = false, shift = false;
-};
-
-Modifiers modifiersOf(const TypedInProgram &program) {
-    Modifiers m;
-    BYTE keys[256];
-    if (program.here && GetKeyboardState(keys)) {
-        m.ctrl = (keys[VK_CONTROL] & 0x80) != 0;
-        m.alt = (keys[VK_MENU] & 0x80) != 0;
-        m.shift = (keys[VK_SHIFT] & 0x80) != 0;
-        return m;
-    }
-    m.ctrl = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
-    m.alt = (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
-    m.shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
-    return m;
 }
 
 bool isButtonDown(WPARAM message) {

@@ -50,6 +50,23 @@ class Spine(WineTestCase):
         # The forwarded letters reached the suggestion window: it shows the words of 'hel'.
         wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the suggestion list")
 
+    def test_a_key_handled_out_of_context_completes_with_the_programs_own_context(self):
+        # The hook procedure called from a process that is not the program typed in, as Windows
+        # calls it on the installing thread for a program that cannot load the library: it reads
+        # the focus, caret and executable of the foreground program across processes.
+        app, notepad = self.start()
+        self.assertEqual(app.hook_state()["moduleName"], "")
+        for key in (0x48, 0x45, 0x4C):  # H, E, L
+            self.probe.call("hook-key", app.hook_dll, key)
+        state = wait_until(lambda: (lambda s: s if s["moduleName"].lower() == "notepad.exe" else None)(
+            app.hook_state()), 10, 0.2, "notepad's executable, read from outside it")
+        self.assertEqual(state["focus"], notepad.edit["hwnd"])
+        edit = notepad.edit["rect"]
+        self.assertTrue(edit[0] <= state["caretX"] <= edit[2] and edit[1] <= state["caretY"] <= edit[3], state)
+        self.assertGreater(state["charY"], 0)
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for the keys handed over")
+        self.assertEqual(app.exit(), 0)
+
     def test_shift_decides_the_case_and_caps_lock_does_not(self):
         app, notepad = self.start()
         X.key("Caps_Lock")
