@@ -25,6 +25,7 @@ SHIPPED = PROGRAM_FILES + ("english.voc", "english-voc-license.txt", "json-licen
 MSI = "wordlark-%dbit.msi" % BITS
 CABINET = "WordlarkUpdate64.cab" if BITS == 64 else "WordlarkUpdate.cab"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+IDM_ABOUT = 104
 WM_QUERYENDSESSION = 0x0011
 WM_ENDSESSION = 0x0016
 # The user's own files: what they set, what was learned in notepad, what they launched.
@@ -111,6 +112,18 @@ class Installer(WineTestCase):
                 signed.append(names[name])
         for path in signed:
             self.assertTrue(verifies(path), os.path.relpath(path, self.scratch))
+
+        # The installer asks for no administrator (word count bit 8), is of the build's processor,
+        # and its shortcut names the program itself: an advertised one would name a feature, and
+        # Windows would "repair" files the updater replaced.
+        msi = os.path.join(self.packages["current"], MSI)
+        summary = subprocess.run(["msiinfo", "suminfo", msi], capture_output=True, text=True, timeout=60).stdout
+        fields = dict(line.split(": ", 1) for line in summary.splitlines() if ": " in line)
+        self.assertTrue(int(fields["Source"].split()[0]) & 8, summary)
+        self.assertEqual(fields["Template"], ("x64" if BITS == 64 else "Intel") + ";1033")
+        shortcuts = subprocess.run(["msiinfo", "export", msi, "Shortcut"], capture_output=True, text=True,
+                                   timeout=60).stdout.splitlines()[3:]
+        self.assertEqual([row.split("\t")[4] for row in shortcuts], ["[INSTALLDIR]wordlark.exe"])
 
         # Asked for a release certificate that is not there, or signing with the release's update
         # key without one, the step fails and makes nothing.
@@ -210,6 +223,14 @@ class Installer(WineTestCase):
             self.assertEqual(app.read(name), data, name)
         self.assertTrue(os.path.isfile(shortcut))
         self.assertEqual(self.installed_entries(), [(pe_version.text(self.version), "Wordlark")])
+        # The About box names the release the files carry.
+        app.start()
+        app.command(IDM_ABOUT)
+        about = wait_until(lambda: next((w for w in self.probe.find(cls="#32770", text="About Wordlark")
+                                         if w["visible"]), None), 30, 0.3, "the About box")
+        texts = [c["text"] for c in self.probe.children(about["hwnd"]) if c["class"].lower() == "static"]
+        self.assertIn("Wordlark " + pe_version.text(self.version), texts)
+        self.wine.kill_all()
 
         self.msiexec("/x", self.installer("current"))
         self.assertEqual(sorted(os.listdir(folder)), sorted(users_files))
