@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes, as a downloaded program file and as a cabinet member name, to the two
-// checks that stand between the update cabinet and the program folder.
+// Feeds arbitrary bytes, as a downloaded program file and as a cabinet member name, to the
+// checks that stand between the update cabinet and the program folder, and to the reader of the
+// version that decides whether an update is later than the running program.
 #include "updater/packaged_files.h"
 #include "updater/pe_image.h"
 
@@ -22,6 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
     }
     if (count > 1 || (count == 1 && size < 24 + 96 + 40) || ((accepted[0][1] || accepted[1][1]) && size < 24 + 112 + 40))
+        abort();
+
+    // The version reader stays inside the bytes (the sanitizers see any read past them), and a
+    // version is only ever read from a file with a section table and a resource directory:
+    // "MZ", the PE header at offset 2 at the earliest, the file header, an optional header up to
+    // the resource directory (120 bytes) and one section header.
+    uint64_t version = 0;
+    if (peFileVersion(bytes, version) && size < 2 + 24 + 120 + 40)
         abort();
 
     // Nothing but a package's own packaged files ever leaves a cabinet.

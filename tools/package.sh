@@ -7,11 +7,25 @@
 #                                              build its 32-bit helper, "wordlark32.ex_" and
 #                                              "larkhook32.dl_"
 #   WordlarkUpdate.cab.sig / ...64.cab.sig     the cabinet's signature, served beside it
+#   wordlark-32bit.msi / wordlark-64bit.msi    the per-user installer (tools/installer.wxs, wixl)
 # usage: WL_UPDATE_SIGNING_KEY=KEY_FILE tools/package.sh DIST_FOLDER OUTPUT_FOLDER [32|64]   (default 32)
 # KEY_FILE is the makers' private key whose public half the build trusts; tests/keys/ holds a
 # test key pair for test builds only.
-# File times are set to SOURCE_DATE_EPOCH (default: the last commit's time) so that the same
-# sources give byte-identical packages.
+#
+# Every program file (in the zip, the cabinet and the installer alike) and the installer itself
+# carry an Authenticode signature (osslsigncode): a release's certificate and key from
+# WL_CODE_SIGNING_CERTIFICATE and WL_CODE_SIGNING_KEY (PEM; WL_CODE_SIGNING_PASSWORD_FILE for an
+# encrypted key; WL_CODE_SIGNING_CA_FILE, the roots its signatures are checked against, by default
+# the system's), otherwise the test certificate in tests/keys/, which is for tests only. A package
+# signed with the release's update key is a release, and a release is never signed with the test
+# certificate: asked for a release certificate that is missing, the step fails and ships nothing.
+# WL_TIMESTAMP_URL names an RFC 3161 timestamp server; it is used when named and never required
+# (a server that fails leaves the signature without a timestamp, and says so).
+#
+# The version of the packages is the one the program files carry (from VERSION, through the
+# build); every program file must carry the same.
+# File times and the signing time are set to SOURCE_DATE_EPOCH (default: the last commit's time)
+# so that the same sources give byte-identical zips and cabinets.
 set -euo pipefail
 
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -36,6 +50,36 @@ if [ -z "$key" ] || [ ! -f "$key" ]; then
     exit 2
 fi
 
+# The Authenticode certificate: the release's, or the test one. Decided before anything is made.
+test_certificate="$root/tests/keys/codesign-test-certificate.pem"
+test_certificate_key="$root/tests/keys/codesign-test-private.pem"
+certificate="${WL_CODE_SIGNING_CERTIFICATE:-}"
+certificate_key="${WL_CODE_SIGNING_KEY:-}"
+release=no
+if [ -n "$certificate$certificate_key" ] || ! cmp -s "$key" "$root/tests/keys/update-test-private.pem"; then
+    release=yes
+fi
+if [ "$release" = yes ]; then
+    if [ -z "$certificate" ] || [ ! -f "$certificate" ] || [ -z "$certificate_key" ] || [ ! -f "$certificate_key" ]; then
+        echo "package: a release is signed with the release's code-signing certificate, and it is missing:" >&2
+        echo "         WL_CODE_SIGNING_CERTIFICATE='$certificate', WL_CODE_SIGNING_KEY='$certificate_key'" >&2
+        echo "         nothing was packaged (a release is never shipped unsigned)" >&2
+        exit 1
+    fi
+    if cmp -s "$certificate" "$test_certificate"; then
+        echo "package: $certificate is the repository's test certificate, which no release may carry" >&2
+        exit 1
+    fi
+    trusted="${WL_CODE_SIGNING_CA_FILE:-/etc/ssl/certs/ca-certificates.crt}"
+else
+    certificate="$test_certificate"
+    certificate_key="$test_certificate_key"
+    trusted="$test_certificate"
+fi
+for tool in osslsigncode wixl gcab; do
+    command -v "$tool" >/dev/null || { echo "package: $tool is missing (./dev setup installs it)" >&2; exit 1; }
+done
+
 # The program files, each program before its library; the 64-bit package has its helper too.
 files=(wordlark.exe larkhook.dll)
 [ "$bits" = 64 ] && files+=(wordlark32.exe larkhook32.dll)
@@ -48,15 +92,56 @@ done
 members=()
 for f in "${files[@]}"; do members+=("${f%?}_"); done
 
+# One release: every program file carries the same version.
+version=""
+for f in "${files[@]}"; do
+    if ! file_version="$(python3 "$root/tools/pe_version.py" "$dist/$f")"; then
+        echo "package: $dist/$f carries no version resource" >&2
+        exit 1
+    fi
+    if [ -n "$version" ] && [ "$file_version" != "$version" ]; then
+        echo "package: $f is version $file_version, the other files $version: not one release" >&2
+        exit 1
+    fi
+    version="$file_version"
+done
+
 epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 946684800)}"
 stage="$(mktemp -d "${TMPDIR:-/tmp}/wordlark-package.XXXXXX")"
 trap 'rm -rf "$stage"' EXIT
 
-# The release folder: the program files from the build, the shipped vocabulary and its notice
-# from the sources (a run of the program in the build folder may have changed the counts there),
-# the licence of the JSON library built into the program, and nothing a test or a run left behind.
+# Signs one file in place and checks the signature against the certificate's roots.
+sign_file() { # file
+    local signed="$1.signed" options=(-certs "$certificate" -key "$certificate_key" -h sha256 -n Wordlark
+        -i https://www.wordlark.org/ -time "$epoch")
+    [ -n "${WL_CODE_SIGNING_PASSWORD_FILE:-}" ] && options+=(-readpass "$WL_CODE_SIGNING_PASSWORD_FILE")
+    rm -f "$signed"
+    if [ -n "${WL_TIMESTAMP_URL:-}" ]; then
+        if ! osslsigncode sign "${options[@]}" -ts "$WL_TIMESTAMP_URL" -in "$1" -out "$signed" >/dev/null 2>&1; then
+            echo "package: the timestamp server $WL_TIMESTAMP_URL failed; $(basename "$1") is signed without a timestamp" >&2
+            rm -f "$signed"
+        fi
+    fi
+    if [ ! -f "$signed" ] && ! osslsigncode sign "${options[@]}" -in "$1" -out "$signed" >/dev/null; then
+        echo "package: $(basename "$1") could not be signed" >&2
+        exit 1
+    fi
+    if ! osslsigncode verify -CAfile "$trusted" -in "$signed" >/dev/null 2>&1; then
+        echo "package: the signature of $(basename "$1") does not verify against $trusted" >&2
+        exit 1
+    fi
+    mv "$signed" "$1"
+}
+
+# The release folder: the signed program files from the build, the shipped vocabulary and its
+# notice from the sources (a run of the program in the build folder may have changed the counts
+# there), the licence of the JSON library built into the program, and nothing a test or a run
+# left behind.
 mkdir "$stage/Wordlark"
-for f in "${files[@]}"; do cp "$dist/$f" "$stage/Wordlark/"; done
+for f in "${files[@]}"; do
+    cp "$dist/$f" "$stage/Wordlark/"
+    sign_file "$stage/Wordlark/$f"
+done
 cp "$root/vocabulary/data/english.voc" "$root/vocabulary/data/english-voc-license.txt" "$stage/Wordlark/"
 cp "$root/third_party/nlohmann-json/LICENSE.MIT" "$stage/Wordlark/json-license.txt"
 find "$stage/Wordlark" -exec touch -h -d "@$epoch" {} +
@@ -66,7 +151,7 @@ rm -f "$out/$zip_name"
 # The update cabinet, MSZIP-compressed, members without folders.
 mkdir "$stage/cab"
 for i in "${!files[@]}"; do
-    cp "$dist/${files[$i]}" "$stage/cab/${members[$i]}"
+    cp "$stage/Wordlark/${files[$i]}" "$stage/cab/${members[$i]}"
     touch -d "@$epoch" "$stage/cab/${members[$i]}"
 done
 rm -f "$out/$cab_name"
@@ -80,5 +165,25 @@ if [ "$held" != "$wanted" ]; then
 fi
 rm -f "$out/$cab_name.sig"
 python3 "$root/tools/sign_update.py" "$out/$cab_name" "$key"
-echo "package: $out/$zip_name"
+
+# The per-user installer, from the same signed files. Its product code is one per release and
+# package, so the same sources make the same code; both packages share one upgrade code.
+msi_name="wordlark-${bits}bit.msi"
+product_code="$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID("7d1f4c8e-2b6a-4e0f-9a51-3c8d0e6b2f17"), "wordlark-%s-%s" % (sys.argv[1], sys.argv[2]))).upper())' "$bits" "$version")"
+cp "$root/resources/images/program.ico" "$stage/wordlark.ico"
+arch=x86
+[ "$bits" = 64 ] && arch=x64
+rm -f "$out/$msi_name"
+(cd "$stage" && wixl -a "$arch" -D Version="$version" -D Bits="$bits" -D ProductCode="$product_code" \
+    -D Source=Wordlark -D Icon=wordlark.ico -o "$stage/$msi_name" "$root/tools/installer.wxs")
+sign_file "$stage/$msi_name"
+mv "$stage/$msi_name" "$out/$msi_name"
+
+if [ "$release" = yes ]; then
+    echo "package: signed with $certificate"
+else
+    echo "package: signed with the test certificate (tests/keys/, for tests only: never a release)"
+fi
+echo "package: $out/$zip_name (version $version)"
 echo "package: $out/$cab_name ($held), signed in $cab_name.sig"
+echo "package: $out/$msi_name"

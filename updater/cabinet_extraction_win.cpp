@@ -1,9 +1,72 @@
 #include "updater/cabinet_extraction_win.h"
 
+#include "win32/file_handle_win.h"
+
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
+
+// A temporary file named by the system, deleted when the owner goes.
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    ~TemporaryFile() {
+        if (!path_.empty())
+            DeleteFileA(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+    bool create(DWORD &error) {
+        char folder[MAX_PATH] = "";
+        char path[MAX_PATH] = "";
+        const DWORD length = GetTempPathA(MAX_PATH, folder);
+        if (length == 0 || length >= MAX_PATH || !GetTempFileNameA(folder, "wlu", 0, path)) {
+            error = GetLastError();
+            return false;
+        }
+        path_ = path;
+        return true;
+    }
+    const char *path() const { return path_.c_str(); }
+
+private:
+    std::string path_;
+};
+
+bool writeWhole(HANDLE file, const std::string &bytes) {
+    size_t at = 0;
+    while (at < bytes.size()) {
+        const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + at, piece, &written, nullptr) || written == 0)
+            return false;
+        at += written;
+    }
+    return true;
+}
+
+// True when the file behind the handle holds exactly `bytes`.
+bool holdsExactly(HANDLE file, const std::string &bytes) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || static_cast<unsigned long long>(size.QuadPart) != bytes.size())
+        return false;
+    std::vector<char> piece(1 << 16);
+    size_t at = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr))
+            return false;
+        if (got == 0)
+            return at == bytes.size();
+        if (got > bytes.size() - at || bytes.compare(at, got, piece.data(), got) != 0)
+            return false;
+        at += got;
+    }
+}
 
 UINT placeMember(const char *folder, FILE_IN_CABINET_INFO_A &member) {
     std::string name = packagedMemberName(member.NameInCabinet ? member.NameInCabinet : "", kThisBuildsPackage);
@@ -44,4 +107,39 @@ bool extractCabinetMembers(const char *cabinetPath, const char *folder, DWORD &e
     if (error == ERROR_SUCCESS)
         error = ERROR_INVALID_DATA;
     return false;
+}
+
+bool extractHeldCabinet(const std::string &checkedBytes, const char *folder, DWORD &error,
+                        const HeldCabinetSeams &seams) {
+    TemporaryFile cabinet;
+    if (!cabinet.create(error))
+        return false;
+    {
+        FileHandle out(
+            CreateFileA(cabinet.path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        if (!out || !writeWhole(out.get(), checkedBytes)) {
+            error = GetLastError();
+            if (error == ERROR_SUCCESS)
+                error = ERROR_WRITE_FAULT;
+            return false;
+        }
+    }
+    if (seams.written)
+        seams.written(cabinet.path());
+    // Without FILE_SHARE_WRITE and FILE_SHARE_DELETE nobody can write, rename, replace or delete
+    // the file while this handle is open; the cabinet reader's own opening only reads.
+    FileHandle held(CreateFileA(cabinet.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held) {
+        error = GetLastError();
+        return false;
+    }
+    // Whatever happened to the file between writing and holding it is found here.
+    if (!holdsExactly(held.get(), checkedBytes)) {
+        error = ERROR_FILE_CORRUPT;
+        return false;
+    }
+    if (seams.held)
+        seams.held(cabinet.path());
+    return extractCabinetMembers(cabinet.path(), folder, error);
 }

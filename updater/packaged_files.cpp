@@ -26,3 +26,23 @@ std::string packagedMemberName(const std::string &nameInCabinet, UpdatePackage p
     }
     return std::string();
 }
+
+uint64_t releaseVersion(unsigned major, unsigned minor, unsigned patch) {
+    return static_cast<uint64_t>(major & 0xFFFF) << 48 | static_cast<uint64_t>(minor & 0xFFFF) << 32 |
+           static_cast<uint64_t>(patch & 0xFFFF) << 16;
+}
+
+std::string releaseVersionText(uint64_t version) {
+    return std::to_string(version >> 48 & 0xFFFF) + "." + std::to_string(version >> 32 & 0xFFFF) + "." +
+           std::to_string(version >> 16 & 0xFFFF);
+}
+
+UpdateVersion judgeUpdateVersion(const std::vector<uint64_t> &fileVersions, uint64_t running) {
+    if (fileVersions.empty())
+        return UpdateVersion::Mixed;
+    for (uint64_t version : fileVersions) {
+        if (version != fileVersions.front())
+            return UpdateVersion::Mixed;
+    }
+    return fileVersions.front() > running ? UpdateVersion::Newer : UpdateVersion::NotNewer;
+}

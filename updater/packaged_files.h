@@ -2,6 +2,7 @@
 
 #include "updater/pe_image.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,3 +28,15 @@ const std::vector<PackagedFile> &packagedFiles(UpdatePackage package);
 // its folder, a program, a short 8.3 form of one of our names, a file in a folder) is skipped, so a
 // cabinet can place nothing else in the program folder.
 std::string packagedMemberName(const std::string &nameInCabinet, UpdatePackage package);
+
+// A release's number as the version resources hold it (MAJOR.MINOR.PATCH.0, the file version's
+// four 16-bit fields), so that a later release is a larger number.
+uint64_t releaseVersion(unsigned major, unsigned minor, unsigned patch);
+// "MAJOR.MINOR.PATCH" of such a number.
+std::string releaseVersionText(uint64_t version);
+
+// What an update's files say against the running program: every file must carry the same version
+// (a program with a hook library of another release may not start), and only a later release is
+// installed, so whoever serves updates cannot bring back an older one and its faults.
+enum class UpdateVersion { Newer, NotNewer, Mixed };
+UpdateVersion judgeUpdateVersion(const std::vector<uint64_t> &fileVersions, uint64_t running);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Which of our two deliverables a packaged file must be.
@@ -21,3 +22,11 @@ bool isCompletePeImage(const std::string &bytes, PeImageKind kind, PeMachine mac
 
 // Reads the file whole and checks it with isCompletePeImage; a missing or unreadable file fails.
 bool fileIsCompletePeImage(const std::string &path, PeImageKind kind, PeMachine machine);
+
+// The file version of a PE image's version resource (VS_FIXEDFILEINFO), as one number: the two
+// high fields in the upper half, so a later version is a larger number. False when the bytes hold
+// no image, no version resource, or one that runs past the bytes.
+bool peFileVersion(const std::string &bytes, uint64_t &version);
+
+// Reads the file whole and takes its version with peFileVersion.
+bool filePeVersion(const std::string &path, uint64_t &version);

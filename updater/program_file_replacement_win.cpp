@@ -10,12 +10,14 @@ std::string setAsideName(const std::string &installed) {
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Puts the set-aside old file back over the new one; a file that the update brought first is
-// taken away again.
-void restore(const FileReplacement &file, bool hadOldFile) {
-    if (hadOldFile)
-        MoveFileExA(setAsideName(file.installed).c_str(), file.installed.c_str(), MOVEFILE_REPLACE_EXISTING);
-    else
+// taken away again. An old file that cannot go back (the new one is held open) is reported.
+void restore(const FileReplacement &file, bool hadOldFile, ReplacementFailure &failure) {
+    if (!hadOldFile) {
         DeleteFileA(file.installed.c_str());
+        return;
+    }
+    if (!MoveFileExA(setAsideName(file.installed).c_str(), file.installed.c_str(), MOVEFILE_REPLACE_EXISTING))
+        failure.notRestored.push_back(file.installed);
 }
 
 bool replaceOne(const FileReplacement &file, bool hadOldFile, ReplacementFailure &failure) {
@@ -39,7 +41,8 @@ bool replaceOne(const FileReplacement &file, bool hadOldFile, ReplacementFailure
             return true;
         failure.error = GetLastError();
         // The set-aside file is the only copy of the installed file: put it back.
-        MoveFileA(setAside.c_str(), file.installed.c_str());
+        if (!MoveFileA(setAside.c_str(), file.installed.c_str()))
+            failure.notRestored.push_back(file.installed);
     } else {
         failure.error = GetLastError();
     }
@@ -49,6 +52,7 @@ bool replaceOne(const FileReplacement &file, bool hadOldFile, ReplacementFailure
 } // namespace
 
 bool replaceProgramFiles(const std::vector<FileReplacement> &files, ReplacementFailure &failure) {
+    failure.notRestored.clear();
     std::vector<bool> hadOldFile;
     for (const FileReplacement &file : files)
         hadOldFile.push_back(exists(file.installed));
@@ -56,7 +60,7 @@ bool replaceProgramFiles(const std::vector<FileReplacement> &files, ReplacementF
         if (!replaceOne(files[i], hadOldFile[i], failure)) {
             // A new program with the old hook library (or the other way round) may not even start.
             while (i-- > 0)
-                restore(files[i], hadOldFile[i]);
+                restore(files[i], hadOldFile[i], failure);
             return false;
         }
     }

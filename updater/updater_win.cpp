@@ -10,9 +10,10 @@
 
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "wordlark_version.h"
 
 // Each build fetches its own cabinet. The build may point the updater elsewhere (the end-to-end
 // tests serve the cabinet locally).
@@ -38,6 +39,7 @@ const char kSignatureUrl[] = WL_UPDATE_URL ".sig";
 // Far above any cabinet of ours, far below what would strain the memory of the machine.
 const size_t kMaximumCabinetSize = 64 * 1024 * 1024;
 const size_t kMaximumSignatureSize = 4096;
+const uint64_t kRunningVersion = releaseVersion(WL_VERSION_MAJOR, WL_VERSION_MINOR, WL_VERSION_PATCH);
 
 
 // Every file of the update is named with the program folder: the current directory moves (a file
@@ -46,42 +48,6 @@ void deletePackagedFiles(const std::string &folder) {
     for (const PackagedFile &file : packagedFiles(kThisBuildsPackage))
         DeleteFileA((folder + file.packaged).c_str());
 }
-
-// The downloaded cabinet on disk, where the cabinet reader wants it; deleted when it goes.
-class TemporaryCabinet {
-public:
-    TemporaryCabinet() = default;
-    ~TemporaryCabinet() {
-        if (!path_.empty())
-            DeleteFileA(path_.c_str());
-    }
-    TemporaryCabinet(const TemporaryCabinet &) = delete;
-    TemporaryCabinet &operator=(const TemporaryCabinet &) = delete;
-
-    // False (with the system's error) when no temporary file can be made or written.
-    bool write(const std::string &bytes, DWORD &error) {
-        char folder[MAX_PATH] = "";
-        char path[MAX_PATH] = "";
-        DWORD length = GetTempPathA(MAX_PATH, folder);
-        if (length == 0 || length >= MAX_PATH || !GetTempFileNameA(folder, "wlu", 0, path)) {
-            error = GetLastError();
-            return false;
-        }
-        path_ = path;
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            error = ERROR_WRITE_FAULT;
-            return false;
-        }
-        return true;
-    }
-    const char *path() const { return path_.c_str(); }
-
-private:
-    std::string path_;
-};
 
 // The cabinet and its signature from the server, the signature checked. False when the user has
 // been told why not (or that there is no update).
@@ -118,18 +84,41 @@ bool fetchSignedCabinet(std::string &cabinet) {
     return true;
 }
 
+// Extracted from the very bytes whose signature was checked (see extractHeldCabinet).
 bool extractPackagedFiles(const std::string &cabinet, const std::string &folder) {
-    TemporaryCabinet file;
     DWORD error = ERROR_SUCCESS;
-    if (!file.write(cabinet, error)) {
-        showUpdateError("The update could not be saved for unpacking: " + systemErrorText(error));
-        return false;
-    }
-    if (!extractCabinetMembers(file.path(), folder.c_str(), error)) {
+    if (!extractHeldCabinet(cabinet, folder.c_str(), error)) {
         showUpdateError("The update could not be unpacked: " + systemErrorText(error) + "\n\nNothing was changed.");
         return false;
     }
     return true;
+}
+
+// The version travels in the signed files themselves (their version resources). An update that is
+// not newer than the running program is no update: the user hears that this version is the latest.
+// False when nothing is to be installed, the user told why.
+bool packagedFilesAreNewer(const std::string &folder) {
+    std::vector<uint64_t> versions;
+    for (const PackagedFile &file : packagedFiles(kThisBuildsPackage)) {
+        uint64_t version = 0;
+        if (!filePeVersion(folder + file.packaged, version)) {
+            showUpdateError("The update could not be installed: " + std::string(file.packaged) +
+                            " carries no version.\n\nNothing was changed.");
+            return false;
+        }
+        versions.push_back(version);
+    }
+    switch (judgeUpdateVersion(versions, kRunningVersion)) {
+    case UpdateVersion::Newer:
+        return true;
+    case UpdateVersion::NotNewer:
+        showUpdateOutcome(false);
+        return false;
+    case UpdateVersion::Mixed:
+        break;
+    }
+    showUpdateError("The update could not be installed: its files are not of one release.\n\nNothing was changed.");
+    return false;
 }
 
 // Every packaged file must be a complete image of its kind before any is installed, so a signed but
@@ -155,9 +144,21 @@ bool installPackagedFiles(const std::string &folder) {
     ReplacementFailure failure;
     if (replaceProgramFiles(files, failure))
         return true;
-    showUpdateError("The update could not be installed: " + failure.file.substr(folder.size()) +
-                    " could not be replaced: " + systemErrorText(failure.error) +
-                    "\n\nThe installed version was kept.");
+    std::string text = "The update could not be installed: " + failure.file.substr(folder.size()) +
+                       " could not be replaced: " + systemErrorText(failure.error);
+    if (failure.notRestored.empty()) {
+        showUpdateError(text + "\n\nThe installed version was kept.");
+        return false;
+    }
+    // Only a fresh install repairs a folder that lacks one of its program files or holds files of
+    // two releases.
+    for (const std::string &file : failure.notRestored) {
+        const std::string name = file.substr(folder.size());
+        const bool missing = GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES;
+        text += "\n\n" + name + (missing ? " is missing" : " is of the new version while other files are not") +
+                ": its previous copy could not be put back and lies in " + folder + "~" + name + ".tmp.";
+    }
+    showUpdateError(text + "\n\nWordlark may not start. Run the Wordlark installer again to repair it.");
     return false;
 }
 
@@ -174,8 +175,8 @@ bool checkForUpdates() {
     std::string cabinet;
     if (!fetchSignedCabinet(cabinet))
         return false;
-    const bool updated =
-        extractPackagedFiles(cabinet, folder) && packagedFilesAreSound(folder) && installPackagedFiles(folder);
+    const bool updated = extractPackagedFiles(cabinet, folder) && packagedFilesAreSound(folder) &&
+                         packagedFilesAreNewer(folder) && installPackagedFiles(folder);
     // A failed run leaves no half-extracted or refused program file behind.
     if (!updated) {
         deletePackagedFiles(folder);

@@ -13,6 +13,9 @@ import time
 
 from harness import BITS, DIST, WineTestCase, Wordlark, X, wait_until
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import pe_version  # noqa: E402
+
 IDM_CHECK_UPDATES = 32786
 CONFIRMATION = "Wordlark Update Confirmation"
 ERROR = "Wordlark Update Error"
@@ -117,6 +120,8 @@ class Updater(WineTestCase):
         cls.cabinet = url.rsplit("/", 1)[1]
         with open(os.path.join(e2e_bin(), "wordlark_update_e2e.exe"), "rb") as f:
             cls.test_program = f.read()
+        # The release the test program is; updates must be later ones.
+        cls.running_version = pe_version.read(cls.test_program)
         with open(os.path.join(DIST, "larkhook.dll"), "rb") as f:
             cls.hook_library = f.read()
         cls.helper = {}
@@ -144,24 +149,46 @@ class Updater(WineTestCase):
         app.write("wordlark.exe", self.test_program)
         return app
 
-    def release(self, marker):
-        """A new version: the test program and the hook library (and for the 64-bit program its
-        helper) with data appended (still complete images), packaged by tools/package.sh. Returns
-        (cabinet folder, program bytes, library bytes); the helper's are in self.released_helper."""
+    def later(self, steps):
+        major, minor, patch = self.running_version
+        return major, minor, patch + steps
+
+    def release(self, marker, version=None):
+        """A release, by default one patch later than the running program: the test program and
+        the hook library (and for the 64-bit program its helper) with that version and data
+        appended (still complete images), packaged by tools/package.sh. Returns (cabinet folder,
+        program bytes, library bytes); the helper's are in self.released_helper. The files of the
+        cabinet are the signed ones, so the bytes returned are read back from it."""
         stage = os.path.join(self.scratch, "dist-" + marker)
         out = os.path.join(self.scratch, "serve-" + marker)
         os.makedirs(stage)
         mark = b"\0release " + marker.encode()
-        program = self.test_program + mark
-        library = self.hook_library + mark
-        self.released_helper = {name: data + mark for name, data in self.helper.items()}
+        version = version or self.later(1)
+        program = pe_version.with_version(self.test_program, version) + mark
+        library = pe_version.with_version(self.hook_library, version) + mark
+        self.released_helper = {name: pe_version.with_version(data, version) + mark
+                                for name, data in self.helper.items()}
         for name, data in [("wordlark.exe", program), ("larkhook.dll", library)] + list(self.released_helper.items()):
             with open(os.path.join(stage, name), "wb") as f:
                 f.write(data)
         subprocess.run([os.path.join(ROOT, "tools", "package.sh"), stage, out, str(BITS)], check=True,
                        stdout=subprocess.DEVNULL, timeout=120, env=dict(os.environ, WL_UPDATE_SIGNING_KEY=TEST_KEY))
-        os.remove(os.path.join(out, "wordlark-%dbit.zip" % BITS))
-        return out, program, library
+        for other in ("wordlark-%dbit.zip" % BITS, "wordlark-%dbit.msi" % BITS):
+            os.remove(os.path.join(out, other))
+        signed = self.cabinet_members(os.path.join(out, self.cabinet))
+        self.released_helper = {name: signed[name[:-1] + "_"] for name in self.released_helper}
+        return out, signed["wordlark.ex_"], signed["larkhook.dl_"]
+
+    def cabinet_members(self, cabinet):
+        """{member name: bytes} of a cabinet."""
+        folder = tempfile.mkdtemp(dir=self.scratch)
+        subprocess.run(["gcab", "--extract", "--nopath", "--directory", folder, cabinet], check=True, timeout=60,
+                       stdout=subprocess.DEVNULL)
+        members = {}
+        for name in os.listdir(folder):
+            with open(os.path.join(folder, name), "rb") as f:
+                members[name] = f.read()
+        return members
 
     def cabinet_of(self, folder, members):
         """A cabinet under this build's name in folder, holding the given files under the given
@@ -261,7 +288,7 @@ class Updater(WineTestCase):
         # the files now in use are set aside in their place. The first release's answers could be
         # cached for a day; the update is fetched anew all the same.
         server.stop()
-        second, second_program, second_library = self.release("two")
+        second, second_program, second_library = self.release("two", self.later(2))
         self.serve(second)
         app.start()
         self.assertEqual(self.run_update(app), (None, UPDATED_TEXT))
@@ -269,6 +296,32 @@ class Updater(WineTestCase):
         self.assertEqual(app.read("larkhook.dll"), second_library)
         self.assertEqual(app.read("~wordlark.exe.tmp"), first_program)
         self.assertEqual(app.read("~larkhook.dll.tmp"), first_library)
+        self.stop(app)
+
+    def test_only_a_later_release_is_installed(self):
+        """Whoever serves updates cannot bring back an older release: an older or the same version,
+        signed as it is, is answered as no update; a later one installs."""
+        major, minor, patch = self.running_version
+        # A higher patch number of an earlier minor release is still earlier.
+        older = (major, minor - 1, 65535) if minor else (major - 1, 255, 65535)
+        app = self.program_folder()
+        before = self.snapshot(app)
+        app.start()
+        for marker, version in (("older", older), ("same", self.running_version)):
+            with self.subTest(marker):
+                folder, _, _ = self.release(marker, version)
+                server = self.serve(folder)
+                try:
+                    self.assertEqual(self.run_update(app), (None, LATEST_TEXT))
+                finally:
+                    server.stop()
+                self.assertEqual(self.snapshot(app), before)
+        later, program, library = self.release("later")
+        self.serve(later)
+        self.assertEqual(self.run_update(app), (None, UPDATED_TEXT))
+        self.assertEqual(app.read("wordlark.exe"), program)
+        self.assertEqual(app.read("larkhook.dll"), library)
+        self.assertEqual(pe_version.read(program), self.later(1))
         self.stop(app)
 
     def test_refused_updates_say_why_and_change_nothing(self):
@@ -307,6 +360,17 @@ class Updater(WineTestCase):
             f.write(b"<html>maintenance</html>\n")
         self.cabinet_of(not_programs, {"wordlark.ex_": page, "larkhook.dl_": page})
 
+        # A later program with the running release's hook library: not one release.
+        mixed = os.path.join(self.scratch, "mixed")
+        later_program = os.path.join(self.scratch, "later-program.exe")
+        with open(later_program, "wb") as f:
+            f.write(pe_version.with_version(self.test_program, self.later(1)))
+        mixed_members = {"wordlark.ex_": later_program, "larkhook.dl_": os.path.join(DIST, "larkhook.dll")}
+        if BITS == 64:
+            helper32 = os.path.join(os.path.dirname(os.path.dirname(DIST)), "win32", "helper32")
+            mixed_members.update({name[:-1] + "_": os.path.join(helper32, name) for name in HELPER})
+        self.cabinet_of(mixed, mixed_members)
+
         # (what, the folder or HTTP status served or None for no server, words the error must hold)
         cases = [("signed with another key", other, "signature"),
                  ("changed after signing", changed, "signature"),
@@ -314,6 +378,7 @@ class Updater(WineTestCase):
                  ("damaged cabinet", damaged, "unpacked"),
                  ("missing member", missing, "larkhook.dl_"),
                  ("packaged files that are not programs", not_programs, "wordlark.ex_"),
+                 ("files of two releases", mixed, "not of one release"),
                  ("unreachable server", None, "could not be fetched"),
                  ("server error", 500, "500")]
         # Complete programs of the other build: its hook library would never load into this one.

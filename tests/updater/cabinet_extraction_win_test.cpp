@@ -45,3 +45,60 @@ TEST(CabinetExtraction, DamagedOrMissingCabinetsFailWithAnError) {
         EXPECT_NE(error, static_cast<DWORD>(ERROR_SUCCESS)) << name;
     }
 }
+
+namespace {
+
+// What another process would do to the downloaded cabinet between its check and its extraction:
+// put a cabinet of its own in its place, by replacing the file or by writing into it.
+std::string g_forgedCabinet;
+bool g_swapped = false;
+
+void swapCabinet(const char *path) {
+    UpdaterTestFolder::write("forged.cab", g_forgedCabinet);
+    g_swapped = MoveFileExA("forged.cab", path, MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (!g_swapped) {
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            g_swapped = WriteFile(file, g_forgedCabinet.data(), static_cast<DWORD>(g_forgedCabinet.size()), &written,
+                                  nullptr) != FALSE;
+            CloseHandle(file);
+        }
+    }
+}
+
+} // namespace
+
+// The checked bytes are what is extracted: a cabinet swapped in before the file is held is found
+// and nothing is extracted; once held, the file cannot be swapped at all.
+TEST(CabinetExtraction, ExtractsTheCheckedBytesWhateverHappensToTheFileOnDisk) {
+    UpdaterTestFolder root("wl_cab_held");
+    const std::string checked = cabinet_writer::build({{"wordlark.ex_", "checked program"}});
+    g_forgedCabinet = cabinet_writer::build({{"wordlark.ex_", "forged program"}});
+    DWORD error = ERROR_SUCCESS;
+
+    HeldCabinetSeams beforeHolding;
+    beforeHolding.written = swapCabinet;
+    g_swapped = false;
+    EXPECT_FALSE(extractHeldCabinet(checked, root.path().c_str(), error, beforeHolding));
+    EXPECT_TRUE(g_swapped);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_CORRUPT));
+    EXPECT_FALSE(UpdaterTestFolder::exists(root.path() + "wordlark.ex_"));
+
+    HeldCabinetSeams whileHeld;
+    whileHeld.held = swapCabinet;
+    g_swapped = true;
+    EXPECT_TRUE(extractHeldCabinet(checked, root.path().c_str(), error, whileHeld));
+    EXPECT_FALSE(g_swapped);
+    EXPECT_EQ(UpdaterTestFolder::read(root.path() + "wordlark.ex_"), "checked program");
+
+    // The temporary cabinet is gone either way.
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(temp) + "wlu*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}

@@ -1,5 +1,7 @@
 #include "updater/pe_image.h"
 
+#include "updater/packaged_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -60,6 +62,42 @@ std::string buildImage(bool dll, const MachineFields &m = kX86) {
         put32(bytes, section + 16, 0x200);
         put32(bytes, section + 20, static_cast<uint32_t>(kHeadersSize + i * 0x200));
     }
+    return bytes;
+}
+
+// The image above with a version resource in its second section, as a resource compiler lays it
+// out: type, name and language directories, the data entry, then VS_VERSIONINFO.
+const uint32_t kResourceRva = 0x2000;
+const size_t kResources = kHeadersSize + 0x200; // file offset of the second section
+const size_t kVersionInfo = kResources + 88;
+
+size_t resourceDirectoryField(const MachineFields &m) { return kOptionalHeader + m.optionalSize - 128 + 2 * 8; }
+
+std::string withVersion(std::string bytes, const MachineFields &m, uint32_t ms, uint32_t ls) {
+    const size_t table = sectionTable(m);
+    put32(bytes, table + 8, 0x200);
+    put32(bytes, table + 12, 0x1000);
+    put32(bytes, table + 40 + 8, 0x200);
+    put32(bytes, table + 40 + 12, kResourceRva);
+    put32(bytes, kOptionalHeader + m.optionalSize - 128 - 4, 16);
+    put32(bytes, resourceDirectoryField(m), kResourceRva);
+    put32(bytes, resourceDirectoryField(m) + 4, 0x200);
+    const uint32_t level[][2] = {{16, 0x80000000u | 24}, {1, 0x80000000u | 48}, {0x409, 72}};
+    for (size_t i = 0; i < 3; ++i) {
+        put16(bytes, kResources + i * 24 + 14, 1);
+        put32(bytes, kResources + i * 24 + 16, level[i][0]);
+        put32(bytes, kResources + i * 24 + 20, level[i][1]);
+    }
+    put32(bytes, kResources + 72, kResourceRva + 88);
+    put32(bytes, kResources + 76, 92);
+    put16(bytes, kVersionInfo, 92);
+    put16(bytes, kVersionInfo + 2, 52);
+    const char key[] = "VS_VERSION_INFO";
+    for (size_t i = 0; i < sizeof(key); ++i)
+        put16(bytes, kVersionInfo + 6 + 2 * i, static_cast<uint16_t>(key[i]));
+    put32(bytes, kVersionInfo + 40, 0xFEEF04BDu);
+    put32(bytes, kVersionInfo + 48, ms);
+    put32(bytes, kVersionInfo + 52, ls);
     return bytes;
 }
 
@@ -129,4 +167,42 @@ TEST(PeImage, ChecksFilesOnDiskAndRefusesMissingOnes) {
     EXPECT_FALSE(fileIsCompletePeImage(path, PeImageKind::Library, PeMachine::X86));
     std::remove(path.c_str());
     EXPECT_FALSE(fileIsCompletePeImage(path, PeImageKind::Library, PeMachine::X86));
+}
+
+// The updater refuses an update whose version it cannot read, so no damage may yield a version.
+TEST(PeImage, ReadsTheFileVersionOfTheVersionResourceOnly) {
+    struct Case {
+        const char *what;
+        void (*damage)(std::string &, const MachineFields &);
+    };
+    const Case cases[] = {
+        {"no resource directory", [](std::string &b, const MachineFields &m) { put32(b, resourceDirectoryField(m), 0); }},
+        {"too few data directories",
+         [](std::string &b, const MachineFields &m) { put32(b, kOptionalHeader + m.optionalSize - 132, 2); }},
+        {"resources outside every section",
+         [](std::string &b, const MachineFields &m) { put32(b, resourceDirectoryField(m), 0x9000); }},
+        {"no version among the types", [](std::string &b, const MachineFields &) { put32(b, kResources + 16, 3); }},
+        {"a leaf where a directory belongs", [](std::string &b, const MachineFields &) { put32(b, kResources + 20, 24); }},
+        {"directories nested too deep",
+         [](std::string &b, const MachineFields &) { put32(b, kResources + 68, 0x80000000u | 48); }},
+        {"entry count past the end", [](std::string &b, const MachineFields &) { put16(b, kResources + 14, 0xFFFF); }},
+        {"data outside every section",
+         [](std::string &b, const MachineFields &) { put32(b, kResources + 72, 0x7FFFFFF0u); }},
+        {"data too small for the fixed part", [](std::string &b, const MachineFields &) { put32(b, kResources + 76, 40); }},
+        {"no fixed part", [](std::string &b, const MachineFields &) { put16(b, kVersionInfo + 2, 0); }},
+        {"wrong signature", [](std::string &b, const MachineFields &) { b[kVersionInfo + 40] ^= 1; }},
+        {"cut inside the resource", [](std::string &b, const MachineFields &) { b.resize(kVersionInfo + 50); }},
+        {"not an image", [](std::string &b, const MachineFields &) { b[0] = 'X'; }},
+    };
+    for (const MachineFields &m : kMachines) {
+        uint64_t version = 0;
+        EXPECT_TRUE(peFileVersion(withVersion(buildImage(false, m), m, 0x00010002, 0x00030000), version)) << m.code;
+        EXPECT_EQ(version, releaseVersion(1, 2, 3)) << m.code;
+        EXPECT_FALSE(peFileVersion(buildImage(false, m), version)) << "no resources " << m.code;
+        for (const Case &c : cases) {
+            std::string bytes = withVersion(buildImage(true, m), m, 0x00010002, 0x00030000);
+            c.damage(bytes, m);
+            EXPECT_FALSE(peFileVersion(bytes, version)) << c.what << " " << m.code;
+        }
+    }
 }

@@ -143,4 +143,31 @@ TEST(ProgramFileReplacement, PutsTheFirstFileBackWhenTheSecondCannotBeReplaced) 
     EXPECT_EQ(Folder::read("larkhook.dll"), "old library");
     EXPECT_FALSE(Folder::exists("wordlark32.exe"));
     EXPECT_EQ(Folder::read("larkhook32.dll"), "in the way");
+    EXPECT_TRUE(failure.notRestored.empty());
+}
+
+// When the old program file cannot go back (the new one, already in its place, is held open), the
+// failure names it: the folder then lacks it, and the old copy lies under its set-aside name.
+TEST(ProgramFileReplacement, ReportsAnOldFileThatCannotBePutBack) {
+    Folder folder("wl_replace_lost");
+    Folder::write("wordlark.exe", "old program");
+    Folder::write("wordlark.ex_", "new program");
+    Folder::write("larkhook.dll", "old library");
+    Folder::write("larkhook.dl_", "new library");
+
+    ReplacementFailure failure;
+    {
+        // The new program may move into place (its opener lets it be renamed) but not be replaced.
+        HANDLE newProgram = CreateFileA("wordlark.ex_", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(newProgram, INVALID_HANDLE_VALUE);
+        HeldFile library("larkhook.dll");
+        ASSERT_TRUE(library.held());
+        EXPECT_FALSE(replaceProgramFiles(kBoth, failure));
+        CloseHandle(newProgram);
+    }
+    EXPECT_EQ(failure.file, "larkhook.dll");
+    ASSERT_EQ(failure.notRestored, std::vector<std::string>{"wordlark.exe"});
+    EXPECT_EQ(Folder::read("~wordlark.exe.tmp"), "old program");
+    EXPECT_EQ(Folder::read("larkhook.dll"), "old library");
 }
