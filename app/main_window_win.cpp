@@ -97,7 +97,7 @@ LRESULT onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         ShellExecuteA(nullptr, nullptr, kHelpPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
         return 0;
     case IDM_CHECK_UPDATES:
-        checkForUpdates();
+        startUpdateCheck();
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
@@ -139,6 +139,7 @@ LRESULT onEndSession(HWND window, WPARAM ending) {
     stopHookThread();
     stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
+    endUpdateChecks();
     saveBeforeSessionEnds();
     return 0;
 }

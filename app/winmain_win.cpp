@@ -8,6 +8,7 @@
 #include "hooklib/larkhook.h"
 #include "launcher/command_catalogue.h"
 #include "resources/resource_ids.h"
+#include "updater/updater_win.h"
 #include "vocabulary/word_store.h"
 
 #include <commctrl.h>
@@ -116,6 +117,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         }
     }
 
+    endUpdateChecks();
     SetEvent(shutdownEvent);
     if (workerThread) {
         WaitForSingleObject(workerThread, INFINITE);

@@ -41,6 +41,13 @@ const size_t kMaximumCabinetSize = 64 * 1024 * 1024;
 const size_t kMaximumSignatureSize = 4096;
 const uint64_t kRunningVersion = releaseVersion(WL_VERSION_MAJOR, WL_VERSION_MINOR, WL_VERSION_PATCH);
 
+// The download runs on a thread of its own: a slow or silent server must never hold up the
+// user-interface thread. Replacing the files is guarded, so that the program never ends half way.
+volatile LONG checkRunning = 0;
+HANDLE installLock = nullptr;
+bool endingProgram = false; // under installLock
+const DWORD kInstallWaitMs = 30000;
+
 
 // Every file of the update is named with the program folder: the current directory moves (a file
 // dialog changes it).
@@ -175,8 +182,14 @@ bool checkForUpdates() {
     std::string cabinet;
     if (!fetchSignedCabinet(cabinet))
         return false;
-    const bool updated = extractPackagedFiles(cabinet, folder) && packagedFilesAreSound(folder) &&
-                         packagedFilesAreNewer(folder) && installPackagedFiles(folder);
+    bool updated = extractPackagedFiles(cabinet, folder) && packagedFilesAreSound(folder) &&
+                   packagedFilesAreNewer(folder);
+    if (updated) {
+        // The program may be ending: the files are replaced whole before it does, or not at all.
+        WaitForSingleObject(installLock, INFINITE);
+        updated = !endingProgram && installPackagedFiles(folder);
+        ReleaseMutex(installLock);
+    }
     // A failed run leaves no half-extracted or refused program file behind.
     if (!updated) {
         deletePackagedFiles(folder);
@@ -184,4 +197,34 @@ bool checkForUpdates() {
     }
     showUpdateOutcome(true);
     return true;
+}
+
+namespace {
+
+DWORD WINAPI runUpdateCheck(LPVOID) {
+    checkForUpdates();
+    InterlockedExchange(&checkRunning, 0);
+    return 0;
+}
+
+} // namespace
+
+void startUpdateCheck() {
+    if (!installLock)
+        installLock = CreateMutexA(nullptr, FALSE, nullptr);
+    if (!installLock || InterlockedCompareExchange(&checkRunning, 1, 0) != 0)
+        return; // one check at a time: a second menu click while one runs changes nothing
+    HANDLE thread = CreateThread(nullptr, 0, runUpdateCheck, nullptr, 0, nullptr);
+    if (thread)
+        CloseHandle(thread);
+    else
+        InterlockedExchange(&checkRunning, 0);
+}
+
+void endUpdateChecks() {
+    if (!installLock)
+        return;
+    WaitForSingleObject(installLock, kInstallWaitMs);
+    endingProgram = true;
+    ReleaseMutex(installLock);
 }
