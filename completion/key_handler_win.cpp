@@ -63,6 +63,10 @@ int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags) {
     seams.replayEnter = replayEnter;
     seams.hideList = [window]() { requestSuggestions(window, false, nullptr); };
     seams.showListAtCaret = [window, focus]() { requestSuggestions(window, true, focus); };
+    seams.typingPlace = [focus]() {
+        unsigned long long windowBits = static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(focus));
+        return static_cast<long long>(windowBits << 32 ^ static_cast<unsigned>(GetCaretY()));
+    };
     return handleKey(*wordStore, *settings, seams, forwardedKeyCode(wParam), static_cast<long>(flags));
 }
 

@@ -57,7 +57,8 @@ trap 'rm -rf "$stage"' EXIT
 # the licence of the JSON library built into the program, and nothing a test or a run left behind.
 mkdir "$stage/Wordlark"
 for f in "${files[@]}"; do cp "$dist/$f" "$stage/Wordlark/"; done
-cp "$root/vocabulary/data/english.voc" "$root/vocabulary/data/english-voc-license.txt" "$stage/Wordlark/"
+cp "$root/vocabulary/data/english.voc" "$root/vocabulary/data/english.pairs" "$root/vocabulary/data/english-voc-license.txt" \
+    "$stage/Wordlark/"
 cp "$root/third_party/nlohmann-json/LICENSE.MIT" "$stage/Wordlark/json-license.txt"
 find "$stage/Wordlark" -exec touch -h -d "@$epoch" {} +
 rm -f "$out/$zip_name"
