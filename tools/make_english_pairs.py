@@ -8,7 +8,7 @@ aborts before its two-word section, so each pair is asked for one by one.
 
 What is kept (vocabulary/data/README-source.md says how this was tuned):
 - previous words: the CONTEXT_WORDS most probable words of the model spelled with letters a-z
-  only (the program sees only letters), in lower case;
+  only (the program sees only letters), in lower case, except those of the block list;
 - following words: the words of english.voc, in its spelling ("York");
 - a pair only when the model holds it and it says more than the fall-back does: its probability
   is at least GAIN times what the previous word's back-off weight times the word's own
@@ -201,7 +201,9 @@ def main():
         unigrams = unigram_lines(folder)
         logprob = {word: p for word, p, _ in unigrams}
         backoff = {word: b for word, _, b in unigrams}
-        letter_words = sorted((w for w, _, _ in unigrams if LETTERS.match(w)), key=lambda w: (-logprob[w], w))
+        blocked = make_english_voc.blocked_words()
+        letter_words = [w for w, _, _ in unigrams if LETTERS.match(w) and not make_english_voc.is_blocked(w, blocked)]
+        letter_words.sort(key=lambda w: (-logprob[w], w))
         contexts = letter_words[:CONTEXT_WORDS]
         spelling = {word.lower(): word for word in counts}
         targets = sorted(lower for lower in spelling if lower in logprob)
