@@ -44,7 +44,9 @@ LearnedPairs::LearnedPairs(const std::string &path) : path_(path) {
     }
 }
 
-LearnedPairs::~LearnedPairs() { save(); }
+LearnedPairs::~LearnedPairs() {
+    save();
+}
 
 bool LearnedPairs::isStorableWord(const std::string &word) {
     if (word.empty() || word.size() > static_cast<std::size_t>(kLongestWord))

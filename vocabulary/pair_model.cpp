@@ -86,7 +86,8 @@ bool PairModel::loadBytes(std::string bytes) {
         uint32_t end = w + 1 < words ? readU32(bytes, wordsAt + std::size_t(w + 1) * kWordEntryLength + 4) : pairs;
         for (uint32_t p = begin; p < end; ++p) {
             uint32_t follower = readU32(bytes, pairsAt + std::size_t(p) * kPairLength);
-            if (follower >= words || (p > begin && follower <= readU32(bytes, pairsAt + std::size_t(p - 1) * kPairLength)))
+            if (follower >= words ||
+                (p > begin && follower <= readU32(bytes, pairsAt + std::size_t(p - 1) * kPairLength)))
                 return false;
         }
     }
@@ -105,7 +106,9 @@ bool PairModel::loadBytes(std::string bytes) {
     return true;
 }
 
-uint32_t PairModel::firstPair(uint32_t word) const { return readU32(data_, wordsAt_ + std::size_t(word) * kWordEntryLength + 4); }
+uint32_t PairModel::firstPair(uint32_t word) const {
+    return readU32(data_, wordsAt_ + std::size_t(word) * kWordEntryLength + 4);
+}
 
 const char *PairModel::text(uint32_t word) const {
     return data_.data() + textAt_ + readU32(data_, wordsAt_ + std::size_t(word) * kWordEntryLength);
@@ -144,4 +147,6 @@ double PairModel::backoffLog10(int previous) const {
     return readI16(data_, wordsAt_ + std::size_t(previous) * kWordEntryLength + 8) / 1000.0;
 }
 
-double PairModel::ownLog10(int32_t count) const { return intercept_ + slope_ * std::log10(count < 1 ? 1.0 : double(count)); }
+double PairModel::ownLog10(int32_t count) const {
+    return intercept_ + slope_ * std::log10(count < 1 ? 1.0 : double(count));
+}

@@ -44,7 +44,8 @@ private:
 };
 
 // Each pair: the index of the following word and its probability in steps of 1/32 of a decade.
-template <typename Take> void PairModel::forEachFollower(int previous, const std::string &lowerPrefix, Take take) const {
+template <typename Take>
+void PairModel::forEachFollower(int previous, const std::string &lowerPrefix, Take take) const {
     if (previous < 0 || static_cast<uint32_t>(previous) >= wordCount_)
         return;
     uint32_t begin = firstPair(previous);

@@ -447,7 +447,8 @@ TEST_F(ContextFixture, ADamagedPairFileIsReportedAndNeverWrittenOver) {
     open(kYWords);
     const std::string path = folder.path(std::string(kProgram) + ".pairs");
     for (const char *damaged : {"new Yukon\r\n", "new Yukon 5", "new Yukon 5\r\nnew Yale 2\r\n", "New Yukon 5\r\n",
-                                "new Yukon 0\r\n", "new Yukon 2147483648\r\n", "new  Yukon 5\r\n", "new Yukon 05\r\n"}) {
+                                "new Yukon 0\r\n", "new Yukon 2147483648\r\n", "new  Yukon 5\r\n",
+                                "new Yukon 05\r\n"}) {
         SCOPED_TRACE(damaged);
         writeBytes(path, damaged);
         store.reset(new WordStore(basePath, 25, 10));
