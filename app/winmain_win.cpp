@@ -96,6 +96,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 
     wordStore = new WordStore(inProgramFolder("english.voc"), kMaxSuggestions, kPageSize, programFolder);
+    wordStore->loadPairModel(inProgramFolder("english.pairs")); // without it, words rank by count alone
     if (!settings->wordListFile.empty())
         wordStore->loadWordList(settings->wordListFile);
 

@@ -55,9 +55,12 @@ int rowMaking(WordStore &store, const std::string &word) {
 // keep what the handler would type and whether the list is up.
 class Typist {
 public:
-    Typist(const std::string &vocPath, bool learning)
-        : store_(vocPath, kMaxSuggestions, kPageSize), settings_("typist.cfg"), learning_(learning) {
+    Typist(const std::string &vocPath, const std::string &pairsPath, bool learning)
+        : store_(vocPath, kMaxSuggestions, kPageSize), settings_("typist.cfg"), learning_(learning),
+          context_(!pairsPath.empty()) {
         store_.baseVocabulary().setPath(nullptr); // the shipped file is only read
+        if (context_)
+            store_.loadPairModel(pairsPath);
         if (learning)
             settings_.putProgram(kProgram, kProgramPath, true);
         seams_.focusedProgram = [](std::string &name, std::string &path) {
@@ -69,6 +72,7 @@ public:
         seams_.replayEnter = [] {};
         seams_.hideList = [this] { shown_ = false; };
         seams_.showListAtCaret = [this] { shown_ = true; };
+        seams_.typingPlace = [this] { return line_; };
     }
     ~Typist() {
         store_.forgetProgram(kProgram); // learned words are not written anywhere
@@ -78,6 +82,8 @@ public:
     void type(const std::string &word, char ender, TypingTally &tally) {
         ++tally.words;
         tally.letters += static_cast<long>(word.size());
+        if (!context_)
+            store_.dropContext(kProgram);
         for (std::size_t typed = 1; typed <= word.size(); ++typed) {
             key(static_cast<unsigned char>(word[typed - 1]));
             ++tally.lettersTyped;
@@ -89,15 +95,27 @@ public:
             ++tally.picks;
             pick(row, word, tally);
             key(forwarded_key::kEscape); // the hook ends the empty word at the next other key
+            finishWithoutLearning(word, ender);
             return;
         }
         // Enter reaches the handler only while the list is up; any other key ends the word as Escape.
         key(ender == '\n' && shown_ ? forwarded_key::kEnter : forwarded_key::kEscape);
-        if (!learning_)
-            store_.reset();
+        finishWithoutLearning(word, ender);
     }
 
 private:
+    // Without learning no key ends the word (it would count), so the store is told of it directly;
+    // the ender's own line break then moves the caret.
+    void finishWithoutLearning(const std::string &word, char ender) {
+        if (!learning_) {
+            store_.reset();
+            store_.noteFinishedWord(kProgram, word);
+            store_.placeContext(kProgram, line_);
+        }
+        if (ender == '\n')
+            ++line_;
+    }
+
     void key(int k) {
         if (!learning_ && (k == forwarded_key::kEscape || k == forwarded_key::kEnter))
             return; // ending a word would bump the base vocabulary
@@ -121,7 +139,9 @@ private:
     Settings settings_;
     KeyHandlerSeams seams_;
     bool learning_;
+    bool context_;
     bool shown_ = false;
+    long long line_ = 0;
     std::string sent_;
 };
 
@@ -139,9 +159,10 @@ double TypingTally::savingsPercent() const {
 
 double TypingTally::pickPercent() const { return words == 0 ? 0.0 : 100.0 * static_cast<double>(picks) / words; }
 
-TypingTally typeTexts(const std::string &vocPath, const std::vector<std::string> &texts, bool learning) {
+TypingTally typeTexts(const std::string &vocPath, const std::string &pairsPath, const std::vector<std::string> &texts,
+                      bool learning) {
     TypingTally tally;
-    Typist typist(vocPath, learning);
+    Typist typist(vocPath, pairsPath, learning);
     for (const std::string &text : texts)
         forEachWord(text, [&](const std::string &word, char ender) { typist.type(word, ender, tally); });
     return tally;

@@ -22,12 +22,15 @@ struct TypingTally {
 };
 
 // Types the texts one after another into one program through a word store over the base
-// vocabulary at vocPath (never written back). With learning the program may learn: words ended
+// vocabulary at vocPath (never written back), ranking by the words before with the pair model at
+// pairsPath, or by counts alone when pairsPath is empty (no pairs learned either). Each line of a
+// text is typed on a line of its own, so a word at the start of a line has no word before it. With learning the program may learn: words ended
 // without a pick are learned, picks are learned, and the base vocabulary's counts are bumped, as
 // in use. Without it the vocabularies stay as loaded: a word that shows on the page counts as
 // picked and the word is simply dropped. The learned vocabulary is named after the program and
 // read from the current directory, so run this in an empty one.
-TypingTally typeTexts(const std::string &vocPath, const std::vector<std::string> &texts, bool learning);
+TypingTally typeTexts(const std::string &vocPath, const std::string &pairsPath, const std::vector<std::string> &texts,
+                      bool learning);
 
 // The limit of single-word completion with this vocabulary: every word the base vocabulary can
 // complete is taken with one pick after its first letter (or as few as its case needs).

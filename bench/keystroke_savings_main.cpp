@@ -1,11 +1,12 @@
 // bench_keystroke_savings: how many keys word completion saves when plain texts are typed through
-// the real word store, with and without learning, and what a perfect ranking of the same
-// vocabulary would save.
+// the real word store, ranked by the words before (the pair model) or by counts alone, with and
+// without learning, and what a perfect ranking of the same vocabulary would save.
 //
-//   bench_keystroke_savings [--voc FILE] [--text FILE]...
+//   bench_keystroke_savings [--voc FILE] [--pairs FILE] [--text FILE]...
 //
 // Without --text it types the written-English texts named in kDefaultTexts that are installed
-// (./dev setup installs their packages). The last line is "keystroke savings: P%".
+// (./dev setup installs their packages). The last line is "keystroke savings: P%": the pair model,
+// no learning.
 #include "bench/keystroke_savings.h"
 
 #include <cstdio>
@@ -64,7 +65,7 @@ void printTally(const char *what, const TypingTally &tally) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: bench_keystroke_savings [--voc FILE] [--text FILE]...\n");
+    std::fprintf(stderr, "usage: bench_keystroke_savings [--voc FILE] [--pairs FILE] [--text FILE]...\n");
     return 2;
 }
 
@@ -72,10 +73,13 @@ int usage() {
 
 int main(int argc, char **argv) {
     std::string vocPath = std::string(WL_SOURCE_DIR) + "/vocabulary/data/english.voc";
+    std::string pairsPath = std::string(WL_SOURCE_DIR) + "/vocabulary/data/english.pairs";
     std::vector<std::string> textPaths;
     for (int i = 1; i < argc; ++i) {
         if (i + 1 < argc && std::strcmp(argv[i], "--voc") == 0)
             vocPath = argv[++i];
+        else if (i + 1 < argc && std::strcmp(argv[i], "--pairs") == 0)
+            pairsPath = argv[++i];
         else if (i + 1 < argc && std::strcmp(argv[i], "--text") == 0)
             textPaths.push_back(argv[++i]);
         else
@@ -92,8 +96,9 @@ int main(int argc, char **argv) {
         return 2;
     }
     vocPath = fs::absolute(vocPath).string();
-    if (!fs::exists(vocPath)) {
-        std::fprintf(stderr, "no vocabulary at %s\n", vocPath.c_str());
+    pairsPath = fs::absolute(pairsPath).string();
+    if (!fs::exists(vocPath) || !fs::exists(pairsPath)) {
+        std::fprintf(stderr, "no vocabulary at %s or no pair model at %s\n", vocPath.c_str(), pairsPath.c_str());
         return 2;
     }
 
@@ -107,20 +112,30 @@ int main(int argc, char **argv) {
         std::printf("text: %s\n", path.c_str());
         texts.push_back(contents);
     }
-    std::printf("vocabulary: %s\n", vocPath.c_str());
+    std::printf("vocabulary: %s\npair model: %s\n", vocPath.c_str(), pairsPath.c_str());
 
     WorkFolder work;
     TypingTally oracle = oracleTally(vocPath, texts);
-    TypingTally still = typeTexts(vocPath, texts, false);
-    TypingTally learning = typeTexts(vocPath, texts, true);
-    if (learning.wrongPicks != 0) {
-        std::fprintf(stderr, "%ld picks typed something else than the word\n", learning.wrongPicks);
-        return 1;
-    }
     printTally("oracle (every word the vocabulary can complete, taken at once)", oracle);
-    printTally("with learning", learning);
-    std::printf("keystroke savings without learning: %.1f%%\n", still.savingsPercent());
-    std::printf("words taken by a pick: %.1f%%\n", learning.pickPercent());
-    std::printf("keystroke savings: %.1f%%\n", learning.savingsPercent());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        TypingTally one = typeTexts(vocPath, pairsPath, {texts[i]}, false);
+        printTally(("words before, no learning, " + textPaths[i]).c_str(), one);
+    }
+    TypingTally counts = typeTexts(vocPath, std::string(), texts, false);
+    TypingTally countsLearning = typeTexts(vocPath, std::string(), texts, true);
+    TypingTally contextLearning = typeTexts(vocPath, pairsPath, texts, true);
+    TypingTally context = typeTexts(vocPath, pairsPath, texts, false);
+    for (const TypingTally *run : {&countsLearning, &contextLearning}) {
+        if (run->wrongPicks != 0) {
+            std::fprintf(stderr, "%ld picks typed something else than the word\n", run->wrongPicks);
+            return 1;
+        }
+    }
+    printTally("counts alone, no learning", counts);
+    printTally("counts alone, learning", countsLearning);
+    printTally("words before, learning", contextLearning);
+    printTally("words before, no learning", context);
+    std::printf("words taken by a pick (words before, learning): %.1f%%\n", contextLearning.pickPercent());
+    std::printf("keystroke savings: %.1f%%\n", context.savingsPercent());
     return 0;
 }

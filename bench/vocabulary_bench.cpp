@@ -20,6 +20,7 @@
 namespace {
 
 const std::string kVocabulary = std::string(WL_SOURCE_DIR) + "/vocabulary/data/english.voc";
+const std::string kPairModel = std::string(WL_SOURCE_DIR) + "/vocabulary/data/english.pairs";
 const int kTop = 25;
 
 // Latencies are read from the thread's CPU clock: the machine is shared, and wall time would
@@ -194,6 +195,24 @@ void BM_LoadEnglishVoc(benchmark::State &state) {
 }
 BENCHMARK(BM_LoadEnglishVoc)->Unit(benchmark::kMillisecond);
 
+// What start-up loads for word completion: the base vocabulary and the pair model.
+void BM_LoadEnglishVocAndPairModel(benchmark::State &state) {
+    std::size_t bytes = 0, modelBytes = 0;
+    for (auto _ : state) {
+        std::size_t before = mallinfo2().uordblks;
+        WordStore store(kVocabulary, 25, 10);
+        bool loaded = store.loadPairModel(kPairModel);
+        bytes = mallinfo2().uordblks - before;
+        modelBytes = store.pairModel().memoryBytes();
+        store.baseVocabulary().setPath(nullptr);
+        if (!loaded)
+            state.SkipWithError("no pair model");
+    }
+    state.counters["heap_MB"] = bytes / 1048576.0;
+    state.counters["pair_model_MB"] = modelBytes / 1048576.0;
+}
+BENCHMARK(BM_LoadEnglishVocAndPairModel)->Unit(benchmark::kMillisecond);
+
 void BM_TopPrefix_WordTrie(benchmark::State &state) {
     WordTrie &trie = loadedTrie();
     runQueries(state, [&](const std::string &p, std::vector<suggestion> &out) {
@@ -260,6 +279,7 @@ void BM_FeedCharacter(benchmark::State &state) {
     std::vector<double> nanoseconds;
     for (auto _ : state) {
         WordStore store(kVocabulary, 25, 10);
+        store.loadPairModel(kPairModel); // the words before rank the candidates
         nanoseconds.clear();
         for (int pass = 0; pass < 5; ++pass)
             for (const char *ch = kText; *ch; ++ch) {
@@ -275,6 +295,7 @@ void BM_FeedCharacter(benchmark::State &state) {
             }
         store.baseVocabulary().setPath(nullptr);
         store.learnedVocabulary("editor.exe")->setPath(nullptr);
+        store.learnedPairs("editor.exe")->setPath(std::string());
     }
     reportLatencies(state, nanoseconds, "");
     state.counters["keystrokes"] = static_cast<double>(nanoseconds.size());

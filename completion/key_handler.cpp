@@ -44,12 +44,15 @@ int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams
     seams.focusedProgram(programKey, programPath);
     bool learning = settings.mayLearn(programKey, programPath);
 
-    // The end of a word hides its list, even one that a letter handled after the hook's own hide
-    // asked for again.
+    long long place = seams.typingPlace ? seams.typingPlace() : 0;
+    // Escape ends the word (the hook sends it for a space, a punctuation mark or any other key):
+    // the word becomes the context of the next one, typed where this one ended. The end of a word
+    // hides its list, even one that a letter handled after the hook's own hide asked for again.
     if (key == kEscape) {
         seams.hideList();
         store.learnTypedWord(programKey, learning);
         store.reset();
+        store.placeContext(programKey, place);
         return 1;
     }
     if (key == kDelete) {
@@ -73,10 +76,15 @@ int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams
         seams.hideList();
         store.learnTypedWord(programKey, learning);
         store.reset();
-    } else if (store.feedCharacter(static_cast<char>(key), programKey, learning)) {
-        seams.showListAtCaret();
+        store.dropContext(programKey); // a new line starts afresh
     } else {
-        seams.hideList();
+        // The first letter of a word: the word before it counts only if it ended here.
+        if (key != kBackspace && store.typedLength() == 0)
+            store.placeContext(programKey, place);
+        if (store.feedCharacter(static_cast<char>(key), programKey, learning))
+            seams.showListAtCaret();
+        else
+            seams.hideList();
     }
     return 1;
 }

@@ -32,6 +32,10 @@ struct KeyHandlerSeams {
     std::function<void()> hideList;
     // Measures the list and shows it at the caret without activating it.
     std::function<void()> showListAtCaret;
+    // Where the user types: a number that changes with the focus window and the caret's line, so
+    // that a word finished elsewhere (before a click, a focus change or a new line) is not taken
+    // as the word before the next one. Optional.
+    std::function<long long()> typingPlace;
 };
 
 // One forwarded key-down: feeds letters and Backspace to the word store, moves the highlight,

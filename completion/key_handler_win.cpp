@@ -130,6 +130,12 @@ int actOnKey(HWND window, int key, LPARAM flags, const Origin &keyOrigin) {
     // A letter pressed before the hooks last hid the list (a click, a focus change, the end of the
     // word) changes the word but never brings the list back.
     seams.showListAtCaret = [window, &keyOrigin]() { requestSuggestions(window, keyOrigin.listCurrent, &keyOrigin); };
+    // Where the key was typed: its window and caret line, which tell whether the next word follows
+    // the last one.
+    seams.typingPlace = [&keyOrigin]() {
+        unsigned long long windowBits = static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(keyOrigin.focus));
+        return static_cast<long long>(windowBits << 32 ^ static_cast<unsigned>(keyOrigin.caretY));
+    };
     return handleKey(*wordStore, *settings, seams, key, static_cast<long>(flags));
 }
 

@@ -16,6 +16,7 @@ const char kKeyboardKey[] = "keyboard_key";
 const char kWordListKey[] = "wordlist_file";
 const char kEnableKey[] = "enable_completion";
 const char kLearnedSuffix[] = ".vob";
+const char kLearnedPairsSuffix[] = ".pairs";
 
 // C atoi rules (leading white space, one sign, digits up to the first non-digit, none gives 0),
 // except that a number beyond the int range saturates instead of being undefined.
@@ -71,6 +72,7 @@ Settings::~Settings() {
         if (entry.second.learningAllowed || !isPlainFileName(entry.first))
             continue;
         std::remove((folder + entry.first + kLearnedSuffix).c_str()); // usually there is none: ignored
+        std::remove((folder + entry.first + kLearnedPairsSuffix).c_str());
     }
 }
 

@@ -26,7 +26,7 @@ public:
     // Sets the defaults, stores the path and loads the file; a missing or unreadable file leaves
     // the defaults and an empty program list.
     explicit Settings(const std::string &path);
-    // Saves, then deletes the ".vob" file of every listed program without learning permission
+    // Saves, then deletes the ".vob" and ".pairs" files of every listed program without learning permission
     // from the settings file's folder (the program folder).
     ~Settings();
     Settings(const Settings &) = delete;

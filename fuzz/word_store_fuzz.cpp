@@ -1,5 +1,6 @@
-// Drives the word store with arbitrary keystroke operations and checks the list and page
-// invariants after each one. Nothing is written: every path is cleared before destruction.
+// Drives the word store, with a small pair model, through arbitrary keystroke and context
+// operations and checks the list and page invariants after each one. Nothing is written: every
+// path is cleared before destruction.
 #include "vocabulary/word_store.h"
 
 #include <cstdint>
@@ -11,6 +12,16 @@
 namespace {
 
 const char *const kPrograms[] = {"one.exe", "two.exe"};
+
+// A pair model (tools/make_english_pairs.py's format): "hello" is followed by "word" and "world",
+// "the" by "help" and "world".
+const char kPairModel[] =
+    "\x57\x4c\x50\x41\x49\x52\x53\x31\x05\x00\x00\x00\x04\x00\x00\x00\x1a\x00\x00\x00\x80\x72\xa4\xff"
+    "\x40\x42\x0f\x00\x00\x00\x00\x00\x00\x00\x00\x00\x0c\xfe\x06\x00\x00\x00\x02\x00\x00\x00\x00\x00"
+    "\x0b\x00\x00\x00\x02\x00\x00\x00\x0c\xfe\x0f\x00\x00\x00\x04\x00\x00\x00\x00\x00\x14\x00\x00\x00"
+    "\x04\x00\x00\x00\x00\x00\x03\x00\x00\x00\x14\x04\x00\x00\x00\x0a\x01\x00\x00\x00\x28\x04\x00\x00"
+    "\x00\x32\x68\x65\x6c\x6c\x6f\x00\x68\x65\x6c\x70\x00\x74\x68\x65\x00\x77\x6f\x72\x64\x00\x77\x6f"
+    "\x72\x6c\x64\x00";
 
 const std::string &basePath() {
     static const std::string path = [] {
@@ -25,6 +36,11 @@ const std::string &basePath() {
         std::fputs("hello 50\r\nhelp 40\r\nHelsinki 30\r\nworld 20\r\nword 10\r\nwork 9\r\nabcde 3\r\n"
                    "\xe9t\xe9s 4\r\nwore 8\r\nworm 7\r\nworn 6\r\nwort 5\r\nHELLO 2\r\n",
                    file);
+        std::fclose(file);
+        file = std::fopen((std::string(made) + "/english.pairs").c_str(), "wb");
+        if (!file)
+            std::abort();
+        std::fwrite(kPairModel, 1, sizeof kPairModel - 1, file);
         std::fclose(file);
         return base;
     }();
@@ -44,6 +60,8 @@ void check(const WordStore &store) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     WordStore store(basePath(), 25, 10);
+    if (!store.loadPairModel("english.pairs"))
+        std::abort();
     std::string rest;
     for (size_t i = 0; i + 1 < size; i += 2) {
         uint8_t operation = data[i];
@@ -75,6 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         default:
             if (value & 1)
                 store.forgetProgram(program);
+            else if (value & 2)
+                store.placeContext(program, value >> 4);
+            else if (value & 4)
+                store.dropContext(program);
             else
                 store.reset();
             break;
@@ -85,5 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (const char *program : kPrograms)
         if (WordTrie *learned = store.learnedVocabulary(program))
             learned->setPath(nullptr);
+    for (const char *program : kPrograms)
+        if (LearnedPairs *pairs = store.learnedPairs(program))
+            pairs->setPath(std::string());
     return 0;
 }

@@ -142,7 +142,8 @@ for f in "${files[@]}"; do
     cp "$dist/$f" "$stage/Wordlark/"
     sign_file "$stage/Wordlark/$f"
 done
-cp "$root/vocabulary/data/english.voc" "$root/vocabulary/data/english-voc-license.txt" "$stage/Wordlark/"
+cp "$root/vocabulary/data/english.voc" "$root/vocabulary/data/english.pairs" "$root/vocabulary/data/english-voc-license.txt" \
+    "$stage/Wordlark/"
 cp "$root/third_party/nlohmann-json/LICENSE.MIT" "$stage/Wordlark/json-license.txt"
 find "$stage/Wordlark" -exec touch -h -d "@$epoch" {} +
 rm -f "$out/$zip_name"

@@ -3,11 +3,32 @@
 #include "common/plain_file_name.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 const char kBackspace = 8;
 const char kLearnedSuffix[] = ".vob";
+const char kPairsSuffix[] = ".pairs";
+
+// How ranking after a previous word mixes its sources. A learned pair counts as much as the
+// shipped model once the previous word was followed kModelWeight times in the program; a word of
+// the program's own vocabulary is taken as likely as a word of count kLearnedOwnCount on its own.
+// Tuned on texts other than those bench_keystroke_savings reports (vocabulary/data/README-source.md).
+const double kModelWeight = 2.0;
+const int32_t kLearnedOwnCount = 1000;
+
+std::string lowerCase(const std::string &word) {
+    std::string out = word;
+    for (char &ch : out)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+    return out;
+}
+
+bool startsWith(const std::string &text, const std::string &prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 char lowerLetter(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
 char upperLetter(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; }
@@ -20,18 +41,18 @@ WordStore::WordStore(const std::string &basePath, int maxSuggestions, int pageSi
     ThreadMutexLock hold(lock_, lock_.wait());
     // Without a file the base vocabulary starts empty; the file is created at shut-down.
     base_.reset(new WordTrie(basePath.c_str()));
-    noteIfUnsavable(*base_);
+    noteIfUnsavable(base_->refusesWriteBack(), base_->path());
     resetLocked();
 }
 
-void WordStore::noteIfUnsavable(const WordTrie &trie) {
-    if (!trie.refusesWriteBack())
+void WordStore::noteIfUnsavable(bool refuses, const std::string &path) {
+    if (!refuses)
         return;
     for (const std::string &known : reportedUnsavable_)
-        if (known == trie.path())
+        if (known == path)
             return;
-    reportedUnsavable_.push_back(trie.path());
-    unsavable_.push_back(trie.path());
+    reportedUnsavable_.push_back(path);
+    unsavable_.push_back(path);
 }
 
 bool WordStore::takeUnsavableFiles(std::vector<std::string> &paths) {
@@ -49,6 +70,8 @@ WordStore::~WordStore() {
     base_.reset();
     custom_.reset();
     for (auto &entry : learned_)
+        entry.second.reset();
+    for (auto &entry : pairs_)
         entry.second.reset();
 }
 
@@ -68,9 +91,169 @@ WordTrie &WordStore::obtainLearned(const std::string &programKey) {
         slot.reset(new WordTrie());
     if (!slot) {
         slot.reset(new WordTrie((learnedFolder_ + programKey + kLearnedSuffix).c_str()));
-        noteIfUnsavable(*slot);
+        noteIfUnsavable(slot->refusesWriteBack(), slot->path());
     }
     return *slot;
+}
+
+LearnedPairs *WordStore::learnedPairs(const std::string &programKey) {
+    auto found = pairs_.find(programKey);
+    return found == pairs_.end() ? nullptr : found->second.get();
+}
+
+// The pairs learned in a program lie beside its learned vocabulary and come and go with it.
+LearnedPairs &WordStore::obtainPairs(const std::string &programKey) {
+    std::unique_ptr<LearnedPairs> &slot = pairs_[programKey];
+    if (!slot) {
+        slot.reset(new LearnedPairs(learnedFolder_ + programKey + kPairsSuffix));
+        noteIfUnsavable(slot->refusesWriteBack(), slot->path());
+    }
+    return *slot;
+}
+
+bool WordStore::loadPairModel(const std::string &path) {
+    ThreadMutexLock hold(lock_, lock_.wait());
+    bool loaded = pairModel_.load(path);
+    for (auto &entry : contexts_)
+        entry.second.modelWord = pairModel_.find(entry.second.previous);
+    return loaded;
+}
+
+void WordStore::noteFinishedWord(const std::string &programKey, const std::string &word) {
+    ThreadMutexLock hold(lock_, lock_.tryWait());
+    if (hold.acquired())
+        finishWordLocked(programKey, word, false);
+}
+
+// The word becomes the program's context; with learnPair, the pair it makes with the word
+// before is learned in the program.
+void WordStore::finishWordLocked(const std::string &programKey, const std::string &word, bool learnPair) {
+    if (word.empty())
+        return;
+    Context &context = contexts_[programKey];
+    if (learnPair && !context.previous.empty() && static_cast<int>(word.size()) >= kShortestPairWord)
+        obtainPairs(programKey).add(context.previous, word);
+    context.previous = lowerCase(word);
+    context.modelWord = pairModel_.find(context.previous);
+    context.placed = false;
+}
+
+void WordStore::placeContext(const std::string &programKey, long long place) {
+    ThreadMutexLock hold(lock_, lock_.tryWait());
+    if (!hold.acquired())
+        return;
+    auto found = contexts_.find(programKey);
+    if (found == contexts_.end())
+        return;
+    Context &context = found->second;
+    if (!context.placed) {
+        context.placed = true;
+        context.place = place;
+    } else if (context.place != place) {
+        contexts_.erase(found);
+    }
+}
+
+void WordStore::dropContext(const std::string &programKey) {
+    ThreadMutexLock hold(lock_, lock_.tryWait());
+    if (hold.acquired())
+        contexts_.erase(programKey);
+}
+
+// The count with which word would be listed for the typed letters today, or 0 when it would not
+// be: the learned vocabulary is searched as typed, the custom and base ones also in lower case.
+int32_t WordStore::suggestibleCount(const std::string &word, WordTrie &learned) {
+    int32_t best = 0;
+    bool asTyped = startsWith(word, currentWord_);
+    if (!asTyped && !startsWith(word, lowerWord_))
+        return 0;
+    if (asTyped && learned.countOf(word.c_str()) >= 1)
+        best = kLearnedOwnCount;
+    if (custom_)
+        best = std::max(best, custom_->countOf(word.c_str()));
+    return std::max(best, base_->countOf(word.c_str()));
+}
+
+// Ranks the listed words, and the words that the program's context expects and that would be
+// listed for these letters, by how likely each is after the previous word: a pair's own
+// probability, or else the share the previous word leaves to words without a pair times the
+// word's own probability; learned pairs are mixed in by how often the previous word was followed.
+void WordStore::rankByContext(const std::string &programKey) {
+    auto found = contexts_.find(programKey);
+    if (found == contexts_.end() || found->second.previous.empty())
+        return;
+    const Context &context = found->second;
+    const LearnedPairs::Followers *learnedFollowers = obtainPairs(programKey).followersOf(context.previous);
+    if (!learnedFollowers && context.modelWord < 0)
+        return;
+    WordTrie &learned = obtainLearned(programKey);
+
+    struct Candidate {
+        suggestion entry;
+        double modelProbability = -1.0; // -1: no pair in the model
+        int32_t learnedCount = 0;
+        int32_t ownCount = 0;
+        double score = 0.0;
+    };
+    std::vector<Candidate> candidates;
+    candidates.reserve(suggestions_.size() + 16);
+    auto indexOf = [&candidates](const char *text) {
+        for (std::size_t i = 0; i < candidates.size(); ++i)
+            if (candidates[i].entry.text == text)
+                return static_cast<int>(i);
+        return -1;
+    };
+    for (const suggestion &listed : suggestions_) {
+        Candidate candidate;
+        candidate.entry = listed;
+        candidate.ownCount = suggestibleCount(listed.text, learned);
+        if (candidate.ownCount < 1)
+            candidate.ownCount = listed.count;
+        candidates.push_back(candidate);
+    }
+    auto offer = [&](const char *text) {
+        int at = indexOf(text);
+        if (at >= 0)
+            return at;
+        int32_t count = suggestibleCount(text, learned);
+        if (count < 1)
+            return -1;
+        Candidate candidate;
+        candidate.entry = suggestion{text, count};
+        candidate.ownCount = count;
+        candidates.push_back(candidate);
+        return static_cast<int>(candidates.size()) - 1;
+    };
+    pairModel_.forEachFollower(context.modelWord, lowerWord_, [&](const char *text, double log10Probability) {
+        int at = offer(text);
+        if (at >= 0)
+            candidates[at].modelProbability = std::pow(10.0, log10Probability);
+    });
+    int64_t followed = 0;
+    if (learnedFollowers) {
+        for (const auto &follower : *learnedFollowers) {
+            followed += follower.second;
+            int at = offer(follower.first.c_str());
+            if (at >= 0)
+                candidates[at].learnedCount = follower.second;
+        }
+    }
+
+    double backoff = context.modelWord >= 0 ? pairModel_.backoffLog10(context.modelWord) : 0.0;
+    for (Candidate &candidate : candidates) {
+        double model = candidate.modelProbability >= 0.0
+                           ? candidate.modelProbability
+                           : std::pow(10.0, backoff + pairModel_.ownLog10(candidate.ownCount));
+        double learnedShare = followed > 0 ? static_cast<double>(candidate.learnedCount) / followed : 0.0;
+        candidate.score = (followed * learnedShare + kModelWeight * model) / (followed + kModelWeight);
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate &a, const Candidate &b) { return a.score > b.score; });
+    if (static_cast<int>(candidates.size()) > maxSuggestions_)
+        candidates.resize(maxSuggestions_);
+    suggestions_.clear();
+    for (Candidate &candidate : candidates)
+        suggestions_.push_back(std::move(candidate.entry));
 }
 
 bool WordStore::feedCharacter(char ch, const std::string &programKey, bool offerTypedWord) {
@@ -105,6 +288,7 @@ bool WordStore::feedCharacter(char ch, const std::string &programKey, bool offer
         if (static_cast<int>(suggestions_.size()) < maxSuggestions_ && lowerWord_ != currentWord_)
             searchCustomAndBase(lowerWord_);
     }
+    rankByContext(programKey);
     if (suggestions_.empty() && offerTypedWord)
         suggestions_.push_back(suggestion{currentWord_, 1});
 
@@ -160,8 +344,10 @@ bool WordStore::completeSuggestion(int digit, std::string &remainder, const std:
     base_->bumpWord(word.c_str());
     if (custom_)
         custom_->bumpWord(word.c_str());
-    // Every pick is learned; the settings delete the files of programs that may not learn.
+    // Every pick is learned, and so is the pair it makes with the word before; the settings
+    // delete the files of programs that may not learn.
     obtainLearned(programKey).addWord(word.c_str(), 1, nullptr);
+    finishWordLocked(programKey, word, true);
 
     remainder = word.size() > static_cast<std::size_t>(typedLength_) ? word.substr(typedLength_) : std::string();
     if (capitalsMode_ && typedLength_ != 1)
@@ -172,7 +358,10 @@ bool WordStore::completeSuggestion(int digit, std::string &remainder, const std:
 
 void WordStore::learnTypedWord(const std::string &programKey, bool learningAllowed) {
     ThreadMutexLock hold(lock_, lock_.tryWait());
-    if (!hold.acquired() || typedLength_ < 5)
+    if (!hold.acquired())
+        return;
+    finishWordLocked(programKey, currentWord_, learningAllowed);
+    if (typedLength_ < 5)
         return;
     if (learningAllowed)
         obtainLearned(programKey).addWord(currentWord_.c_str(), 1, nullptr);
@@ -193,6 +382,8 @@ void WordStore::deleteSuggestion(int index, const std::string &programKey) {
     base_->addWord(word.c_str(), 0, nullptr);
     if (WordTrie *learned = learnedVocabulary(programKey))
         learned->addWord(word.c_str(), 0, nullptr);
+    if (LearnedPairs *pairs = learnedPairs(programKey))
+        pairs->forgetWord(word);
     resetLocked();
 }
 
@@ -247,6 +438,12 @@ void WordStore::forgetProgram(const std::string &programKey) {
     ThreadMutexLock hold(lock_, lock_.tryWait());
     if (!hold.acquired())
         return;
+    contexts_.erase(programKey);
+    auto pairs = pairs_.find(programKey);
+    if (pairs != pairs_.end() && pairs->second) {
+        pairs->second->setPath(std::string());
+        pairs->second.reset();
+    }
     auto found = learned_.find(programKey);
     if (found == learned_.end() || !found->second)
         return;

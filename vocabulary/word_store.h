@@ -1,6 +1,8 @@
 #pragma once
 
 #include "common/thread_mutex.h"
+#include "vocabulary/learned_pairs.h"
+#include "vocabulary/pair_model.h"
 #include "vocabulary/word_trie.h"
 
 #include <map>
@@ -11,6 +13,12 @@
 // Every vocabulary that word completion draws on (the base vocabulary, the user's custom word
 // list, one learned vocabulary per program) and the state of the word being typed: its
 // suggestions, the highlighted one and the page shown.
+//
+// Context: for each program the store remembers the last word finished there. Once a word has
+// been finished, the candidates for the typed letters are ranked by how likely each is right
+// after it, from the shipped pair model and the pairs learned in that program, mixed with each
+// word's own count; with no word before (or none either source knows) the order is by count.
+// Learned pairs live in "<programKey>.pairs" beside the program's ".vob" (learned_pairs.h).
 //
 // Threads: every operation runs on the UI thread except the destructor (worker thread, after the
 // message loop has ended). The keystroke operations only try the lock and give up at once when
@@ -49,8 +57,20 @@ public:
     // cannot be read (or has a line too long to be a word) is refused, its file left untouched,
     // and the store keeps no custom list; the result is then false.
     bool loadWordList(const std::string &path);
-    // Drops the program's learned vocabulary from memory without writing it.
+    // Drops the program's learned vocabulary and pairs from memory without writing them, and its
+    // context.
     void forgetProgram(const std::string &programKey);
+    // Replaces the shipped pair model by the file at path (waits for the lock); false, and no
+    // model, when it cannot be read whole and well-formed.
+    bool loadPairModel(const std::string &path);
+    // The word finished in the program becomes the one its next word is ranked after; nothing
+    // is learned. learnTypedWord and completeSuggestion do this themselves.
+    void noteFinishedWord(const std::string &programKey, const std::string &word);
+    // Where the program is typed in (a number that changes with the focus window and the caret
+    // line): a word finished at another place than this one is no context any more.
+    void placeContext(const std::string &programKey, long long place);
+    // The program's next word has no word before it (Enter ended the line).
+    void dropContext(const std::string &programKey);
     // The vocabulary files found since the last call that could not be read whole and so will
     // not be written back (what is learned in them is not saved). Each file is reported once.
     // False when the lock is busy.
@@ -75,13 +95,30 @@ public:
     WordTrie &baseVocabulary() { return *base_; }
     WordTrie *customWordList() { return custom_.get(); }
     WordTrie *learnedVocabulary(const std::string &programKey);
+    LearnedPairs *learnedPairs(const std::string &programKey);
+    const PairModel &pairModel() const { return pairModel_; }
+
+    // A pair is learned only when its following word has at least this many characters, the
+    // shortest that the base vocabulary holds.
+    static const int kShortestPairWord = 4;
 
 private:
+    struct Context {
+        std::string previous; // lower case; empty for none
+        int modelWord = -1;   // previous in the pair model
+        bool placed = false;
+        long long place = 0;
+    };
+
     WordTrie &obtainLearned(const std::string &programKey);
+    LearnedPairs &obtainPairs(const std::string &programKey);
+    void finishWordLocked(const std::string &programKey, const std::string &word, bool learnPair);
+    void rankByContext(const std::string &programKey);
+    int32_t suggestibleCount(const std::string &word, WordTrie &learned);
     void searchCustomAndBase(const std::string &word);
     void mergeSecondary();
     void resetLocked();
-    void noteIfUnsavable(const WordTrie &trie);
+    void noteIfUnsavable(bool refuses, const std::string &path);
 
     std::unique_ptr<WordTrie> base_;
     std::unique_ptr<WordTrie> custom_;
@@ -96,6 +133,9 @@ private:
     std::vector<suggestion> secondary_;
     ThreadMutex lock_;
     std::map<std::string, std::unique_ptr<WordTrie>> learned_;
+    std::map<std::string, std::unique_ptr<LearnedPairs>> pairs_;
+    std::map<std::string, Context> contexts_;
+    PairModel pairModel_;
     int maxSuggestions_;
     int pageSize_;
     std::string learnedFolder_;

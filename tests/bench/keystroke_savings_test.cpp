@@ -44,12 +44,12 @@ TEST(KeystrokeSavings, CountsKeysOfATinyTextAsWorkedOutByHand) {
     writeBytes(voc, kVocabulary);
     std::vector<std::string> texts{kText};
 
-    TypingTally still = typeTexts(voc, texts, false);
+    TypingTally still = typeTexts(voc, std::string(), texts, false);
     expectTally(still, {8, 38, 23, 5});
     EXPECT_NEAR(still.savingsPercent(), 100.0 * 10 / 38, 1e-9);
     EXPECT_NEAR(still.pickPercent(), 100.0 * 5 / 8, 1e-9);
 
-    TypingTally learning = typeTexts(voc, texts, true);
+    TypingTally learning = typeTexts(voc, std::string(), texts, true);
     expectTally(learning, {8, 38, 19, 6});
     EXPECT_NEAR(learning.savingsPercent(), 100.0 * 13 / 38, 1e-9);
 

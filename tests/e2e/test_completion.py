@@ -127,6 +127,24 @@ class Completion(WineTestCase):
         self.list_hidden(app)
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
+    def test_the_word_before_ranks_what_follows_it_on_the_same_line(self):
+        # York is the rarest of the three; after "New" the shipped pair model puts it first.
+        app, notepad = self.start(vocabulary=b"Yemen 500\r\nYale 400\r\nYork 100\r\n")
+        # A word on the next line has no word before it: the counts rank.
+        X.type("New")
+        X.key("Return")
+        notepad.wait_text("New\r\n")
+        X.type("Y")
+        self.list_shown(app)
+        X.key("ctrl+1")
+        notepad.wait_text("New\r\nYemen")
+        self.list_hidden(app)
+        X.type(" New Y")
+        self.list_shown(app)
+        X.key("ctrl+1")
+        notepad.wait_text("New\r\nYemen New York")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
     def test_the_list_looks_as_designed(self):
         app, notepad = self.start()
         X.type("hel")

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """The shipped base vocabulary: none of its words is blocked (in any case), every word is spelled
 as the spelling lists spell it, its counts lie in the documented range, and the generator makes
-the same bytes again from its sources. The loading and save order are the unit tests' concern."""
+the same bytes again from its sources. The same for its pair model: it suggests only words of the
+vocabulary, stays within its size, and its generator makes the same bytes again. The loading and
+save order are the unit tests' concern."""
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -12,6 +15,7 @@ import unittest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DATA = os.path.join(ROOT, "vocabulary", "data")
 SHIPPED = os.path.join(DATA, "english.voc")
+SHIPPED_PAIRS = os.path.join(DATA, "english.pairs")
 BLOCKED = os.path.join(DATA, "blocked-words.txt")
 SCOWL = "/usr/share/dict/scowl"
 SPELLING_LISTS = re.compile(r"^(english|american|british)-(words|upper|proper-names|abbreviations)\.(\d+)$")
@@ -79,6 +83,34 @@ class ShippedVocabulary(unittest.TestCase):
                            check=True, stdout=subprocess.DEVNULL)
             with open(made, "rb") as new, open(SHIPPED, "rb") as old:
                 self.assertTrue(new.read() == old.read(), "english.voc differs from what its sources make now")
+
+
+class EnglishPairs(unittest.TestCase):
+    def test_pairs_follow_with_words_of_english_voc_only_and_the_file_stays_small(self):
+        with open(SHIPPED_PAIRS, "rb") as model:
+            data = model.read()
+        self.assertLess(len(data), 8 * 1024 * 1024)
+        self.assertEqual(data[:8], b"WLPAIRS1")
+        words, pairs, text_bytes = struct.unpack_from("<III", data, 8)
+        entries_at = 28
+        pairs_at = entries_at + 10 * words
+        text_at = pairs_at + 5 * pairs
+        self.assertEqual(len(data), text_at + text_bytes)
+        texts = data[text_at:].split(b"\0")[:-1]
+        self.assertEqual(len(texts), words)
+        vocabulary = set(word.encode("cp1252") for word in shipped_counts())
+        followers = set(struct.unpack_from("<I", data, pairs_at + 5 * i)[0] for i in range(pairs))
+        strangers = sorted(texts[i] for i in followers if texts[i] not in vocabulary)
+        self.assertEqual(strangers[:20], [])
+        self.assertGreater(pairs, 100000)
+
+    def test_the_pair_generator_makes_the_same_bytes_again(self):
+        with tempfile.TemporaryDirectory() as folder:
+            made = os.path.join(folder, "english.pairs")
+            subprocess.run([sys.executable, os.path.join(ROOT, "tools", "make_english_pairs.py"), made],
+                           check=True, stdout=subprocess.DEVNULL)
+            with open(made, "rb") as new, open(SHIPPED_PAIRS, "rb") as old:
+                self.assertTrue(new.read() == old.read(), "english.pairs differs from what its sources make now")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "vocabulary/word_store.h"
 
+#include "support/pair_model_file.h"
 #include "support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -356,3 +357,172 @@ TEST_F(StoreFixture, UnreadableVocabulariesAreNeverRewrittenAndReportedOnce) {
     EXPECT_EQ(readBytes(basePath), contents);
     EXPECT_EQ(readBytes(folder.path(std::string(kProgram) + ".vob")), contents);
 }
+
+namespace {
+
+const char kOther[] = "other.exe";
+// As typed, "Y" lists these by count; York is the least common.
+const char kYWords[] = "Yemen 500\r\nYale 400\r\nYorkshire 300\r\nYork 100\r\nYukon 50\r\n";
+
+// A store with kYWords and a model in which "new" is mostly followed by York, and by Yonder, a
+// word no vocabulary holds.
+struct ContextFixture : StoreFixture {
+    void openWithModel() {
+        open(kYWords);
+        writeBytes(folder.path("english.pairs"),
+                   pairModelBytes({{"new", "York", -0.3}, {"new", "Yonder", -0.1}, {"the", "Yale", -4.0}}));
+        ASSERT_TRUE(store->loadPairModel(folder.path("english.pairs")));
+    }
+    // A word typed and ended with a space, as the key handler ends it.
+    void finish(const std::string &word, const char *program = kProgram, bool learning = true) {
+        for (char ch : word)
+            store->feedCharacter(ch, program, learning);
+        store->learnTypedWord(program, learning);
+        store->reset();
+    }
+    std::vector<std::string> after(const std::string &previous, const std::string &typed,
+                                   const char *program = kProgram, bool learning = true) {
+        finish(previous, program, learning);
+        for (char ch : typed)
+            store->feedCharacter(ch, program, learning);
+        std::vector<std::string> listed = words();
+        store->reset();
+        return listed;
+    }
+};
+
+} // namespace
+
+TEST_F(ContextFixture, TheWordBeforeRanksWhatFollowsItAndNothingElseChangesTheList) {
+    openWithModel();
+    const std::vector<std::string> byCount{"Yemen", "Yale", "Yorkshire", "York", "Yukon"};
+    EXPECT_EQ(after("New", "Y"), (std::vector<std::string>{"York", "Yemen", "Yale", "Yorkshire", "Yukon"}));
+    EXPECT_EQ(after("New", "Yo"), (std::vector<std::string>{"York", "Yorkshire"}));
+    // Yonder, likelier still, is in no vocabulary: never offered.
+    // With no word before, or one the model does not know, the order is by count.
+    store->dropContext(kProgram);
+    type("Y");
+    EXPECT_EQ(words(), byCount);
+    store->reset();
+    EXPECT_EQ(after("zebra", "Y"), byCount);
+    // A pair below the fall-back of a common word leaves that word its place.
+    EXPECT_EQ(after("the", "Y"), byCount);
+
+    // A word finished elsewhere (another line, another window) is no context for this one.
+    finish("New");
+    store->placeContext(kProgram, 1);
+    store->placeContext(kProgram, 2);
+    type("Y");
+    EXPECT_EQ(words(), byCount);
+    store->reset();
+    // A deleted word is not offered again because a pair names it.
+    finish("New");
+    type("Y");
+    store->selectNext();
+    store->deleteSuggestion(store->selectedIndex(), kProgram);
+    EXPECT_EQ(after("New", "Y"), (std::vector<std::string>{"Yemen", "Yale", "Yorkshire", "Yukon"}));
+}
+
+TEST_F(ContextFixture, APairTypedFiveTimesRanksFirstInItsProgramOnlyUntilTheProgramIsDropped) {
+    openWithModel();
+    // Yale, of four letters, is not learned as a word: only the pair puts it first.
+    for (int i = 0; i < 5; ++i) {
+        finish("New");
+        finish("Yale");
+    }
+    EXPECT_EQ(after("New", "Y").front(), "Yale");
+    EXPECT_EQ(after("New", "Y", kOther).front(), "York");
+    // Without learning permission nothing is learned.
+    for (int i = 0; i < 5; ++i) {
+        finish("New", kOther, false);
+        finish("Yale", kOther, false);
+    }
+    EXPECT_EQ(after("New", "Y", kOther, false).front(), "York");
+    store.reset(); // shut-down writes the pairs beside the learned vocabulary
+    // No pair ends in "New": words shorter than any the base vocabulary holds are not learned.
+    EXPECT_EQ(readBytes(folder.path(std::string(kProgram) + ".pairs")), "new Yale 5\r\n");
+    EXPECT_FALSE(fileExists(folder.path(std::string(kOther) + ".pairs")));
+
+    store.reset(new WordStore(basePath, 25, 10)); // learned pairs rank even without a model
+    EXPECT_EQ(after("New", "Y").front(), "Yale");
+    // Delete forgets the word's pairs as well.
+    finish("New");
+    type("Y");
+    store->selectNext();
+    store->deleteSuggestion(store->selectedIndex(), kProgram);
+    EXPECT_EQ(store->learnedPairs(kProgram)->followersOf("new"), nullptr);
+    // Unticking the program drops its pairs unwritten; the settings then delete the file.
+    finish("New");
+    finish("Yorkshire");
+    store->forgetProgram(kProgram);
+    EXPECT_EQ(after("New", "Y").front(), "Yemen");
+    store->forgetProgram(kProgram);
+    store.reset();
+    EXPECT_EQ(readBytes(folder.path(std::string(kProgram) + ".pairs")).find("Yorkshire"), std::string::npos);
+}
+
+TEST_F(ContextFixture, ADamagedPairFileIsReportedAndNeverWrittenOver) {
+    open(kYWords);
+    const std::string path = folder.path(std::string(kProgram) + ".pairs");
+    for (const char *damaged : {"new Yukon\r\n", "new Yukon 5", "new Yukon 5\r\nnew Yale 2\r\n", "New Yukon 5\r\n",
+                                "new Yukon 0\r\n", "new Yukon 2147483648\r\n", "new  Yukon 5\r\n",
+                                "new Yukon 05\r\n"}) {
+        SCOPED_TRACE(damaged);
+        writeBytes(path, damaged);
+        store.reset(new WordStore(basePath, 25, 10));
+        finish("New");
+        finish("Yukon");
+        std::vector<std::string> unsavable;
+        EXPECT_TRUE(store->takeUnsavableFiles(unsavable));
+        EXPECT_EQ(unsavable, std::vector<std::string>{std::string(kProgram) + ".pairs"});
+        store.reset();
+        EXPECT_EQ(readBytes(path), damaged);
+    }
+    // What the program writes, it reads.
+    LearnedPairs::Pairs pairs;
+    EXPECT_TRUE(LearnedPairs::parse("new Yale 2\r\nnew Yukon 5\r\nthe \xE9t\xE9 1\r\n", pairs));
+    EXPECT_EQ(LearnedPairs::format(pairs), "new Yale 2\r\nnew Yukon 5\r\nthe \xE9t\xE9 1\r\n");
+}
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// The pairs are written to a temporary file that then replaces the old one: a save killed half
+// way leaves the old file whole. The temporary file is a pipe here, so the saving process is
+// killed while it is certainly in the middle of writing.
+TEST_F(ContextFixture, ASaveKilledHalfWayLeavesTheOldPairFileWhole) {
+    const std::string path = folder.path("killed.exe.pairs");
+    const std::string old = "new Yukon 5\r\n";
+    writeBytes(path, old);
+    ASSERT_EQ(mkfifo((path + ".tmp").c_str(), 0600), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        LearnedPairs pairs(path);
+        for (int i = 0; i < 20000; ++i)
+            pairs.add("word" + std::to_string(i), "follower"); // far more than a pipe holds
+        pairs.save();
+        _exit(0);
+    }
+    std::FILE *pipe = std::fopen((path + ".tmp").c_str(), "rb");
+    ASSERT_NE(pipe, nullptr);
+    char some[4096];
+    ASSERT_EQ(std::fread(some, 1, sizeof some, pipe), sizeof some); // the save is under way
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::fclose(pipe);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(readBytes(path), old);
+    std::remove((path + ".tmp").c_str());
+    {
+        LearnedPairs pairs(path);
+        EXPECT_FALSE(pairs.refusesWriteBack());
+        pairs.add("new", "Yukon");
+    }
+    EXPECT_EQ(readBytes(path), "new Yukon 6\r\n");
+}
+#endif
