@@ -5,6 +5,7 @@
 #include "app/product_site.h"
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
+#include "completion/typing_target_win.h"
 #include "config/config_dialog_win.h"
 #include "config/settings.h"
 #include "harvest/harvest_catalogue_win.h"
@@ -121,6 +122,7 @@ LRESULT onTimer(HWND window, WPARAM id) {
         return 0;
     reportUnsavableVocabularies(window);
     keepHookHelperRunning();
+    recheckProtectedTarget();
     int enabled = GetEnableState();
     if (enabled == lastEnableState)
         return 0;

@@ -4,7 +4,9 @@
 #include "app/hook_helper_process_win.h"
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
+#include "completion/focus_accessibility_win.h"
 #include "completion/suggestion_window_win.h"
+#include "completion/typing_target_win.h"
 #include "config/settings.h"
 #include "harvest/harvest_catalogue_win.h"
 #include "hooklib/larkhook.h"
@@ -79,6 +81,9 @@ int createWindows(HINSTANCE instance, int) {
 
     addTrayIcon(mainWindow, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)), windowTitle);
     SetProgramWindow(suggestionWindow);
+    // Ready before the first program that keeps no system caret is typed in.
+    announceLateAnswers(suggestionWindow, kLateAccessibleAnswerMessage);
+    startAsker();
     Start();
     // Programs of the other bitness cannot load the library: its helper serves them.
     startHookHelper(programFolder);

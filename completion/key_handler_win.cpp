@@ -4,10 +4,12 @@
 
 #include "app/app_globals_win.h"
 #include "completion/key_handler.h"
+#include "completion/list_font_win.h"
 #include "completion/suggestion_rows.h"
+#include "completion/typing_target_win.h"
 #include "hooklib/larkhook.h"
 #include "vocabulary/word_store.h"
-#include "win32/window_dc_win.h"
+#include "win32/screen_dpi_win.h"
 
 namespace {
 
@@ -56,6 +58,15 @@ int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags) {
     if (!wordStore || !settings || IsForwardAbandoned(forwardSerial(wParam)))
         return 1;
     HWND focus = GetFocusWindow();
+    const int key = forwardedKeyCode(wParam);
+    // A letter in a field that accessibility marks protected is a password's: it is neither
+    // shown nor learned, and the hooks leave that field's keys alone from now on.
+    const bool feedsTheWord = (key >= 'a' && key <= 'z') || (key >= 'A' && key <= 'Z') ||
+                              key == forwarded_key::kBackspace;
+    if (feedsTheWord && examineTypingTarget(focus)) {
+        requestSuggestions(window, false, nullptr);
+        return 1;
+    }
     KeyHandlerSeams seams;
     seams.focusedProgram = readFocusedProgram;
     seams.sendImeChar = [focus](unsigned char ch) { SendMessageA(focus, kImeChar, ch, 0); };
@@ -63,7 +74,7 @@ int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags) {
     seams.replayEnter = replayEnter;
     seams.hideList = [window]() { requestSuggestions(window, false, nullptr); };
     seams.showListAtCaret = [window, focus]() { requestSuggestions(window, true, focus); };
-    return handleKey(*wordStore, *settings, seams, forwardedKeyCode(wParam), static_cast<long>(flags));
+    return handleKey(*wordStore, *settings, seams, key, static_cast<long>(flags));
 }
 
 void syncSuggestions(HWND window) {
@@ -79,10 +90,19 @@ void showSuggestionsAtCaret(HWND window, HWND focus) {
     RECT focusRect = {INT_MIN, INT_MIN, INT_MIN, INT_MIN};
     if (!GetWindowRect(focus, &focusRect))
         focusRect.left = focusRect.top = INT_MIN;
+    const CaretLine caret = caretLineOf(focus);
+    // The list is drawn at the scale of the monitor it is shown on.
+    setListDpi(dpiOfMonitorAt(caret.topLeft));
     int width = 0, height = 0;
     measureSuggestions(window, width, height);
-    ListPlacement place =
-        placeList(GetCaretX(), GetCaretY(), focusRect.left, focusRect.top, GetCharY(), width, height);
+    // Room for the border around the list, at the monitor's scale like the rest.
+    width += scaleForDpi(8, listDpi()) - 8;
+    height += scaleForDpi(4, listDpi()) - 4;
+    RECT work = {};
+    const ScreenArea workArea = workAreaAt(caret.topLeft, work) ? ScreenArea{work.left, work.top, work.right, work.bottom}
+                                                                : ScreenArea{0, 0, 0, 0};
+    ListPlacement place = placeList(caret.topLeft.x, caret.topLeft.y, focusRect.left, focusRect.top, caret.height,
+                                    width, height, workArea);
     // Moving or showing a window costs round trips to the display; a shown list that is already
     // in place (the common case while a word grows) is left as it is, and a hidden one is placed
     // and shown in one call, which under Wine halves the time to the list on screen.
@@ -97,35 +117,6 @@ void showSuggestionsAtCaret(HWND window, HWND focus) {
     UpdateWindow(window);
 }
 
-namespace {
-
-// The list draws with the stock font of its window's device context, which does not change while
-// the program runs; its metrics are read once rather than through a fresh GetDC at every letter,
-// which under Wine costs most of the handler's time.
-struct ListFontMetrics {
-    bool known = false;
-    int averageWidth = 0, height = 0;
-    INT widths[256] = {};
-};
-
-const ListFontMetrics &listFontMetrics(HWND window) {
-    static ListFontMetrics metrics;
-    if (metrics.known)
-        return metrics;
-    WindowDC dc(window);
-    if (!dc)
-        return metrics;
-    TEXTMETRICA text = {};
-    if (!GetTextMetricsA(dc.get(), &text) || !GetCharWidth32A(dc.get(), 0, 255, metrics.widths))
-        return metrics;
-    metrics.averageWidth = text.tmAveCharWidth;
-    metrics.height = text.tmHeight;
-    metrics.known = true;
-    return metrics;
-}
-
-} // namespace
-
 void measureSuggestions(HWND window, int &width, int &height) {
     width = 0;
     height = 0;
@@ -135,7 +126,9 @@ void measureSuggestions(HWND window, int &width, int &height) {
     int rows = 0;
     if (!measurePage(*wordStore, longest, rows))
         return;
-    const ListFontMetrics &font = listFontMetrics(window);
+    // The list's font at its monitor's scale; its metrics are read once per scale rather than
+    // through a fresh GetDC at every letter, which under Wine costs most of the handler's time.
+    const ListFont &font = listFontFor(window, listDpi());
     width = 3 * font.averageWidth;
     for (unsigned char ch : longest)
         width += font.widths[ch];

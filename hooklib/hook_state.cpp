@@ -9,7 +9,7 @@ namespace hookstate {
 static_assert(offsetof(HookState, enableState) == 12, "header of three 32-bit fields");
 static_assert(offsetof(HookState, moduleFileName) == 72, "fixed-width fields before the name");
 static_assert(offsetof(HookState, suggestionsShown) == 332, "the name is 260 bytes");
-static_assert(sizeof(HookState) == 632, "the same size in every build");
+static_assert(sizeof(HookState) == 636, "the same size in every build");
 
 void initHookState(HookState &state) {
     std::memset(&state, 0, sizeof state);

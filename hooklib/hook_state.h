@@ -14,7 +14,7 @@
 // checked before use: the header (isSoundHookState) and the one string (hookStateModuleFileName).
 namespace hookstate {
 
-const uint32_t kLayoutVersion = 1;
+const uint32_t kLayoutVersion = 2;
 const int kPathSize = 260;
 // Enough for every key typed while the main program stands still for a while.
 const unsigned kAbandonedSlots = 64;
@@ -59,6 +59,9 @@ struct HookState {
     // two differ, the list state lags behind the last letter.
     int32_t postedKeys;
     int32_t postedKeysHandled;
+    // A window whose focused field accessibility marks protected (a web page's password field),
+    // as the main program found it: the hooks treat it as a password field.
+    uint32_t protectedWindow;
 };
 
 // The defaults of a fresh block, marked ready: completion on, Ctrl+Space, Ctrl+M and Ctrl+O.

@@ -107,7 +107,11 @@ void dismissSuggestions(HookState &s) {
 }
 
 
-bool isPasswordField(HWND window) {
+// An edit control's own password style, or a field that accessibility marks protected (which the
+// main program looks up, as the hook must not wait for another program's answer).
+bool isPasswordField(const HookState &s, HWND window) {
+    if (window && s.protectedWindow == fromWindow(window))
+        return true;
     return IsWindow(window) && (GetWindowLongA(window, GWL_STYLE) & ES_PASSWORD) != 0;
 }
 
@@ -280,7 +284,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
             GetCaretPos(&caret);
         }
         in.focusChanged = fromWindow(window) != s.focusWindow;
-        in.passwordField = isPasswordField(window);
+        in.passwordField = isPasswordField(s, window);
         in.inCommandEdit = window && commandWindow && GetParent(GetParent(window)) == commandWindow;
     }
 
@@ -393,6 +397,12 @@ void PostedKeyHandled() {
 void PostedKeysCaughtUp() {
     if (HookState *s = soundHookState())
         s->postedKeysHandled = s->postedKeys;
+}
+
+HWND SetProtectedWindow(HWND window) {
+    if (HookState *s = ownedHookState())
+        s->protectedWindow = fromWindow(window);
+    return window;
 }
 
 void SetHotKeys(char command, char enable, char keyboard) {
