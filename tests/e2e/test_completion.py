@@ -7,7 +7,7 @@ import shutil
 import subprocess
 import time
 
-from harness import ARTIFACTS, WineTestCase, X, wait_until
+from harness import ARTIFACTS, DIST, WineTestCase, X, wait_until
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 # Twelve words after "wa" with falling counts: more than one page of ten rows.
@@ -454,3 +454,54 @@ class CaretFromAccessibility(WineTestCase):
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
         vob = app.path("wlcaretfield.exe.vob")
         self.assertFalse(os.path.exists(vob) and b"helmet" in open(vob, "rb").read())
+
+
+class ScaledScreen(WineTestCase):
+    """A screen at 144 DPI (150 %): the list's text is drawn larger, and the list is still at the
+    caret."""
+
+    def typed_text_height(self, app):
+        """Types "hel" into a fresh notepad and gives the height in pixels of the typed part drawn
+        in the list's first row, with the list and the hook's state."""
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.type("hel")
+        notepad.wait_text("hel")
+        state = app.hook_state()
+        at_caret = (max(state["caretX"], notepad.edit["rect"][0]), state["caretY"] + state["charY"] + 2)
+        shown = wait_until(lambda: (lambda w: w if w and tuple(w["rect"][:2]) == at_caret else None)(
+            next((w for w in app.main_windows() if w["visible"]), None)), 15, 0.1, "the list at the caret %r" %
+            (at_caret,))
+
+        def green_rows():
+            pixels = window_pixels(X.screenshot(self.artifact("scaled-list.png")), shown["rect"])
+            rows = sorted({y for (x, y), c in pixels.items() if c == TYPED})
+            return rows if rows and FOOTER in pixels.values() else None
+        rows = wait_until(green_rows, 10, 0.3, "the painted list")
+        # The three rows' typed parts: the first row's run of green lines.
+        first = [rows[0]]
+        for y in rows[1:]:
+            if y != first[-1] + 1:
+                break
+            first.append(y)
+        return len(first)
+
+    def test_the_program_declares_itself_aware_of_each_monitors_dpi(self):
+        # The manifest is built into the program as a resource, in plain text.
+        with open(os.path.join(DIST, "wordlark.exe"), "rb") as f:
+            image = f.read()
+        self.assertIn(b"<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2",
+                      image)
+        self.assertIn(b"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+                      image)
+
+    def test_at_144_dpi_the_list_text_is_half_as_tall_again_and_still_at_the_caret(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        at_96 = self.typed_text_height(app)
+        self.wine.kill_all()
+        self.wine.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "144", kind="REG_DWORD")
+        self.wine.reg_add(r"HKCC\Software\Fonts", "LogPixels", "144", kind="REG_DWORD")
+        self.wine.kill_all()
+        app = self.start_wordlark(folder_name="Wordlark144", extra_files={"english.voc": VOCABULARY})
+        at_144 = self.typed_text_height(app)
+        self.assertGreaterEqual(at_144, 1.4 * at_96, (at_96, at_144))
