@@ -15,12 +15,13 @@
 #include "launcher/command_window_win.h"
 #include "resources/resource_ids.h"
 #include "vocabulary/word_store.h"
+#include "win32/screen_dpi_win.h"
 
 #include <cstring>
 
 namespace {
 
-const int kComboDropHeight = 250;
+const int kComboDropHeight = 250; // at 96 DPI
 
 // A bordered popup without a system menu: it looks the same, but Wine's X11 driver then leaves it
 // to no window manager, and hiding it never waits up to two seconds for one that is not there.
@@ -51,7 +52,8 @@ void createCommandWindow(HINSTANCE instance) {
 
     RECT rect = {};
     GetWindowRect(combo, &rect);
-    SetWindowPos(combo, nullptr, 0, 0, rect.right - rect.left, kComboDropHeight, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(combo, nullptr, 0, 0, rect.right - rect.left, scaleForDpi(kComboDropHeight, dpiOfWindow(combo)),
+                 SWP_NOZORDER | SWP_NOMOVE);
 
     HWND edit = nullptr;
     EnumChildWindows(combo, findEditChild, reinterpret_cast<LPARAM>(&edit));
