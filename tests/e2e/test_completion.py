@@ -451,6 +451,11 @@ class CaretFromAccessibility(WineTestCase):
         state = self.keys_handled()
         self.assertEqual(state["protectedWindow"], field["hwnd"], "the hooks know the field is protected")
         self.assertIsNone(self.visible_list(app))
+        # From now on the hooks hand none of the field's keys to the main program.
+        X.type("lo")
+        self.field_text(field, "helmets hello")
+        self.assertEqual(self.keys_handled()["posted"], state["posted"])
+        self.assertIsNone(self.visible_list(app))
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
         vob = app.path("wlcaretfield.exe.vob")
         self.assertFalse(os.path.exists(vob) and b"helmet" in open(vob, "rb").read())
