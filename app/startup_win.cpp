@@ -2,6 +2,7 @@
 
 #include "app/app_globals_win.h"
 #include "app/hook_helper_process_win.h"
+#include "app/hook_thread_win.h"
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
 #include "completion/focus_accessibility_win.h"
@@ -86,7 +87,7 @@ int createWindows(HINSTANCE instance, int) {
     // Ready before the first program that keeps no system caret is typed in.
     announceLateAnswers(suggestionWindow, kLateAccessibleAnswerMessage);
     startAsker();
-    Start();
+    startHookThread();
     // Programs of the other bitness cannot load the library: its helper serves them.
     startHookHelper(programFolder);
     return 1;

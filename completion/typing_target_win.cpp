@@ -59,14 +59,10 @@ bool examineTypingTarget(HWND focus) {
     return target.isProtected;
 }
 
-CaretLine caretLineOf(HWND focus) {
-    POINT corner = {GetCaretX(), GetCaretY()};
-    int height = GetCharY();
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    const bool systemCaret = !focus || !GetGUIThreadInfo(GetWindowThreadProcessId(focus, nullptr), &thread) ||
-                             thread.hwndCaret != nullptr;
-    if (!systemCaret && focus == target.window && target.haveCaret) {
+CaretLine caretLineOf(HWND focus, POINT hookCaret, int lineHeight, bool hasCaret) {
+    POINT corner = hookCaret;
+    int height = lineHeight;
+    if (!hasCaret && focus && focus == target.window && target.haveCaret) {
         corner = {target.caret.left, target.caret.top};
         height = target.caret.bottom - target.caret.top;
     }

@@ -15,14 +15,14 @@
 bool examineTypingTarget(HWND focus);
 
 // The caret line of the program typed in: its top-left corner in this program's physical screen
-// coordinates, and its height. The system caret as the hook recorded it when the program keeps
-// one; otherwise the caret that accessibility gave at the last key, with its own height as the
-// line height; otherwise the last click.
+// coordinates, and its height. The system caret as the hook recorded it when the program showed
+// one (hasCaret); otherwise the caret that accessibility gave at the last key, with its own
+// height as the line height; otherwise the hook's point, the last click.
 struct CaretLine {
     POINT topLeft;
     int height;
 };
-CaretLine caretLineOf(HWND focus);
+CaretLine caretLineOf(HWND focus, POINT hookCaret, int lineHeight, bool hasCaret);
 
 // Posted to the suggestion window when a program's accessibility answer came after the key
 // stopped waiting for it; takeLateAnswerOfTarget then uses it: the list moves to the caret it

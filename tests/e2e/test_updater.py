@@ -324,13 +324,13 @@ class Updater(WineTestCase):
                                           "larkhook.dl_": os.path.join(other_dist, "larkhook.dll")})
             cases.append(("programs of the other build", other_build, "wordlark.ex_"))
         if BITS == 64:
-            # The helper must be of the other bitness, the one its programs have.
-            test_helper = os.path.join(e2e_bin(), "helper")
+            # The helper must be of the other bitness, the one its programs have: the 64-bit
+            # program and library under the helper's names are refused.
             wrong_helper = os.path.join(self.scratch, "wrong-helper")
             self.cabinet_of(wrong_helper, {"wordlark.ex_": os.path.join(DIST, "wordlark.exe"),
                                            "larkhook.dl_": os.path.join(DIST, "larkhook.dll"),
-                                           "wordlark32.ex_": os.path.join(test_helper, "wordlark32.exe"),
-                                           "larkhook32.dl_": os.path.join(test_helper, "larkhook32.dll")})
+                                           "wordlark32.ex_": os.path.join(DIST, "wordlark.exe"),
+                                           "larkhook32.dl_": os.path.join(DIST, "larkhook.dll")})
             cases.append(("a helper of the program's own bitness", wrong_helper, "wordlark32.ex_"))
 
         # One running program meets every case in turn: a refused update changes nothing, so each

@@ -127,6 +127,23 @@ int readHookState(const char *dllPath) {
     return 0;
 }
 
+typedef LRESULT(CALLBACK *HookProcedure)(int, WPARAM, LPARAM);
+
+// Calls the library's keyboard hook for a key-down from this process, which is not the program
+// typed in: the call Windows makes out of context, on the installing thread, for a program that
+// cannot load the library.
+int callKeyboardHook(const char *dllPath, const char *key) {
+    HMODULE dll = LoadLibraryA(dllPath);
+    if (!dll) {
+        fprintf(stderr, "cannot load %s\n", dllPath);
+        return 2;
+    }
+    const WPARAM vk = static_cast<WPARAM>(strtoul(key, nullptr, 0));
+    const LPARAM flags = 1 | static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC)) << 16;
+    printf("%ld\n", static_cast<long>(exported<HookProcedure>(dll, "KeyboardHookProc")(0, vk, flags)));
+    return 0;
+}
+
 // Which hook libraries have their hooks installed, read from the session's shared block itself.
 int readHookLibraries() {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, "Local\\WordlarkHookState");
@@ -220,8 +237,8 @@ int usage() {
     fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
                     "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
                     "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
-                    "               hook-libraries | acc-caret HWND | move HWND X Y W H | workarea X Y |\n"
-                    "               modules PID | hold PATH | release PATH   (serve mode)\n");
+                    "               hook-libraries | hook-key DLL VK | acc-caret HWND | move HWND X Y W H |\n"
+                    "               workarea X Y | modules PID | hold PATH | release PATH   (serve mode)\n");
     return 2;
 }
 
@@ -257,6 +274,8 @@ int run(int argc, char **argv) {
         printf("[%ld, %ld, %ld, %ld]\n", info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom);
     } else if (verb == "acc-caret" && argc >= 3) {
         return accessibleCaret(parseHandle(argv[2]));
+    } else if (verb == "hook-key" && argc >= 4) {
+        return callKeyboardHook(argv[2], argv[3]);
     } else if (verb == "hook-libraries") {
         return readHookLibraries();
     } else if (verb == "modules" && argc >= 3) {

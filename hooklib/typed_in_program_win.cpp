@@ -1,0 +1,110 @@
+#include "hooklib/typed_in_program_win.h"
+
+#include "win32/kernel_handle_win.h"
+
+namespace hookstate {
+
+namespace {
+
+bool windowsIs64Bit() {
+    if (kOwnBitness == hookkeys::Bitness::Bits64)
+        return true;
+    BOOL wow = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow) && wow;
+}
+
+// This process's executable, read once: it never changes while the process runs.
+const char *ownModuleFileName() {
+    static char name[kPathSize] = "";
+    static bool known = false;
+    if (!known) {
+        // A name that filled the buffer is cut inside it rather than left unterminated.
+        DWORD n = GetModuleFileNameA(nullptr, name, kPathSize);
+        name[n < static_cast<DWORD>(kPathSize) ? n : kPathSize - 1] = '\0';
+        known = true;
+    }
+    return name;
+}
+
+// Per thread, as programs may take input on several threads; asked again when the foreground
+// process changes.
+thread_local ProgramFacts facts;
+
+} // namespace
+
+const ProgramFacts &factsOf(DWORD processId) {
+    if (facts.processId == processId)
+        return facts;
+    facts.processId = processId;
+    facts.bitness = hookkeys::Bitness::Unknown;
+    facts.path[0] = '\0';
+    KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        return facts;
+    BOOL wow = FALSE;
+    if (IsWow64Process(process.get(), &wow))
+        facts.bitness = windowsIs64Bit() && !wow ? hookkeys::Bitness::Bits64 : hookkeys::Bitness::Bits32;
+    DWORD size = kPathSize;
+    if (!QueryFullProcessImageNameA(process.get(), 0, facts.path, &size))
+        facts.path[0] = '\0';
+    return facts;
+}
+
+TypedInProgram typedInProgram() {
+    TypedInProgram program;
+    const HWND foreground = GetForegroundWindow();
+    DWORD processId = 0;
+    const DWORD threadId = foreground ? GetWindowThreadProcessId(foreground, &processId) : 0;
+    if (!threadId || processId == GetCurrentProcessId()) {
+        program.processId = GetCurrentProcessId();
+        program.threadId = GetCurrentThreadId();
+        return program;
+    }
+    program.processId = processId;
+    program.threadId = threadId;
+    program.here = false;
+    program.bitness = factsOf(processId).bitness;
+    return program;
+}
+
+const char *moduleFileNameOf(const TypedInProgram &program) {
+    return program.here ? ownModuleFileName() : factsOf(program.processId).path;
+}
+
+FocusAndCaret focusAndCaretOf(const TypedInProgram &program) {
+    FocusAndCaret result;
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(program.threadId, &thread)) {
+        result.focus = thread.hwndFocus;
+        if (thread.hwndCaret) {
+            result.caretWindow = thread.hwndCaret;
+            result.caret = thread.rcCaret;
+        }
+    } else if (program.here) {
+        result.focus = GetFocus();
+        POINT caret = {0, 0};
+        if (GetCaretPos(&caret)) {
+            result.caretWindow = result.focus;
+            result.caret = {caret.x, caret.y, caret.x, caret.y};
+        }
+    }
+    return result;
+}
+
+Modifiers modifiersOf(const TypedInProgram &program) {
+    Modifiers m;
+    BYTE keys[256];
+    if (program.here && GetKeyboardState(keys)) {
+        m.ctrl = (keys[VK_CONTROL] & 0x80) != 0;
+        m.alt = (keys[VK_MENU] & 0x80) != 0;
+        m.shift = (keys[VK_SHIFT] & 0x80) != 0;
+        return m;
+    }
+    m.ctrl = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+    m.alt = (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+    m.shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+    return m;
+}
+
+} // namespace hookstate
