@@ -5,6 +5,10 @@
 
 namespace {
 
+// IAccessible's interface id, spelled out: the 64-bit import library of oleacc makes its
+// IID_IAccessible a jump stub rather than the id, which COM then fails to marshal.
+const IID kAccessibleIid = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 // The asking thread and the one question it works on. The caller writes the question only while
 // the thread is idle; the thread writes the answer before it becomes idle again.
 struct Asker {
@@ -34,7 +38,7 @@ IAccessible *ownObject(HWND window, LONG id) {
         static_cast<LRESULT>(result) <= 0)
         return nullptr;
     IAccessible *object = nullptr;
-    if (FAILED(ObjectFromLresult(static_cast<LRESULT>(result), IID_IAccessible, flags, reinterpret_cast<void **>(&object))))
+    if (FAILED(ObjectFromLresult(static_cast<LRESULT>(result), kAccessibleIid, flags, reinterpret_cast<void **>(&object))))
         return nullptr;
     return object;
 }
@@ -68,7 +72,7 @@ bool focusedElementIsProtected(IAccessible *client) {
             break;
         }
         IAccessible *next = nullptr;
-        const HRESULT found = focus.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void **>(&next));
+        const HRESULT found = focus.pdispVal->QueryInterface(kAccessibleIid, reinterpret_cast<void **>(&next));
         VariantClear(&focus);
         if (FAILED(found) || !next)
             break;

@@ -6,6 +6,12 @@
 
 #include <oleacc.h>
 
+// The interface ids, spelled out: the 64-bit import library of oleacc makes its IID_IAccessible a
+// jump stub rather than the id.
+const IID kAccessibleIid = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+const IID kUnknownIid = {0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kDispatchIid = {0x00020400, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 // One accessible object of a field that keeps no system caret: its caret (where it is) or the
 // field itself (its state, protected when asked). caretOf gives the caret's rectangle now, in
 // client coordinates: the object answers for the caret wherever it has moved since.
@@ -16,7 +22,7 @@ public:
         : window_(window), caret_(caret), caretOf_(caretOf), protected_(isProtected) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+        if (iid == kUnknownIid || iid == kDispatchIid || iid == kAccessibleIid) {
             *out = static_cast<IAccessible *>(this);
             AddRef();
             return S_OK;
@@ -148,7 +154,7 @@ inline LRESULT answerGetObject(HWND window, WPARAM flags, LPARAM id, FieldObject
     if (static_cast<LONG>(id) != OBJID_CARET && static_cast<LONG>(id) != OBJID_CLIENT)
         return DefWindowProcA(window, WM_GETOBJECT, flags, id);
     FieldObject *object = new FieldObject(window, static_cast<LONG>(id) == OBJID_CARET, caretOf, isProtected);
-    LRESULT result = LresultFromObject(IID_IAccessible, flags, object);
+    LRESULT result = LresultFromObject(kAccessibleIid, flags, object);
     object->Release();
     return result;
 }

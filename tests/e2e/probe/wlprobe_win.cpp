@@ -2,10 +2,10 @@
 // state through Win32 and prints JSON on standard output. Run under Wine in the test's prefix.
 #include <windows.h>
 
-#include <oleacc.h>
 #include <psapi.h>
 
 #include "hooklib/hook_state.h"
+#include "tests/e2e/caretfield/caret_field_accessible_win.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -178,7 +178,7 @@ int accessibleCaret(HWND window) {
     VariantInit(&self);
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    bool located = SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CARET), IID_IAccessible,
+    bool located = SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CARET), kAccessibleIid,
                                                       reinterpret_cast<void **>(&caret))) &&
                  caret && SUCCEEDED(caret->accLocation(&left, &top, &width, &height, self));
     if (caret)
