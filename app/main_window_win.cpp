@@ -6,6 +6,7 @@
 #include "app/product_site.h"
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
+#include "completion/typing_target_win.h"
 #include "config/config_dialog_win.h"
 #include "config/settings.h"
 #include "harvest/harvest_catalogue_win.h"
@@ -123,6 +124,7 @@ LRESULT onTimer(HWND window, WPARAM id) {
     reportUnsavableVocabularies(window);
     RepairHookState();
     keepHookHelperRunning();
+    recheckProtectedTarget();
     int enabled = GetEnableState();
     if (enabled == lastEnableState)
         return 0;

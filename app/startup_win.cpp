@@ -5,7 +5,9 @@
 #include "app/hook_thread_win.h"
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
+#include "completion/focus_accessibility_win.h"
 #include "completion/suggestion_window_win.h"
+#include "completion/typing_target_win.h"
 #include "config/settings.h"
 #include "harvest/harvest_catalogue_win.h"
 #include "hooklib/larkhook.h"
@@ -14,12 +16,13 @@
 #include "launcher/command_window_win.h"
 #include "resources/resource_ids.h"
 #include "vocabulary/word_store.h"
+#include "win32/screen_dpi_win.h"
 
 #include <cstring>
 
 namespace {
 
-const int kComboDropHeight = 250;
+const int kComboDropHeight = 250; // at 96 DPI
 
 // A bordered popup without a system menu: it looks the same, but Wine's X11 driver then leaves it
 // to no window manager, and hiding it never waits up to two seconds for one that is not there.
@@ -50,7 +53,8 @@ void createCommandWindow(HINSTANCE instance) {
 
     RECT rect = {};
     GetWindowRect(combo, &rect);
-    SetWindowPos(combo, nullptr, 0, 0, rect.right - rect.left, kComboDropHeight, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(combo, nullptr, 0, 0, rect.right - rect.left, scaleForDpi(kComboDropHeight, dpiOfWindow(combo)),
+                 SWP_NOZORDER | SWP_NOMOVE);
 
     HWND edit = nullptr;
     EnumChildWindows(combo, findEditChild, reinterpret_cast<LPARAM>(&edit));
@@ -80,6 +84,9 @@ int createWindows(HINSTANCE instance, int) {
 
     addTrayIcon(mainWindow, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)), windowTitle);
     SetProgramWindow(suggestionWindow);
+    // Ready before the first program that keeps no system caret is typed in.
+    announceLateAnswers(suggestionWindow, kLateAccessibleAnswerMessage);
+    startAsker();
     startHookThread();
     // Programs of the other bitness cannot load the library: its helper serves them.
     startHookHelper(programFolder);

@@ -90,8 +90,24 @@ int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams
 }
 
 ListPlacement placeList(int caretX, int caretY, int focusLeft, int focusTop, int lineHeight, int listWidth,
-                        int listHeight) {
-    int x = caretX < focusLeft ? focusLeft : caretX;
-    int y = caretY < focusTop ? focusTop : caretY;
-    return ListPlacement{x, y + lineHeight + 2, listWidth + 8, listHeight + 4};
+                        int listHeight, const ScreenArea &workArea) {
+    const int gap = 2;
+    ListPlacement p{caretX < focusLeft ? focusLeft : caretX, 0, listWidth + 8, listHeight + 4};
+    const int lineTop = caretY < focusTop ? focusTop : caretY;
+    p.y = lineTop + lineHeight + gap;
+    if (workArea.right <= workArea.left || workArea.bottom <= workArea.top)
+        return p;
+    if (p.y + p.height > workArea.bottom) {
+        // No room below the caret line: above it, or, on a screen too short for either, as low
+        // as the screen lets it lie whole.
+        const int above = lineTop - gap - p.height;
+        p.y = above >= workArea.top ? above : workArea.bottom - p.height;
+    }
+    if (p.y < workArea.top)
+        p.y = workArea.top;
+    if (p.x + p.width > workArea.right)
+        p.x = workArea.right - p.width;
+    if (p.x < workArea.left)
+        p.x = workArea.left;
+    return p;
 }

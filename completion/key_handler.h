@@ -44,10 +44,18 @@ struct KeyHandlerSeams {
 // characters reach it before its next key. Returns 1.
 int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams, int key, long flags);
 
+// A rectangle of the screen: the work area of a monitor (the screen without its task bars).
+struct ScreenArea {
+    int left, top, right, bottom;
+};
+
 // Where the list goes: at the caret, moved right or down into the focus window's rectangle, its
-// top edge 2 pixels below the caret line, with room for the window's border around the list.
+// top edge 2 pixels below the caret line, with room for the window's border around the list. It
+// always lies whole inside the work area of the caret's monitor: above the caret line when there
+// is no room below it, shifted left at the right edge. An empty work area (the monitor could not
+// be read) leaves the list where the caret puts it.
 struct ListPlacement {
     int x, y, width, height;
 };
 ListPlacement placeList(int caretX, int caretY, int focusLeft, int focusTop, int lineHeight, int listWidth,
-                        int listHeight);
+                        int listHeight, const ScreenArea &workArea);

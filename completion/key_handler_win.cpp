@@ -6,10 +6,12 @@
 
 #include "app/app_globals_win.h"
 #include "completion/key_handler.h"
+#include "completion/list_font_win.h"
 #include "completion/suggestion_rows.h"
+#include "completion/typing_target_win.h"
 #include "hooklib/larkhook.h"
 #include "vocabulary/word_store.h"
-#include "win32/window_dc_win.h"
+#include "win32/screen_dpi_win.h"
 
 namespace {
 
@@ -24,6 +26,7 @@ const UINT kTypeTimeoutMs = 200;
 struct Origin {
     HWND focus = nullptr;
     int caretX = 0, caretY = 0, charHeight = 0;
+    bool hasCaret = true; // false: the program showed no system caret, the caret is the last click
     bool listCurrent = true;
     std::string moduleName, modulePath;
 };
@@ -56,6 +59,7 @@ bool originOf(unsigned serial, Origin &origin) {
     origin.caretX = recorded.caretX;
     origin.caretY = recorded.caretY;
     origin.charHeight = recorded.charHeight;
+    origin.hasCaret = recorded.hasCaret != 0;
     origin.listCurrent = recorded.listCurrent != 0;
     origin.modulePath = recorded.modulePath;
     origin.moduleName = fileNameOf(origin.modulePath);
@@ -170,6 +174,12 @@ int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags, bool stale) {
         dropWord(window);
         return 1;
     }
+    // A letter in a field that accessibility marks protected is a password's: the word is dropped,
+    // neither shown nor learned, and the hooks leave that field's keys alone from now on.
+    if ((isLetter(key) || key == forwarded_key::kBackspace) && examineTypingTarget(origin.focus)) {
+        dropWord(window);
+        return 1;
+    }
     // A letter from another window than the word's: that word ended there, and is learned there.
     if (isLetter(key) && word.active && !sameProgram(word.origin, origin)) {
         actOnKey(window, VK_ESCAPE, 0, word.origin);
@@ -197,19 +207,30 @@ int handleSentSuggestionKey(HWND window, WPARAM wParam, LPARAM flags) {
 void syncSuggestions(HWND window) {
     sync.posted = false;
     if (GetSuggestionsShown())
-        showSuggestionsAtCaret(window, sync.at.focus, sync.at.caretX, sync.at.caretY, sync.at.charHeight);
+        showSuggestionsAtCaret(window, sync.at.focus, sync.at.caretX, sync.at.caretY, sync.at.charHeight,
+                               sync.at.hasCaret);
     else if (IsWindowVisible(window))
         ShowWindow(window, SW_HIDE);
 }
 
-void showSuggestionsAtCaret(HWND window, HWND focus, int caretX, int caretY, int lineHeight) {
+void showSuggestionsAtCaret(HWND window, HWND focus, int caretX, int caretY, int lineHeight, bool hasCaret) {
     // A focus window that is gone leaves the caret where the hook found it.
     RECT focusRect = {INT_MIN, INT_MIN, INT_MIN, INT_MIN};
     if (!GetWindowRect(focus, &focusRect))
         focusRect.left = focusRect.top = INT_MIN;
+    const CaretLine caret = caretLineOf(focus, POINT{caretX, caretY}, lineHeight, hasCaret);
+    // The list is drawn at the scale of the monitor it is shown on.
+    setListDpi(dpiOfMonitorAt(caret.topLeft));
     int width = 0, height = 0;
     measureSuggestions(window, width, height);
-    ListPlacement place = placeList(caretX, caretY, focusRect.left, focusRect.top, lineHeight, width, height);
+    // Room for the border around the list, at the monitor's scale like the rest.
+    width += scaleForDpi(8, listDpi()) - 8;
+    height += scaleForDpi(4, listDpi()) - 4;
+    RECT work = {};
+    const ScreenArea workArea = workAreaAt(caret.topLeft, work) ? ScreenArea{work.left, work.top, work.right, work.bottom}
+                                                                : ScreenArea{0, 0, 0, 0};
+    ListPlacement place = placeList(caret.topLeft.x, caret.topLeft.y, focusRect.left, focusRect.top, caret.height,
+                                    width, height, workArea);
     // Moving or showing a window costs round trips to the display; a shown list that is already
     // in place (the common case while a word grows) is left as it is, and a hidden one is placed
     // and shown in one call, which under Wine halves the time to the list on screen.
@@ -224,35 +245,6 @@ void showSuggestionsAtCaret(HWND window, HWND focus, int caretX, int caretY, int
     UpdateWindow(window);
 }
 
-namespace {
-
-// The list draws with the stock font of its window's device context, which does not change while
-// the program runs; its metrics are read once rather than through a fresh GetDC at every letter,
-// which under Wine costs most of the handler's time.
-struct ListFontMetrics {
-    bool known = false;
-    int averageWidth = 0, height = 0;
-    INT widths[256] = {};
-};
-
-const ListFontMetrics &listFontMetrics(HWND window) {
-    static ListFontMetrics metrics;
-    if (metrics.known)
-        return metrics;
-    WindowDC dc(window);
-    if (!dc)
-        return metrics;
-    TEXTMETRICA text = {};
-    if (!GetTextMetricsA(dc.get(), &text) || !GetCharWidth32A(dc.get(), 0, 255, metrics.widths))
-        return metrics;
-    metrics.averageWidth = text.tmAveCharWidth;
-    metrics.height = text.tmHeight;
-    metrics.known = true;
-    return metrics;
-}
-
-} // namespace
-
 void measureSuggestions(HWND window, int &width, int &height) {
     width = 0;
     height = 0;
@@ -262,7 +254,9 @@ void measureSuggestions(HWND window, int &width, int &height) {
     int rows = 0;
     if (!measurePage(*wordStore, longest, rows))
         return;
-    const ListFontMetrics &font = listFontMetrics(window);
+    // The list's font at its monitor's scale; its metrics are read once per scale rather than
+    // through a fresh GetDC at every letter, which under Wine costs most of the handler's time.
+    const ListFont &font = listFontFor(window, listDpi());
     width = 3 * font.averageWidth;
     for (unsigned char ch : longest)
         width += font.widths[ch];

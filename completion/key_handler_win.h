@@ -19,8 +19,10 @@ int handleSentSuggestionKey(HWND window, WPARAM wParam, LPARAM flags);
 void syncSuggestions(HWND window);
 
 // Sizes the list for the current page and shows it, without activation, below the caret (screen
-// coordinates) of the program the user types in, inside that program's focus window.
-void showSuggestionsAtCaret(HWND window, HWND focus, int caretX, int caretY, int lineHeight);
+// coordinates) of the program the user types in, inside that program's focus window and whole on
+// its monitor's work area. Where the program showed no system caret (hasCaret false: the point is
+// the last click), the caret that accessibility gave is used when there is one.
+void showSuggestionsAtCaret(HWND window, HWND focus, int caretX, int caretY, int lineHeight, bool hasCaret = true);
 
 // The list's size in pixels for the window's font: the longest word of the page after a
 // three-character number column, and one more row of text height for the footer. 0 by 0 when the

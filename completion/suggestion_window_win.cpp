@@ -6,11 +6,16 @@
 
 #include "app/app_globals_win.h"
 #include "completion/key_handler_win.h"
+#include "completion/list_font_win.h"
+#include "completion/typing_target_win.h"
 #include "hooklib/larkhook.h"
 #include "completion/suggestion_rows.h"
+#include "resources/resource_ids.h"
 #include "vocabulary/word_store.h"
 #include "win32/gdi_object_win.h"
 #include "win32/paint_dc_win.h"
+#include "win32/screen_dpi_win.h"
+#include "win32/window_dc_win.h"
 
 namespace {
 
@@ -20,9 +25,27 @@ const COLORREF kTypedColour = RGB(60, 179, 113);
 const COLORREF kRestColour = RGB(92, 92, 92);
 const COLORREF kFooterBackground = RGB(204, 204, 204);
 const COLORREF kFooterTitle = RGB(255, 255, 255);
+// Sizes at 96 DPI; the list scales them to the DPI of its monitor.
 const int kSmallIconSize = 16;
 const int kFooterGap = 2;      // between the last row and the footer
 const int kTitleOffset = 20;   // from the icon's left edge to the title
+const int kIconMargin = 4;     // the least distance of the icon from the left edge
+
+// The footer's icon at a size, made once per size from the program's icon (which holds larger
+// images than the small one); the small class icon, stretched, when that cannot be loaded.
+HICON footerIcon(int size) {
+    static std::vector<std::pair<int, HICON>> made;
+    if (size == kSmallIconSize)
+        return smallIcon;
+    for (const auto &icon : made)
+        if (icon.first == size)
+            return icon.second;
+    HICON icon = static_cast<HICON>(LoadImageA(appInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, size, size, 0));
+    if (!icon)
+        return smallIcon;
+    made.push_back({size, icon});
+    return icon;
+}
 
 int charWidthOf(HDC dc, unsigned char ch) {
     INT width = 0;
@@ -70,14 +93,15 @@ void paintRows(HDC dc, const PaintState &state, const RECT &client, int charHeig
     }
 }
 
-void paintFooter(HDC dc, const RECT &client, int rowCount, int charWidth, int charHeight, int maxLength) {
-    int top = rowCount * charHeight + kFooterGap;
+void paintFooter(HDC dc, const RECT &client, int rowCount, int charWidth, int charHeight, int maxLength, UINT dpi) {
+    int top = rowCount * charHeight + scaleForDpi(kFooterGap, dpi);
     fillRect(dc, 0, top, client.right, client.bottom, kFooterBackground);
     SetBkMode(dc, TRANSPARENT);
-    int x = footerIconX(maxLength, charWidth);
-    DrawIconEx(dc, x, top, smallIcon, kSmallIconSize, kSmallIconSize, 0, nullptr, DI_NORMAL);
+    int x = std::max(footerIconX(maxLength, charWidth), scaleForDpi(kIconMargin, dpi));
+    const int iconSize = scaleForDpi(kSmallIconSize, dpi);
+    DrawIconEx(dc, x, top, footerIcon(iconSize), iconSize, iconSize, 0, nullptr, DI_NORMAL);
     SetTextColor(dc, kFooterTitle);
-    textOut(dc, x + kTitleOffset, top, windowTitle);
+    textOut(dc, x + scaleForDpi(kTitleOffset, dpi), top, windowTitle);
 }
 
 // Each row in three colours (number, typed part, rest) under column widths measured on the first
@@ -97,6 +121,8 @@ LRESULT onPaint(HWND window) {
         return 0;
 
     HDC dc = paint.get();
+    const UINT dpi = listDpi();
+    SelectedObject font(dc, listFontFor(window, dpi).font);
     SetBkColor(dc, kBackground);
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
@@ -105,7 +131,7 @@ LRESULT onPaint(HWND window) {
     int maxLength = static_cast<int>(state.lines.front().size());
     paintRows(dc, state, client, metrics.tmHeight, maxLength);
     paintFooter(dc, client, static_cast<int>(state.lines.size()), metrics.tmAveCharWidth, metrics.tmHeight,
-                maxLength);
+                maxLength, dpi);
     return 0;
 }
 
@@ -170,6 +196,9 @@ LRESULT CALLBACK suggestionWindowProc(HWND window, UINT message, WPARAM wParam, 
         return 0;
     case kToggleWindowMessage:
         return onToggleWindow(wParam, lParam);
+    case kLateAccessibleAnswerMessage:
+        takeLateAnswerOfTarget(window);
+        return 0;
     case kCatchUpMessage:
         catchUpWithPostedKeys(window);
         return 0;

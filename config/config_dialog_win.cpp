@@ -6,6 +6,7 @@
 #include "hooklib/larkhook.h"
 #include "resources/resource_ids.h"
 #include "vocabulary/word_store.h"
+#include "win32/screen_dpi_win.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -44,7 +45,7 @@ void setUpProgramList(HWND list) {
         LVCOLUMNA column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
+        column.cx = scaleForDpi(columns[i].width, dpiOfWindow(list)); // the widths are at 96 DPI
         column.pszText = const_cast<char *>(columns[i].title);
         column.iSubItem = i;
         SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));

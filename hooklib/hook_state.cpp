@@ -11,7 +11,7 @@ static_assert(offsetof(HookState, moduleFileName) == 72, "fixed-width fields bef
 static_assert(offsetof(HookState, suggestionsShown) == 332, "the name is 260 bytes");
 static_assert(sizeof(KeySlot) == 292, "seven 32-bit fields and the name");
 static_assert(offsetof(HookState, keySlots) == 380, "fixed-width fields before the key slots");
-static_assert(sizeof(HookState) == 380 + kKeySlots * 292, "the same size in every build");
+static_assert(sizeof(HookState) == 380 + kKeySlots * 292 + 4, "the same size in every build");
 
 namespace {
 

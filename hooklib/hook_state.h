@@ -14,7 +14,7 @@
 // checked before use: the header (isSoundHookState) and the one string (hookStateModuleFileName).
 namespace hookstate {
 
-const uint32_t kLayoutVersion = 2;
+const uint32_t kLayoutVersion = 3;
 const int kPathSize = 260;
 // Enough for every key typed while the main program stands still for a while; a key whose slot
 // was taken again by a later one before the main program got to it counts as stale.
@@ -81,6 +81,9 @@ struct HookState {
     // letter pressed before the last of them may still change the word but never shows the list.
     uint32_t listEpoch;
     KeySlot keySlots[kKeySlots];
+    // A window whose focused field accessibility marks protected (a web page's password field),
+    // as the main program found it: the hooks treat it as a password field.
+    uint32_t protectedWindow;
 };
 
 // The defaults of a fresh block, marked ready: completion on, Ctrl+Space, Ctrl+M and Ctrl+O.

@@ -59,6 +59,9 @@ LARKHOOK_API void RepairHookState();
 // every key posted so far handled (after taking all of them from its queue).
 LARKHOOK_API void PostedKeyHandled();
 LARKHOOK_API void PostedKeysCaughtUp();
+// The window whose focused field the main program found protected through accessibility (null for
+// none): its keys are passed on untouched, as those of a password field.
+LARKHOOK_API HWND SetProtectedWindow(HWND window);
 LARKHOOK_API LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags);
 LARKHOOK_API LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info);
 

@@ -184,8 +184,12 @@ void dismissSuggestions(HookState &s) {
     hideSuggestions(s);
 }
 
-// A window of any process: the style is read from the window manager's copy.
-bool isPasswordField(HWND window) {
+// A window of any process: the style is read from the window manager's copy. A field that
+// accessibility marks protected counts too (the main program looks that up, as the hook must not
+// wait for another program's answer).
+bool isPasswordField(const HookState &s, HWND window) {
+    if (window && s.protectedWindow == fromWindow(window))
+        return true;
     return IsWindow(window) && (GetWindowLongA(window, GWL_STYLE) & ES_PASSWORD) != 0;
 }
 
@@ -329,7 +333,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     if (in.role == hookkeys::KeyRole::Acts && !in.altDown && in.enabled) {
         at = focusAndCaretOf(program);
         in.focusChanged = fromWindow(at.focus) != s.focusWindow;
-        in.passwordField = isPasswordField(at.focus);
+        in.passwordField = isPasswordField(s, at.focus);
         in.inCommandEdit = at.focus && commandWindow && GetParent(GetParent(at.focus)) == commandWindow;
     }
 
@@ -473,6 +477,12 @@ void PostedKeyHandled() {
 void PostedKeysCaughtUp() {
     if (HookState *s = soundHookState())
         s->postedKeysHandled = s->postedKeys;
+}
+
+HWND SetProtectedWindow(HWND window) {
+    if (HookState *s = ownedHookState())
+        s->protectedWindow = fromWindow(window);
+    return window;
 }
 
 void SetHotKeys(char command, char enable, char keyboard) {

@@ -3,6 +3,7 @@
 #include "app/app_globals_win.h"
 #include "launcher/command_catalogue.h"
 #include "launcher/web_search.h"
+#include "win32/screen_dpi_win.h"
 #include "win32/window_dc_win.h"
 
 #include <commctrl.h>
@@ -12,6 +13,7 @@
 
 namespace {
 
+// At 96 DPI; scaled to the DPI of the monitor the window is on.
 const int kRowTextX = 22;
 const int kRowIconX = 2;
 const int kIconSize = 16;
@@ -47,15 +49,17 @@ void drawFocus(const DRAWITEMSTRUCT &draw) {
 }
 
 void drawRowIcon(const DRAWITEMSTRUCT &draw, int iconOffset) {
-    int x = draw.rcItem.left + kRowIconX;
+    const UINT dpi = dpiOfWindow(draw.hwndItem);
+    int x = draw.rcItem.left + scaleForDpi(kRowIconX, dpi);
     int y = draw.rcItem.top + iconOffset;
     if (isWebSearchIconData(static_cast<LPARAM>(draw.itemData))) {
-        // LR_SHARED: the loader keeps one copy per resource, so nothing is destroyed here.
+        const int size = scaleForDpi(kIconSize, dpi);
+        // LR_SHARED: the loader keeps one copy per resource and size, so nothing is destroyed here.
         HANDLE icon =
             LoadImageA(appInstance, MAKEINTRESOURCEA(webSearchIconResource(static_cast<LPARAM>(draw.itemData))),
-                       IMAGE_ICON, kIconSize, kIconSize, LR_SHARED);
+                       IMAGE_ICON, size, size, LR_SHARED);
         if (icon)
-            DrawIconEx(draw.hDC, x, y, static_cast<HICON>(icon), kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+            DrawIconEx(draw.hDC, x, y, static_cast<HICON>(icon), size, size, 0, nullptr, DI_NORMAL);
     } else if (systemImageList) {
         ImageList_Draw(systemImageList, static_cast<int>(draw.itemData), draw.hDC, x, y, ILD_TRANSPARENT);
     }
@@ -79,7 +83,7 @@ void drawRowText(const DRAWITEMSTRUCT &draw) {
 
     size_t tab = text.find('\t');
     std::string mainColumn = text.substr(0, tab);
-    int x = draw.rcItem.left + kRowTextX;
+    int x = draw.rcItem.left + scaleForDpi(kRowTextX, dpiOfWindow(draw.hwndItem));
     int y = draw.rcItem.top + 1;
     // ETO_OPAQUE over the whole row paints its background as well.
     ExtTextOutA(draw.hDC, x, y, ETO_OPAQUE, &draw.rcItem, mainColumn.c_str(), static_cast<UINT>(mainColumn.size()),
@@ -144,7 +148,8 @@ void fillCommandList(HWND combo) {
 }
 
 int measureCommandRow(HWND combo, MEASUREITEMSTRUCT &measure) {
-    int height = kIconSize;
+    const int iconSize = scaleForDpi(kIconSize, dpiOfWindow(combo));
+    int height = iconSize;
     WindowDC dc(combo);
     if (dc) {
         // While the combo box is being created it has no font yet; the DC's own font is measured then.
@@ -155,7 +160,7 @@ int measureCommandRow(HWND combo, MEASUREITEMSTRUCT &measure) {
             height = metrics.tmHeight + metrics.tmInternalLeading;
     }
     measure.itemHeight = static_cast<UINT>(height);
-    return (height - kIconSize + 1) / 2;
+    return (height - iconSize + 1) / 2;
 }
 
 void drawCommandRow(const DRAWITEMSTRUCT &draw, int iconOffset) {

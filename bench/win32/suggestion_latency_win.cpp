@@ -3,7 +3,8 @@
 //    the vocabulary's own words letter by letter (each word ended with Escape), and apart from it
 //    the placing and painting of the list that the key asked for;
 // 2. from an injected key-down in this tool's edit field to the suggestion window of the given,
-//    running wordlark.exe being shown and painted at the caret (its footer colour on screen);
+//    running wordlark.exe being shown and painted at the caret (its footer colour on screen); and
+//    the same in a field that keeps no system caret and gives its caret through accessibility;
 // 3. with that list shown, from the key-down that ends the word (Space) or picks from it (Ctrl+1)
 //    to its effect in the edit field: the space typed, the picked word's last character typed.
 // Prints the median and the 99th percentile of each, in microseconds.
@@ -23,6 +24,7 @@
 #include "vocabulary/word_store.h"
 
 #include "bench_tools_win.h"
+#include "caretfield/caret_field_accessible_win.h"
 
 using namespace benchtools;
 
@@ -116,25 +118,75 @@ bool footerPainted(HWND list) {
     return c == kFooter;
 }
 
-std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
+// A field of this tool's own that draws no caret and keeps no system caret: it gives its caret
+// only through accessibility, as browsers do. Its text is kept here, a fixed width per letter.
+std::string fieldText;
+
+RECT fieldCaret(HWND) {
+    const int x = 20 + 9 * static_cast<int>(fieldText.size());
+    return RECT{x, 20, x + 2, 44};
+}
+
+LRESULT CALLBACK caretFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_GETOBJECT:
+        return answerGetObject(window, wParam, lParam, fieldCaret, false);
+    case WM_CHAR:
+    case WM_IME_CHAR:
+        if (wParam >= 0x20)
+            fieldText += static_cast<char>(wParam);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND createCaretField() {
+    // The accessible objects are handed to wordlark.exe through COM, served by this thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = caretFieldProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "WordlarkBenchCaretField";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, wc.lpszClassName, "accessible caret target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                           500, 300, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+// With accessibleCaret, the keys go to the caret field; otherwise to an edit control with its
+// system caret.
+std::vector<double> keyToPaintedList(const char *exe, int &misplaced, bool accessibleCaret) {
     std::vector<double> samples;
     misplaced = 0;
     RunningWordlark wordlark;
     if (!wordlark.start(exe))
         return samples;
     Sleep(1000);
-    HWND frame = CreateWindowExA(0, "STATIC", "latency target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500, 300,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 480, 260, frame, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND frame = nullptr, edit = nullptr;
+    if (accessibleCaret) {
+        frame = edit = createCaretField();
+    } else {
+        frame = CreateWindowExA(0, "STATIC", "latency target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 500, 300,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 480, 260, frame, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    }
     for (int i = 0; i < 60; ++i) {
         SetForegroundWindow(frame);
         SetFocus(edit);
         SetWindowTextA(edit, "");
+        fieldText.clear();
         pump();
-        // The hook records the caret at the key-down, before the letter moves it.
+        // The hook records the caret at the key-down, before the letter moves it; the
+        // accessibility caret is read after it, one letter further.
         POINT caret = {};
-        GetCaretPos(&caret);
+        if (accessibleCaret) {
+            RECT field = fieldCaret(edit);
+            caret = {field.left, field.top};
+        } else {
+            GetCaretPos(&caret);
+        }
         ClientToScreen(edit, &caret);
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
@@ -155,7 +207,7 @@ std::vector<double> keyToPaintedList(const char *exe, int &misplaced) {
             samples.push_back(microsecondsSince(start));
             RECT r;
             GetWindowRect(list, &r);
-            if (r.left != caret.x)
+            if (r.left < caret.x || r.left > caret.x + (accessibleCaret ? 9 : 0))
                 ++misplaced;
         }
         sendKey('H', true);
@@ -302,8 +354,12 @@ int main(int argc, char **argv) {
     printf("  of which the decisions and word store alone: median %.0f, p99 %.0f\n", percentile(decisions, 0.5),
            percentile(decisions, 0.99));
     int misplaced = 0;
-    std::vector<double> shown = keyToPaintedList(argv[1], misplaced);
+    std::vector<double> shown = keyToPaintedList(argv[1], misplaced, false);
     printf("  key-down to list shown and painted: median %.0f, p99 %.0f (%zu of 60 keys; %d not at the caret)\n",
+           percentile(shown, 0.5), percentile(shown, 0.99), shown.size(), misplaced);
+    shown = keyToPaintedList(argv[1], misplaced, true);
+    printf("  the same at a caret given through accessibility (no system caret): median %.0f, p99 %.0f (%zu of 60 "
+           "keys; %d not at the caret)\n",
            percentile(shown, 0.5), percentile(shown, 0.99), shown.size(), misplaced);
     std::vector<double> space, pick;
     keysPastTheList(argv[1], space, pick);

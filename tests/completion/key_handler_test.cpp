@@ -209,16 +209,54 @@ TEST_F(KeyHandler, BusyStoreTypesTheKeysOwnCharacterInstead) {
 }
 
 TEST(ListPlacement, SitsBelowTheCaretLineInsideTheFocusWindow) {
-    ListPlacement p = placeList(300, 200, 100, 50, 16, 120, 80);
+    const ScreenArea screen = {0, 0, 1280, 760};
+    ListPlacement p = placeList(300, 200, 100, 50, 16, 120, 80, screen);
     EXPECT_EQ(p.x, 300);
     EXPECT_EQ(p.y, 218);
     EXPECT_EQ(p.width, 128);
     EXPECT_EQ(p.height, 84);
-    p = placeList(10, 20, 100, 50, 16, 0, 0); // caret left of and above the focus window
+    p = placeList(10, 20, 100, 50, 16, 0, 0, screen); // caret left of and above the focus window
     EXPECT_EQ(p.x, 100);
     EXPECT_EQ(p.y, 68);
     EXPECT_EQ(p.width, 8);
     EXPECT_EQ(p.height, 4);
+    // A monitor that could not be read leaves the list at the caret, wherever that is.
+    p = placeList(1250, 740, 0, 0, 16, 120, 80, ScreenArea{0, 0, 0, 0});
+    EXPECT_EQ(p.x, 1250);
+    EXPECT_EQ(p.y, 758);
+}
+
+TEST(ListPlacement, LiesWholeInsideTheWorkAreaOfTheCaretsMonitor) {
+    // A second monitor right of the first, its task bar at the bottom: work area 1280..2560 x 0..1000.
+    const ScreenArea second = {1280, 0, 2560, 1000};
+    struct Case {
+        const char *what;
+        int caretX, caretY;
+        int x, y;
+    } cases[] = {
+        {"room below the line: below", 1500, 800, 1500, 818},
+        {"exactly room below", 1500, 898, 1500, 916},
+        {"one pixel short below: above the line", 1500, 899, 1500, 813},
+        {"the last line of a chat box: above", 1500, 980, 1500, 894},
+        {"at the right edge: shifted left", 2500, 300, 2432, 318},
+        {"bottom right corner: above and shifted left", 2550, 990, 2432, 904},
+        {"left of the monitor's edge: shifted right", 1200, 300, 1280, 318},
+    };
+    for (const Case &c : cases) {
+        ListPlacement p = placeList(c.caretX, c.caretY, 0, 0, 16, 120, 80, second);
+        EXPECT_EQ(p.x, c.x) << c.what;
+        EXPECT_EQ(p.y, c.y) << c.what;
+        EXPECT_GE(p.x, second.left) << c.what;
+        EXPECT_LE(p.x + p.width, second.right) << c.what;
+        EXPECT_GE(p.y, second.top) << c.what;
+        EXPECT_LE(p.y + p.height, second.bottom) << c.what;
+    }
+    // Too short for either side of the line: as low as it stays whole, never past the bottom.
+    ListPlacement p = placeList(1500, 40, 0, 0, 16, 120, 80, ScreenArea{1280, 0, 2560, 100});
+    EXPECT_EQ(p.y, 16);
+    // Taller than the whole work area: its top edge stays on the screen.
+    p = placeList(1500, 40, 0, 0, 16, 120, 300, ScreenArea{1280, 0, 2560, 100});
+    EXPECT_EQ(p.y, 0);
 }
 
 } // namespace

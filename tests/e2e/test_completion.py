@@ -7,7 +7,7 @@ import shutil
 import subprocess
 import time
 
-from harness import ARTIFACTS, WineTestCase, X, wait_until
+from harness import ARTIFACTS, DIST, WineTestCase, X, wait_until
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 # Twelve words after "wa" with falling counts: more than one page of ten rows.
@@ -99,6 +99,35 @@ class Completion(WineTestCase):
         X.key("ctrl+1")
         notepad.wait_text("hello")
         self.list_hidden(app)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_the_list_lies_whole_on_the_screen_above_the_last_line_and_left_of_the_right_edge(self):
+        app, notepad = self.start()
+        work = self.probe.call("workarea", 640, 400)
+        hwnd = notepad.window["hwnd"]
+
+        def typed_hel_shows(where, placed):
+            X.type("hel")
+            state = app.hook_state()
+            shown = wait_until(lambda: (lambda w: w if w and placed(w["rect"], app.hook_state()) else None)(
+                self.visible_list(app)), 15, 0.1, "the list %s" % where)
+            left, top, right, bottom = shown["rect"]
+            self.assertTrue(work[0] <= left and right <= work[2] and work[1] <= top and bottom <= work[3],
+                            (where, shown, work, state))
+
+        # Notepad low on the screen: no room below the caret's line, so the list ends 2 pixels
+        # above it.
+        self.probe.call("move", hwnd, 300, work[3] - 110, 400, 110)
+        X.click(600, work[3] - 60)
+        typed_hel_shows("above the caret line", lambda rect, state: rect[3] == state["caretY"] - 2)
+        X.key("Escape")
+        notepad.clear()
+
+        # At the right edge: the list is shifted left to end at the edge, still below the line.
+        self.probe.call("move", hwnd, work[2] - 70, 200, 400, 300)
+        X.click(work[2] - 30, 400)
+        typed_hel_shows("at the right edge", lambda rect, state: rect[2] == work[2] and
+                        rect[1] == state["caretY"] + state["charY"] + 2)
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
     def test_shift_space_misses_and_capitals(self):
@@ -380,3 +409,122 @@ class NothingLost(WineTestCase):
         X.screenshot(self.artifact("unsavable-vocabulary-balloon.png"))
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
         self.assertEqual(app.read("notepad.exe.vob"), unreadable)
+
+
+class CaretFromAccessibility(WineTestCase):
+    """A field of our own that keeps no system caret, as browsers do, and tells where its caret is
+    (and, in its protected mode, that it holds a password) only through accessibility."""
+
+    def start(self, *args):
+        exe = os.path.join(self.wine.drive_c, "wlcaretfield.exe")
+        shutil.copy(os.path.join(os.environ["WL_E2E_BIN"], "wlcaretfield.exe"), exe)
+        learning = (b"command_key\t1058\t\r\nwordlark_key\t1061\t\r\nkeyboard_key\t1064\t\r\nwordlist_file\t\t\r\n"
+                    b"enable_completion\t1\t\r\nwlcaretfield.exe\tC:\\wlcaretfield.exe\t1\t\r\n")
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": learning})
+        self.wine.start(["C:\\wlcaretfield.exe"] + list(args))
+        field = wait_until(lambda: (self.probe.find(cls="WordlarkCaretField") or [None])[0], 30, 0.3, "the field")
+        wait_until(X.focus_desktop, 10, 0.2, "the Wine desktop window")
+        self.probe.call("activate", field["hwnd"])
+        wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == field["hwnd"], 10, 0.2,
+                   "the field in the foreground")
+        # A click far from the caret: the last click is where the list would go without it.
+        X.click(field["rect"][2] - 60, field["rect"][3] - 30)
+        return app, field
+
+    def field_text(self, field, expected):
+        wait_until(lambda: self.probe.text(field["hwnd"]) == expected, 10, 0.1, "the field's text %r" % expected)
+
+    def visible_list(self, app):
+        return next((w for w in app.main_windows() if w["visible"]), None)
+
+    def keys_handled(self):
+        """Every key the hooks posted has been handled by the main program."""
+        return wait_until(lambda: (lambda s: s if s and s["posted"] == s["postedHandled"] else None)(
+            self.probe.call("hook-libraries")), 10, 0.1, "the posted keys handled")
+
+    def test_the_list_is_at_the_caret_that_accessibility_gives_and_picks_type_into_the_field(self):
+        app, field = self.start()
+        X.type("hel")
+        self.field_text(field, "hel")
+        caret = self.probe.call("acc-caret", field["hwnd"])
+        self.assertIsNotNone(caret, "the field's caret through accessibility")
+        # Below the caret line as tall as the field's own caret, not the system font's line the
+        # hook measured, and not at the last click (the caret's x moves by the width of one letter
+        # while the list follows each key).
+        shown = wait_until(lambda: (lambda w: w if w and w["rect"][1] == caret[3] + 2 and
+                                    abs(w["rect"][0] - caret[0]) <= 10 else None)(self.visible_list(app)),
+                           15, 0.1, "the list at the field's caret %r" % (caret,))
+        self.assertGreater(caret[3] - caret[1], app.hook_state()["charY"], (caret, shown))
+        X.key("ctrl+1")
+        self.field_text(field, "hello")
+        wait_until(lambda: self.visible_list(app) is None, 10, 0.1, "the list hidden")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_a_protected_field_shows_and_learns_nothing(self):
+        app, field = self.start("protected")
+        X.type("helmets")
+        X.key("space")
+        X.type("hel")
+        self.field_text(field, "helmets hel")
+        state = self.keys_handled()
+        self.assertEqual(state["protectedWindow"], field["hwnd"], "the hooks know the field is protected")
+        self.assertIsNone(self.visible_list(app))
+        # From now on the hooks hand none of the field's keys to the main program.
+        X.type("lo")
+        self.field_text(field, "helmets hello")
+        self.assertEqual(self.keys_handled()["posted"], state["posted"])
+        self.assertIsNone(self.visible_list(app))
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        vob = app.path("wlcaretfield.exe.vob")
+        self.assertFalse(os.path.exists(vob) and b"helmet" in open(vob, "rb").read())
+
+
+class ScaledScreen(WineTestCase):
+    """A screen at 144 DPI (150 %): the list's text is drawn larger, and the list is still at the
+    caret."""
+
+    def typed_text_height(self, app):
+        """Types "hel" into a fresh notepad and gives the height in pixels of the typed part drawn
+        in the list's first row, with the list and the hook's state."""
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.type("hel")
+        notepad.wait_text("hel")
+        state = app.hook_state()
+        at_caret = (max(state["caretX"], notepad.edit["rect"][0]), state["caretY"] + state["charY"] + 2)
+        shown = wait_until(lambda: (lambda w: w if w and tuple(w["rect"][:2]) == at_caret else None)(
+            next((w for w in app.main_windows() if w["visible"]), None)), 15, 0.1, "the list at the caret %r" %
+            (at_caret,))
+
+        def green_rows():
+            pixels = window_pixels(X.screenshot(self.artifact("scaled-list.png")), shown["rect"])
+            rows = sorted({y for (x, y), c in pixels.items() if c == TYPED})
+            return rows if rows and FOOTER in pixels.values() else None
+        rows = wait_until(green_rows, 10, 0.3, "the painted list")
+        # The three rows' typed parts: the first row's run of green lines.
+        first = [rows[0]]
+        for y in rows[1:]:
+            if y != first[-1] + 1:
+                break
+            first.append(y)
+        return len(first)
+
+    def test_the_program_declares_itself_aware_of_each_monitors_dpi(self):
+        # The manifest is built into the program as a resource, in plain text.
+        with open(os.path.join(DIST, "wordlark.exe"), "rb") as f:
+            image = f.read()
+        self.assertIn(b"<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2",
+                      image)
+        self.assertIn(b"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+                      image)
+
+    def test_at_144_dpi_the_list_text_is_half_as_tall_again_and_still_at_the_caret(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        at_96 = self.typed_text_height(app)
+        self.wine.kill_all()
+        self.wine.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "144", kind="REG_DWORD")
+        self.wine.reg_add(r"HKCC\Software\Fonts", "LogPixels", "144", kind="REG_DWORD")
+        self.wine.kill_all()
+        app = self.start_wordlark(folder_name="Wordlark144", extra_files={"english.voc": VOCABULARY})
+        at_144 = self.typed_text_height(app)
+        self.assertGreaterEqual(at_144, 1.4 * at_96, (at_96, at_144))

@@ -5,6 +5,7 @@
 #include <psapi.h>
 
 #include "hooklib/hook_state.h"
+#include "tests/e2e/caretfield/caret_field_accessible_win.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -152,17 +153,40 @@ int readHookLibraries() {
         printf("null\n");
     } else {
         printf("{\"main\": %d, \"mainProcess\": %lu, \"helper\": %d, \"helperProcess\": %lu, "
-               "\"forwards\": %d}\n",
+               "\"forwards\": %d, \"posted\": %d, \"postedHandled\": %d, \"protectedWindow\": %lu}\n",
                state->hooksInstalled[hookstate::kMainLibrary],
                static_cast<unsigned long>(state->installerProcessId[hookstate::kMainLibrary]),
                state->hooksInstalled[hookstate::kHelperLibrary],
                static_cast<unsigned long>(state->installerProcessId[hookstate::kHelperLibrary]),
-               state->lastForwardSerial);
+               state->lastForwardSerial, state->postedKeys, state->postedKeysHandled,
+               static_cast<unsigned long>(state->protectedWindow));
     }
     if (state)
         UnmapViewOfFile(state);
     if (mapping)
         CloseHandle(mapping);
+    return 0;
+}
+
+// The caret rectangle that a window gives through accessibility, in screen coordinates, as any
+// client of accessibility reads it.
+int accessibleCaret(HWND window) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible *caret = nullptr;
+    long left = 0, top = 0, width = 0, height = 0;
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    bool located = SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CARET), kAccessibleIid,
+                                                      reinterpret_cast<void **>(&caret))) &&
+                 caret && SUCCEEDED(caret->accLocation(&left, &top, &width, &height, self));
+    if (caret)
+        caret->Release();
+    if (located)
+        printf("[%ld, %ld, %ld, %ld]\n", left, top, left + width, top + height);
+    else
+        printf("null\n");
     return 0;
 }
 
@@ -213,7 +237,8 @@ int usage() {
     fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
                     "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
                     "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
-                    "               hook-libraries | hook-key DLL VK | modules PID | hold PATH | release PATH   (serve mode)\n");
+                    "               hook-libraries | hook-key DLL VK | acc-caret HWND | move HWND X Y W H |\n"
+                    "               workarea X Y | modules PID | hold PATH | release PATH   (serve mode)\n");
     return 2;
 }
 
@@ -234,6 +259,21 @@ int run(int argc, char **argv) {
         return listComboItems(parseHandle(argv[2]));
     } else if (verb == "hook" && argc >= 3) {
         return readHookState(argv[2]);
+    } else if (verb == "move" && argc >= 7) {
+        printf("%d\n", SetWindowPos(parseHandle(argv[2]), nullptr, atoi(argv[3]), atoi(argv[4]), atoi(argv[5]),
+                                    atoi(argv[6]), SWP_NOZORDER | SWP_NOACTIVATE)
+                           ? 1
+                           : 0);
+    } else if (verb == "workarea" && argc >= 4) {
+        // The work area of the monitor that holds the point.
+        POINT point = {atoi(argv[2]), atoi(argv[3])};
+        MONITORINFO info = {};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoA(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info))
+            return 2;
+        printf("[%ld, %ld, %ld, %ld]\n", info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom);
+    } else if (verb == "acc-caret" && argc >= 3) {
+        return accessibleCaret(parseHandle(argv[2]));
     } else if (verb == "hook-key" && argc >= 4) {
         return callKeyboardHook(argv[2], argv[3]);
     } else if (verb == "hook-libraries") {
