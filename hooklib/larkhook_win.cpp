@@ -256,6 +256,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     in.altDown = isDown(VK_MENU);
     in.ctrlDown = isDown(VK_CONTROL);
     in.shiftDown = isDown(VK_SHIFT);
+    in.winDown = isDown(VK_LWIN) || isDown(VK_RWIN);
     in.enabled = s.enableState != 0;
     in.commandKey = static_cast<char>(s.commandKey);
     in.enableKey = static_cast<char>(s.enableKey);
