@@ -10,9 +10,10 @@ namespace {
 // Takes the row named by key ('1' first, '0' tenth; beyond '9' for a highlight past the tenth
 // row, which completeSuggestion counts modulo the page). When nothing is taken (the store is
 // busy) the key's own character is typed instead, so the keystroke is not lost.
-void pick(WordStore &store, const KeyHandlerSeams &seams, const std::string &programKey, int key, long flags) {
+void pick(WordStore &store, const KeyHandlerSeams &seams, const std::string &programKey, bool learning, int key,
+          long flags) {
     std::string rest;
-    if (store.completeSuggestion(key - '0', rest, programKey)) {
+    if (store.completeSuggestion(key - '0', rest, programKey, learning)) {
         for (unsigned char ch : rest)
             seams.sendImeChar(ch);
     } else {
@@ -55,11 +56,11 @@ int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams
     }
 
     if (key >= '0' && key <= '9') {
-        pick(store, seams, programKey, key, flags);
+        pick(store, seams, programKey, learning, key, flags);
     } else if (key == kSpace) {
-        pick(store, seams, programKey, '1', flags);
+        pick(store, seams, programKey, learning, '1', flags);
     } else if (key == kEnter && store.selectedIndex() != -1) {
-        pick(store, seams, programKey, '1' + store.selectedIndex(), flags);
+        pick(store, seams, programKey, learning, '1' + store.selectedIndex(), flags);
     } else if (key == kEnter) {
         seams.replayEnter();
         seams.hideList();
