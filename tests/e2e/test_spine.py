@@ -120,6 +120,34 @@ class Spine(WineTestCase):
         self.assertEqual(dialogs, [])
         self.assertEqual(notepad.text(), "")
 
+    def test_saved_hot_keys_apply_from_the_start_and_leave_the_default_ones_to_the_program(self):
+        settings = (b"command_key\t1059\t\r\nwordlark_key\t1062\t\r\nkeyboard_key\t1066\t\r\n"
+                    b"wordlist_file\t\t\r\nenable_completion\t1\t\r\n")
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": settings})
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.key("ctrl+i")
+        wait_until(lambda: app.hook_state()["enable"] == 0, 10, 0.2, "Ctrl+I switching completion off")
+        X.key("ctrl+i")
+        wait_until(lambda: app.hook_state()["enable"] == 1, 10, 0.2, "Ctrl+I switching completion on")
+        X.key("ctrl+o")
+        wait_until(lambda: any(w["visible"] for w in self.probe.windows() if w["pid"] == notepad.window["pid"]
+                               and w["class"] == "#32770"), 10, 0.2, "notepad's Open dialog")
+        X.key("Escape")
+
+    def test_a_new_taskbar_gets_the_tray_icon_again(self):
+        app, notepad = self.start()
+        with_icon = tray_icon_colours(X.screenshot(self.artifact("tray-before-explorer.png")))
+        main = app.main_window()["hwnd"]
+        self.assertEqual(self.probe.call("tray-remove", main, 2), 1)
+        wait_until(lambda: tray_icon_colours(X.screenshot(self.artifact("tray-gone.png"))) != with_icon, 10, 0.3,
+                   "the tray icon gone")
+        taskbar_created = self.probe.call("message-id", "TaskbarCreated")
+        self.probe.post(0xFFFF, taskbar_created)  # HWND_BROADCAST, as the shell does
+        wait_until(lambda: tray_icon_colours(X.screenshot(self.artifact("tray-again.png"))) == with_icon, 10, 0.3,
+                   "the tray icon back")
+        self.assertEqual(app.exit(), 0)
+
     def test_alt_and_clicks_hide_the_list(self):
         app, notepad = self.start()
         X.type("hel")
@@ -253,6 +281,30 @@ class SpineInOtherWindows(WineTestCase):
         state = app.hook_state()
         self.assertEqual(state["focus"], plain["hwnd"])
         self.assertEqual(state["moduleName"].lower(), "wltestedit.exe")
+
+    def test_hot_keys_with_another_modifier_reach_the_program(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        window, plain, _ = self.start_editor()
+        wait_until(X.focus_desktop, 10, 0.2, "the Wine desktop window")
+        self.probe.call("activate", window["hwnd"])
+        X.click((plain["rect"][0] + plain["rect"][2]) // 2, (plain["rect"][1] + plain["rect"][3]) // 2)
+        wait_until(lambda: (self.probe.focus_of(window["hwnd"]) or {}).get("hwnd") == plain["hwnd"], 10, 0.2,
+                   "the plain field focused")
+        pid = app.main_window()["pid"]
+        dialogs = lambda: {w["hwnd"]: w["visible"] for w in self.probe.windows() if w["pid"] == pid
+                           and w["class"] == "#32770"}
+        before = wait_until(lambda: (lambda d: d if any(d.values()) else None)(dialogs()), 10, 0.2,
+                            "the command window shown at start-up")
+        X.type("hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list")
+        X.key("ctrl+shift+o", "ctrl+shift+space", "ctrl+o")
+        title = "Test editor: ctrl+shift+O ctrl+shift+ "
+        wait_until(lambda: self.probe.text(window["hwnd"]) == title, 10, 0.2, "the keys in the editor")
+        # Ctrl+O alone was the hot key: the keyboard window is shown, nothing else changed.
+        wait_until(lambda: sum(dialogs().values()) == 2, 10, 0.2, "the keyboard window shown")
+        self.assertEqual(self.probe.text(window["hwnd"]), title)
+        self.assertEqual(set(dialogs()), set(before))
+        self.assertEqual(self.probe.text(plain["hwnd"]), "hel")
 
     def test_a_held_letter_is_forwarded_once(self):
         app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
