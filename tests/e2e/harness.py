@@ -326,12 +326,12 @@ class X:
 class Wordlark:
     """One program folder inside the prefix and the running wordlark.exe started from it."""
 
-    def __init__(self, wine, probe, folder_name="Wordlark", extra_files=None):
+    def __init__(self, wine, probe, folder_name="Wordlark", extra_files=None, dist=None):
         self.wine = wine
         self.probe = probe
         self.folder = os.path.join(wine.drive_c, folder_name)
         shutil.rmtree(self.folder, ignore_errors=True)
-        shutil.copytree(DIST, self.folder)
+        shutil.copytree(dist or DIST, self.folder)
         for name, content in (extra_files or {}).items():
             mode = "wb" if isinstance(content, bytes) else "w"
             with open(os.path.join(self.folder, name), mode) as f:

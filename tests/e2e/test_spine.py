@@ -6,7 +6,7 @@ import signal
 import time
 import unittest
 
-from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, X, unix_pid, wait_until
+from harness import BITS, DIST, RUNS_32BIT, Notepad, WineTestCase, Wordlark, X, unix_pid, wait_until
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 WM_QUERYENDSESSION = 0x0011
@@ -374,3 +374,22 @@ class OtherBitness(WineTestCase):
 
 
 TRAY_ICON = (1280 - 12, 800 - 10)
+
+
+class The32BitPackageOn64BitWindows(WineTestCase):
+    """The 32-bit build's program folder started in a 64-bit prefix, as on 64-bit Windows."""
+
+    DIST32 = os.path.join(os.path.dirname(os.path.dirname(DIST)), "win32", "dist")
+
+    @classmethod
+    def setUpClass(cls):
+        if BITS != 64 or not RUNS_32BIT or not os.path.exists(os.path.join(cls.DIST32, "wordlark.exe")):
+            raise unittest.SkipTest("needs the 64-bit prefix, the 32-bit build and a machine that runs it")
+        super().setUpClass()
+
+    def test_it_says_that_the_64_bit_package_serves_every_program(self):
+        app = Wordlark(self.wine, self.probe, folder_name="Wordlark32", dist=self.DIST32).start()
+        wait_until(lambda: [w for w in self.probe.find(cls="tooltips_class32", visible=True)
+                            if w["pid"] != app.main_window()["pid"]], 30, 0.3, "the balloon at the tray icon")
+        X.screenshot(self.artifact("wow64-balloon.png"))
+        self.assertEqual(app.exit(), 0)
