@@ -2,6 +2,7 @@
 
 #include "app/app_globals_win.h"
 #include "app/hook_helper_process_win.h"
+#include "app/hook_thread_win.h"
 #include "app/product_site.h"
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
@@ -84,7 +85,7 @@ void toggleIntelligentTyping(HWND window) {
 void exitProgram(HWND window) {
     // Nothing of the catalogue outlives the process but its use counts: the harvest need not end.
     stopHarvest();
-    Stop();
+    stopHookThread();
     stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     DestroyWindow(window);
@@ -166,6 +167,7 @@ LRESULT onTimer(HWND window, WPARAM id) {
     noteUnsavableVocabularies();
     noteFailedSaves();
     showNextNotice(window);
+    RepairHookState();
     keepHookHelperRunning();
     int enabled = GetEnableState();
     if (enabled == lastEnableState)
@@ -180,7 +182,7 @@ LRESULT onTimer(HWND window, WPARAM id) {
 LRESULT onEndSession(HWND window, WPARAM ending) {
     if (!ending)
         return 0;
-    Stop();
+    stopHookThread();
     stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     saveBeforeSessionEnds();
@@ -188,7 +190,7 @@ LRESULT onEndSession(HWND window, WPARAM ending) {
 }
 
 LRESULT onDestroy(HWND window) {
-    Stop();
+    stopHookThread();
     removeTrayIcon(window, kTrayIconId);
     DestroyMenu(mainMenu);
     PostQuitMessage(0);

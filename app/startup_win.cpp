@@ -2,6 +2,7 @@
 
 #include "app/app_globals_win.h"
 #include "app/hook_helper_process_win.h"
+#include "app/hook_thread_win.h"
 #include "app/main_window_win.h"
 #include "app/message_filter_win.h"
 #include "app/tray_icon_win.h"
@@ -81,7 +82,7 @@ int createWindows(HINSTANCE instance, int) {
     addTrayIcon(mainWindow, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)), windowTitle);
     letOutsideMessagesThrough(mainWindow, suggestionWindow, GetDlgItem(commandWindow, IDC_COMMAND_COMBO));
     SetProgramWindow(suggestionWindow);
-    Start();
+    startHookThread();
     // Programs of the other bitness cannot load the library: its helper serves them.
     startHookHelper(programFolder);
     return 1;
