@@ -381,10 +381,13 @@ class NothingLost(WineTestCase):
         notepad.wait_text("hello zebras ")
         pid = app.main_window()["pid"]
         app.command(105)  # Exit
+        texts = lambda w: " ".join(c["text"] for c in self.probe.children(w["hwnd"]))
+        # Told by the message box, not the command window, which is a dialog of the program too.
         box = wait_until(lambda: next((w for w in self.probe.windows() if w["pid"] == pid and w["visible"]
-                                       and w["class"] == "#32770"), None), EXIT_TIMEOUT, 0.5, "the message box")
+                                       and w["class"] == "#32770" and "could not save" in texts(w)), None),
+                         EXIT_TIMEOUT, 0.5, "the message box")
         X.screenshot(self.artifact("unsaved-file-box.png"))
-        texts = " ".join(c["text"] for c in self.probe.children(box["hwnd"]))
+        texts = texts(box)
         self.assertIn("wordlark.cfg", texts)
         self.assertNotIn("english.voc", texts)
         self.probe.post(box["hwnd"], 0x0111, 1, 0)  # WM_COMMAND IDOK
