@@ -4,6 +4,7 @@ HINSTANCE appInstance = nullptr;
 char windowTitle[128] = "";
 char windowClassName[128] = "";
 char programFolder[MAX_PATH] = "";
+char dataFolder[MAX_PATH] = "";
 
 HWND mainWindow = nullptr;
 HWND suggestionWindow = nullptr;

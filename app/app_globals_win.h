@@ -15,6 +15,9 @@ extern char windowTitle[128];
 extern char windowClassName[128];
 // The program's own folder, ending with a backslash; also the current directory (see WinMain).
 extern char programFolder[MAX_PATH];
+// Where the files Wordlark writes are kept (app/data_folder_win.h): the program folder, or the
+// user's own folder when the program folder cannot be written. Ends with a backslash.
+extern char dataFolder[MAX_PATH];
 
 extern HWND mainWindow;
 extern HWND suggestionWindow;

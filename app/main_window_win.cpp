@@ -6,6 +6,7 @@
 #include "app/product_site.h"
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
+#include "common/failed_saves.h"
 #include "completion/typing_target_win.h"
 #include "config/config_dialog_win.h"
 #include "config/settings.h"
@@ -18,12 +19,30 @@
 
 #include <shellapi.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
 int lastEnableState = 1;
 
+UINT taskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 namespace {
+
+const DWORD kNoticeGapMs = 6000;
+
+struct TrayNotice {
+    std::string title;
+    std::string text;
+    bool warning;
+};
+
+std::deque<TrayNotice> pendingNotices;
+DWORD lastNoticeTick = 0;
+bool noticeShown = false;
 
 HICON loadIcon(int id) { return LoadIconA(appInstance, MAKEINTRESOURCEA(id)); }
 
@@ -107,21 +126,48 @@ LRESULT onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // A vocabulary file that could not be read whole is kept as it is, so what is learned in it this
 // session is not saved: the user is told once per file, from the timer rather than the keystroke.
-void reportUnsavableVocabularies(HWND window) {
+void noteUnsavableVocabularies() {
     std::vector<std::string> paths;
     if (!wordStore || !wordStore->takeUnsavableFiles(paths))
         return;
-    for (const std::string &path : paths) {
-        std::string text = "Wordlark could not read all of " + path +
-                           ". It leaves the file as it is and does not save new words into it.";
-        showTrayWarning(window, kTrayIconId, "Wordlark cannot save a vocabulary", text.c_str());
-    }
+    for (const std::string &path : paths)
+        queueTrayNotice("Wordlark cannot save a vocabulary", "Wordlark could not read all of " + path +
+                        ". It leaves the file as it is and does not save new words into it.", true);
+}
+
+// Saves while running (the Configurations dialog's OK, a replaced word list) that failed.
+void noteFailedSaves() {
+    for (const std::string &path : takeFailedSaves())
+        queueTrayNotice("Wordlark cannot save a file", "Wordlark could not write " + path +
+                        " (the disk may be full, or the file locked or read-only). The file keeps its "
+                        "earlier contents.", true);
+}
+
+void showNextNotice(HWND window) {
+    if (pendingNotices.empty() || (noticeShown && GetTickCount() - lastNoticeTick < kNoticeGapMs))
+        return;
+    const TrayNotice &notice = pendingNotices.front();
+    if (notice.warning)
+        showTrayWarning(window, kTrayIconId, notice.title.c_str(), notice.text.c_str());
+    else
+        showTrayInfo(window, kTrayIconId, notice.title.c_str(), notice.text.c_str());
+    pendingNotices.pop_front();
+    lastNoticeTick = GetTickCount();
+    noticeShown = true;
+}
+
+// Explorer started again: the new taskbar knows no icon of ours.
+LRESULT onTaskbarCreated(HWND window) {
+    addTrayIcon(window, kTrayIconId, loadIcon(GetEnableState() ? IDI_PROGRAM : IDI_TRAY_OFF), windowTitle);
+    return 0;
 }
 
 LRESULT onTimer(HWND window, WPARAM id) {
     if (id != kEnablePollTimer)
         return 0;
-    reportUnsavableVocabularies(window);
+    noteUnsavableVocabularies();
+    noteFailedSaves();
+    showNextNotice(window);
     RepairHookState();
     keepHookHelperRunning();
     recheckProtectedTarget();
@@ -156,7 +202,25 @@ LRESULT onDestroy(HWND window) {
 
 } // namespace
 
+void queueTrayNotice(const std::string &title, const std::string &text, bool warning) {
+    pendingNotices.push_back(TrayNotice{title, text, warning});
+}
+
+void reportFailedSavesAtExit() {
+    const std::vector<std::string> paths = takeFailedSaves();
+    if (paths.empty())
+        return;
+    std::string text = "Wordlark could not save these files; each keeps its earlier contents:\n";
+    for (const std::string &path : paths)
+        text += "\n" + path;
+    text += "\n\nThe disk may be full, or a file locked or read-only.";
+    MessageBoxA(nullptr, text.c_str(), windowTitle, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Registered at run time, so not a case of the switch.
+    if (message == taskbarCreatedMessage() && message != 0)
+        return onTaskbarCreated(window);
     switch (message) {
     case WM_DESTROY:
         return onDestroy(window);

@@ -4,6 +4,7 @@
 #include "app/hook_helper_process_win.h"
 #include "app/hook_thread_win.h"
 #include "app/main_window_win.h"
+#include "app/message_filter_win.h"
 #include "app/tray_icon_win.h"
 #include "completion/focus_accessibility_win.h"
 #include "completion/suggestion_window_win.h"
@@ -83,6 +84,7 @@ int createWindows(HINSTANCE instance, int) {
     createCommandWindow(instance);
 
     addTrayIcon(mainWindow, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)), windowTitle);
+    letOutsideMessagesThrough(mainWindow, suggestionWindow, GetDlgItem(commandWindow, IDC_COMMAND_COMBO));
     SetProgramWindow(suggestionWindow);
     // Ready before the first program that keeps no system caret is typed in.
     announceLateAnswers(suggestionWindow, kLateAccessibleAnswerMessage);

@@ -50,15 +50,27 @@ BOOL removeTrayIcon(HWND window, UINT id) {
     return Shell_NotifyIconA(NIM_DELETE, &trayIconData);
 }
 
-BOOL showTrayWarning(HWND window, UINT id, const char *title, const char *text) {
+namespace {
+
+BOOL showBalloon(HWND window, UINT id, const char *title, const char *text, DWORD icon) {
     // The balloon fields need the larger record; the icon itself is left as it is.
     NOTIFYICONDATAA balloon = {};
     balloon.cbSize = sizeof balloon;
     balloon.hWnd = window;
     balloon.uID = id;
     balloon.uFlags = NIF_INFO;
-    balloon.dwInfoFlags = NIIF_WARNING;
+    balloon.dwInfoFlags = icon;
     lstrcpynA(balloon.szInfoTitle, title, sizeof balloon.szInfoTitle);
     lstrcpynA(balloon.szInfo, text, sizeof balloon.szInfo);
     return Shell_NotifyIconA(NIM_MODIFY, &balloon);
+}
+
+} // namespace
+
+BOOL showTrayWarning(HWND window, UINT id, const char *title, const char *text) {
+    return showBalloon(window, id, title, text, NIIF_WARNING);
+}
+
+BOOL showTrayInfo(HWND window, UINT id, const char *title, const char *text) {
+    return showBalloon(window, id, title, text, NIIF_INFO);
 }

@@ -13,3 +13,5 @@ BOOL removeTrayIcon(HWND window, UINT id);
 // A warning balloon at the icon; the shell shows it without holding up the caller's thread for
 // the user. Texts longer than the balloon's fields are cut.
 BOOL showTrayWarning(HWND window, UINT id, const char *title, const char *text);
+// The same with the information icon, for news that is no fault.
+BOOL showTrayInfo(HWND window, UINT id, const char *title, const char *text);

@@ -1,6 +1,7 @@
 // The main program's entry point: single instance, window class, windows, hooks, the long-lived
 // objects, the worker thread, the message loop and the orderly shut-down.
 #include "app/app_globals_win.h"
+#include "app/data_folder_win.h"
 #include "app/main_window_win.h"
 #include "app/startup_win.h"
 #include "config/settings.h"
@@ -56,7 +57,34 @@ void findProgramFolder() {
         SetCurrentDirectoryA(programFolder);
 }
 
-std::string inProgramFolder(const char *name) { return std::string(programFolder) + name; }
+std::string inDataFolder(const char *name) { return std::string(dataFolder) + name; }
+
+void findDataFolder() {
+    const DataFolder chosen = chooseDataFolder(programFolder);
+    lstrcpynA(dataFolder, chosen.path.c_str(), MAX_PATH);
+    if (chosen.madeNow)
+        queueTrayNotice("Wordlark keeps your files in your own folder",
+                        "The program folder cannot be written, so your settings, words and launch counts are kept in " +
+                            chosen.path + " from now on.",
+                        false);
+}
+
+// The 32-bit program on 64-bit Windows: its hook library loads only into 32-bit programs.
+void noteIfUnderWow64() {
+    BOOL wow64 = FALSE;
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
+        queueTrayNotice("Wordlark completes words in 32-bit programs only",
+                        "This is the 32-bit Wordlark on 64-bit Windows. The 64-bit package of Wordlark serves every "
+                        "program, 64-bit and 32-bit.",
+                        true);
+}
+
+// The hook library starts with the default hot keys; the saved ones apply from the start.
+void applySavedHotKeys() {
+    char commandKey = 0, enableKey = 0, keyboardKey = 0;
+    settings->hotKeyChars(commandKey, enableKey, keyboardKey);
+    SetHotKeys(commandKey, enableKey, keyboardKey);
+}
 
 DWORD WINAPI workerMain(LPVOID parameter) {
     HANDLE event = *static_cast<HANDLE *>(parameter);
@@ -82,9 +110,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     registerWindowClass(instance);
     lastEnableState = 1;
     findProgramFolder();
+    findDataFolder();
+    noteIfUnderWow64();
 
-    settings = new Settings(inProgramFolder("wordlark.cfg"));
+    settings = new Settings(inDataFolder("wordlark.cfg"));
     SetEnableState(settings->completionEnabled);
+    applySavedHotKeys();
     mainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
     trayMenu = GetSubMenu(mainMenu, 0);
 
@@ -95,8 +126,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 
-    wordStore = new WordStore(inProgramFolder("english.voc"), kMaxSuggestions, kPageSize, programFolder);
-    wordStore->loadPairModel(inProgramFolder("english.pairs")); // without it, words rank by count alone
+    wordStore = new WordStore(inDataFolder("english.voc"), kMaxSuggestions, kPageSize, dataFolder);
+    // Shipped and never written, so always read from the program folder; without it, words rank
+    // by count alone.
+    wordStore->loadPairModel(inProgramFolder("english.pairs"));
     if (!settings->wordListFile.empty())
         wordStore->loadWordList(settings->wordListFile);
 
@@ -104,7 +137,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     systemImageList = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     shutdownEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    commandCatalogue = new CommandCatalogue(kCatalogueResultLimit, inProgramFolder("wordlark.cmd"));
+    commandCatalogue = new CommandCatalogue(kCatalogueResultLimit, inDataFolder("wordlark.cmd"));
 
     workerThread = CreateThread(nullptr, 0, workerMain, &shutdownEvent, 0, nullptr);
     if (workerThread)
@@ -127,6 +160,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         // Without a worker thread the objects are still saved, in the same order.
         destroyLongLivedObjects();
     }
+    reportFailedSavesAtExit();
     CloseHandle(shutdownEvent);
     ReleaseMutex(instanceMutex);
     CloseHandle(instanceMutex);

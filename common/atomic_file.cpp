@@ -1,5 +1,7 @@
 #include "common/atomic_file.h"
 
+#include "common/failed_saves.h"
+
 #include <cstdio>
 
 #ifdef _WIN32
@@ -36,13 +38,16 @@ bool moveOver(const std::string &from, const std::string &to) {
 bool replaceFileContents(const std::string &path, const std::string &contents) {
     std::string temporary = path + ".tmp";
     std::FILE *file = std::fopen(temporary.c_str(), "wb");
-    if (!file)
+    if (!file) {
+        noteFailedSave(path);
         return false;
+    }
     bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
     written = flushToDisk(file) && written;
     written = std::fclose(file) == 0 && written;
     if (written && moveOver(temporary, path))
         return true;
     std::remove(temporary.c_str());
+    noteFailedSave(path);
     return false;
 }

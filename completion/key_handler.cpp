@@ -12,10 +12,10 @@ namespace {
 // busy, or the word ended while the key was on its way) the key does what it does without a
 // list, so the keystroke is not lost: Ctrl+digit types its digit, Shift+Space a space, Enter is
 // replayed.
-void pick(WordStore &store, const KeyHandlerSeams &seams, const std::string &programKey, int row, int key,
-          long flags) {
+void pick(WordStore &store, const KeyHandlerSeams &seams, const std::string &programKey, bool learning, int row,
+          int key, long flags) {
     std::string rest;
-    if (store.completeSuggestion(row - '0', rest, programKey)) {
+    if (store.completeSuggestion(row - '0', rest, programKey, learning)) {
         for (unsigned char ch : rest)
             seams.sendImeChar(ch);
     } else if (key == kEnter) {
@@ -66,11 +66,11 @@ int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams
     }
 
     if (key >= '0' && key <= '9') {
-        pick(store, seams, programKey, key, key, flags);
+        pick(store, seams, programKey, learning, key, key, flags);
     } else if (key == kSpace) {
-        pick(store, seams, programKey, '1', key, flags);
+        pick(store, seams, programKey, learning, '1', key, flags);
     } else if (key == kEnter && store.selectedIndex() != -1) {
-        pick(store, seams, programKey, '1' + store.selectedIndex(), key, flags);
+        pick(store, seams, programKey, learning, '1' + store.selectedIndex(), key, flags);
     } else if (key == kEnter) {
         seams.replayEnter();
         seams.hideList();

@@ -68,11 +68,12 @@ Settings::Settings(const std::string &path) : configPath(path) {
 Settings::~Settings() {
     save();
     const std::string folder = folderOf(configPath);
-    for (const auto &entry : programs) {
-        if (entry.second.learningAllowed || !isPlainFileName(entry.first))
+    for (const std::string &name : withdrawn_) {
+        auto entry = programs.find(name);
+        if (entry == programs.end() || entry->second.learningAllowed || !isPlainFileName(name))
             continue;
-        std::remove((folder + entry.first + kLearnedSuffix).c_str()); // usually there is none: ignored
-        std::remove((folder + entry.first + kLearnedPairsSuffix).c_str());
+        std::remove((folder + name + kLearnedSuffix).c_str()); // there may be none: ignored
+        std::remove((folder + name + kLearnedPairsSuffix).c_str());
     }
 }
 
@@ -157,6 +158,10 @@ bool Settings::mayLearn(const std::string &moduleName, const std::string &module
     auto it = programs.find(moduleName);
     if (it != programs.end() && it->second.path == modulePath)
         return it->second.learningAllowed != 0;
+    if (it != programs.end() && isSameProgramUpdated(it->second.path, modulePath)) {
+        it->second.path = modulePath;
+        return it->second.learningAllowed != 0;
+    }
     putProgram(moduleName, modulePath, false);
     return false;
 }
@@ -179,5 +184,68 @@ void Settings::setLearning(const std::string &moduleName, bool learningAllowed) 
     auto it = programs.find(moduleName);
     if (moduleName.empty() || it == programs.end())
         return;
+    // Only a change counts: selecting an unticked row sets it off again, and such a program may
+    // share the name, and so the file, of one that learned.
+    if (it->second.learningAllowed && !learningAllowed)
+        withdrawn_.insert(moduleName);
+    else if (learningAllowed)
+        withdrawn_.erase(moduleName);
     it->second.learningAllowed = learningAllowed ? 1 : 0;
+}
+
+namespace {
+
+char lowerAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+bool equalIgnoringCase(const std::string &a, const std::string &b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+// The path cut into its parent, the folder holding the executable and the executable's name.
+bool splitProgramPath(const std::string &path, std::string &parent, std::string &folder, std::string &name) {
+    size_t nameStart = path.find_last_of("\\/");
+    if (nameStart == std::string::npos || nameStart == 0)
+        return false;
+    size_t folderStart = path.find_last_of("\\/", nameStart - 1);
+    if (folderStart == std::string::npos)
+        return false;
+    parent = path.substr(0, folderStart);
+    folder = path.substr(folderStart + 1, nameStart - folderStart - 1);
+    name = path.substr(nameStart + 1);
+    return !folder.empty() && !name.empty();
+}
+
+// "app-4.41.1" -> "app-..": what is left of a version folder's name without its digits.
+std::string withoutDigits(const std::string &text, bool &hadDigits) {
+    std::string out;
+    hadDigits = false;
+    for (char ch : text) {
+        if (ch >= '0' && ch <= '9')
+            hadDigits = true;
+        else
+            out += lowerAscii(ch);
+    }
+    return out;
+}
+
+} // namespace
+
+bool isSameProgramUpdated(const std::string &oldPath, const std::string &newPath) {
+    if (equalIgnoringCase(oldPath, newPath))
+        return true;
+    std::string oldParent, oldFolder, oldName, newParent, newFolder, newName;
+    if (!splitProgramPath(oldPath, oldParent, oldFolder, oldName) ||
+        !splitProgramPath(newPath, newParent, newFolder, newName))
+        return false;
+    if (!equalIgnoringCase(oldName, newName) || !equalIgnoringCase(oldParent, newParent))
+        return false;
+    bool oldDigits = false, newDigits = false;
+    const std::string oldShape = withoutDigits(oldFolder, oldDigits);
+    const std::string newShape = withoutDigits(newFolder, newDigits);
+    return oldDigits && newDigits && oldShape == newShape;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 // The list view handle of the Configurations dialog, declared the way <windows.h> declares HWND
@@ -26,8 +27,10 @@ public:
     // Sets the defaults, stores the path and loads the file; a missing or unreadable file leaves
     // the defaults and an empty program list.
     explicit Settings(const std::string &path);
-    // Saves, then deletes the ".vob" and ".pairs" files of every listed program without learning permission
-    // from the settings file's folder (the program folder).
+    // Saves, then deletes from the settings file's folder the ".vob" and ".pairs" files of every
+    // program whose learning the user switched off (setLearning) and left off. Other files stay: a
+    // program that was never allowed learns nothing, and the files of its name may hold another
+    // program's words.
     ~Settings();
     Settings(const Settings &) = delete;
     Settings &operator=(const Settings &) = delete;
@@ -41,8 +44,9 @@ public:
     void hotKeyChars(char &commandKey, char &enableKey, char &keyboardKey) const;
 
     // May the keystroke handler learn words typed in this program? A program met for the first
-    // time, or a listed name that now comes from another path, is (re)listed as not allowed.
-    // Empty or null arguments: no, and nothing changes.
+    // time, or a listed name that now comes from an unrelated path, is (re)listed as not allowed.
+    // A listed program updated into a sibling version folder keeps its flag and takes the new
+    // path (see isSameProgramUpdated). Empty or null arguments: no, and nothing changes.
     bool mayLearn(const char *moduleName, const char *modulePath);
     bool mayLearn(const std::string &moduleName, const std::string &modulePath);
 
@@ -50,7 +54,9 @@ public:
     void putProgram(const char *moduleName, const char *path, bool learningAllowed);
     void putProgram(const std::string &moduleName, const std::string &path, bool learningAllowed);
 
-    // Changes the flag of a listed program; nothing for a name that is not listed.
+    // Changes the flag of a listed program; nothing for a name that is not listed. Switching an
+    // allowed program off marks its learned file for deletion at destruction; switching it on
+    // again takes the mark away.
     void setLearning(const std::string &moduleName, bool learningAllowed);
 
     // Fills the program list view of the Configurations dialog: one row per program in map order,
@@ -69,4 +75,13 @@ public:
     std::map<std::string, ProgramEntry> programs; // keyed by module name, byte-wise order
     std::string configPath;
     std::string wordListFile; // empty for none
+
+private:
+    std::set<std::string> withdrawn_; // learning switched off by the user this session
 };
+
+// Whether newPath is the program of oldPath after an update: the same path (letter case aside),
+// or the same executable name in a sibling version folder, as programs that install each update
+// beside the last do ("...\app-4.41.1\slack.exe" then "...\app-4.41.2\slack.exe"): both folders
+// lie in the same parent, hold digits, and differ only in their digits.
+bool isSameProgramUpdated(const std::string &oldPath, const std::string &newPath);

@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             store.feedCharacter(8, program, true);
             break;
         case 3:
-            store.completeSuggestion(value % 12, rest, program);
+            store.completeSuggestion(value % 12, rest, program, (value & 16) != 0);
             break;
         case 4:
             store.learnTypedWord(program, value & 1);

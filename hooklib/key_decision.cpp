@@ -12,21 +12,28 @@ KeyDecision dismissAndPassOn() {
     return d;
 }
 
+// Ctrl+Shift+O, Ctrl+Alt+M, Win+Ctrl+Space belong to the programs (editors, office programs,
+// input methods): a hot key is Ctrl and its key with no other modifier.
+Toggle hotKeyToggle(const KeyInput &in) {
+    if (in.shiftDown || in.altDown || in.winDown)
+        return Toggle::None;
+    if (isHotKey(in.vk, in.enableKey))
+        return Toggle::Enable;
+    if (isHotKey(in.vk, in.commandKey) && in.haveCommandWindow)
+        return Toggle::CommandWindow;
+    if (isHotKey(in.vk, in.keyboardKey) && in.haveKeyboardWindow)
+        return Toggle::KeyboardWindow;
+    return Toggle::None;
+}
+
 KeyDecision decideWithCtrl(const KeyInput &in) {
     KeyDecision d;
     // A list shown for another window is hidden before anything is decided on it.
     const bool listShown = in.suggestionsVisible && !in.focusChanged;
-    if (isHotKey(in.vk, in.enableKey)) {
+    const Toggle toggle = hotKeyToggle(in);
+    if (toggle != Toggle::None) {
         d.dismissFirst = true;
-        d.toggle = Toggle::Enable;
-        d.consume = true;
-    } else if (isHotKey(in.vk, in.commandKey) && in.haveCommandWindow) {
-        d.dismissFirst = true;
-        d.toggle = Toggle::CommandWindow;
-        d.consume = true;
-    } else if (isHotKey(in.vk, in.keyboardKey) && in.haveKeyboardWindow) {
-        d.dismissFirst = true;
-        d.toggle = Toggle::KeyboardWindow;
+        d.toggle = toggle;
         d.consume = true;
     } else if (listShown && in.vk >= '0' && in.vk <= '9') {
         d.forward = true;

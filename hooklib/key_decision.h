@@ -25,6 +25,7 @@ struct KeyInput {
     bool ctrlDown = false;
     bool altDown = false;
     bool shiftDown = false;
+    bool winDown = false;             // either Windows key
     bool enabled = true;              // the shared enable state is non-zero
     char commandKey = 0x20;
     char enableKey = 0x4D;

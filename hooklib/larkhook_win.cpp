@@ -320,6 +320,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     in.altDown = modifiers.alt;
     in.ctrlDown = modifiers.ctrl;
     in.shiftDown = modifiers.shift;
+    in.winDown = modifiers.win;
     in.enabled = s.enableState != 0;
     in.commandKey = static_cast<char>(s.commandKey);
     in.enableKey = static_cast<char>(s.enableKey);

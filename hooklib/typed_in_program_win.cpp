@@ -99,11 +99,13 @@ Modifiers modifiersOf(const TypedInProgram &program) {
         m.ctrl = (keys[VK_CONTROL] & 0x80) != 0;
         m.alt = (keys[VK_MENU] & 0x80) != 0;
         m.shift = (keys[VK_SHIFT] & 0x80) != 0;
+        m.win = (keys[VK_LWIN] & 0x80) != 0 || (keys[VK_RWIN] & 0x80) != 0;
         return m;
     }
     m.ctrl = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
     m.alt = (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
     m.shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+    m.win = (GetAsyncKeyState(VK_LWIN) & 0x8000) != 0 || (GetAsyncKeyState(VK_RWIN) & 0x8000) != 0;
     return m;
 }
 

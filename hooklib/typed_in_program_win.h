@@ -44,7 +44,7 @@ FocusAndCaret focusAndCaretOf(const TypedInProgram &program);
 // thread's key state, read in one call; out of context the installing thread has no key state of
 // that program, so the keys' physical state stands in.
 struct Modifiers {
-    bool ctrl = false, alt = false, shift = false;
+    bool ctrl = false, alt = false, shift = false, win = false;
 };
 Modifiers modifiersOf(const TypedInProgram &program);
 

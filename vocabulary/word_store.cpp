@@ -69,8 +69,16 @@ bool WordStore::takeUnsavableFiles(std::vector<std::string> &paths) {
 WordStore::~WordStore() {
     base_.reset();
     custom_.reset();
-    for (auto &entry : learned_)
+    std::vector<suggestion> any;
+    for (auto &entry : learned_) {
+        // A program that never learned a word gets no file.
+        if (entry.second && entry.second->loadFailed) {
+            entry.second->collectPrefix("", any, 1, true);
+            if (any.empty())
+                entry.second->setPath(nullptr);
+        }
         entry.second.reset();
+    }
     for (auto &entry : pairs_)
         entry.second.reset();
 }
@@ -323,7 +331,8 @@ void WordStore::mergeSecondary() {
     }
 }
 
-bool WordStore::completeSuggestion(int digit, std::string &remainder, const std::string &programKey) {
+bool WordStore::completeSuggestion(int digit, std::string &remainder, const std::string &programKey,
+                                   bool learningAllowed) {
     ThreadMutexLock hold(lock_, lock_.tryWait());
     if (!hold.acquired())
         return false;
@@ -344,10 +353,12 @@ bool WordStore::completeSuggestion(int digit, std::string &remainder, const std:
     base_->bumpWord(word.c_str());
     if (custom_)
         custom_->bumpWord(word.c_str());
-    // Every pick is learned, and so is the pair it makes with the word before; the settings
-    // delete the files of programs that may not learn.
-    obtainLearned(programKey).addWord(word.c_str(), 1, nullptr);
-    finishWordLocked(programKey, word, true);
+    // A program that may not learn keeps nothing, not even its picks or the pair a pick makes with
+    // the word before: its learned files may hold the words of another program of the same name,
+    // and are written back as they were read.
+    if (learningAllowed)
+        obtainLearned(programKey).addWord(word.c_str(), 1, nullptr);
+    finishWordLocked(programKey, word, learningAllowed);
 
     remainder = word.size() > static_cast<std::size_t>(typedLength_) ? word.substr(typedLength_) : std::string();
     if (capitalsMode_ && typedLength_ != 1)

@@ -41,9 +41,9 @@ public:
     // when there is at least one suggestion; false also when the lock is busy.
     bool feedCharacter(char ch, const std::string &programKey, bool offerTypedWord);
     // Takes the row of the shown page that digit names (1 first, 0 the tenth, wrapping): learns
-    // the word, sets remainder to its untyped rest and resets. False when the lock is busy or
-    // nothing was taken.
-    bool completeSuggestion(int digit, std::string &remainder, const std::string &programKey);
+    // the word where learningAllowed, sets remainder to its untyped rest and resets. False when
+    // the lock is busy or nothing was taken.
+    bool completeSuggestion(int digit, std::string &remainder, const std::string &programKey, bool learningAllowed);
     // A word of 5 or more characters ended without a pick: learned when allowed, bumped in the
     // base vocabulary and custom list when they know it. The caller resets afterwards.
     void learnTypedWord(const std::string &programKey, bool learningAllowed);

@@ -31,13 +31,18 @@ TEST_F(KeyHandler, LettersShowTheListAndADigitTypesTheRestAsImeCharacters) {
     EXPECT_FALSE(shown_);
     EXPECT_TRUE(chars_.empty());
     EXPECT_EQ(store_->typedLength(), 0);
-    // The pick is learned in the program's vocabulary whatever its permission.
+    // A program met for the first time may not learn: not even the pick is kept.
     ASSERT_NE(store_->learnedVocabulary(kProgram), nullptr);
+    EXPECT_EQ(store_->learnedVocabulary(kProgram)->countOf("hello"), -1);
+    allowLearning();
+    type("hel");
+    key('1');
     EXPECT_EQ(store_->learnedVocabulary(kProgram)->countOf("hello"), 1);
 }
 
 TEST_F(KeyHandler, ShiftSpaceTakesRowOneAndZeroTakesTheTenthRow) {
     start(kVocabulary);
+    allowLearning();
     type("hel");
     key(kSpace);
     EXPECT_EQ(imeChars_, "lo");
@@ -109,7 +114,7 @@ TEST_F(KeyHandler, FinishedWordsAreNotLearnedInAProgramSeenForTheFirstTime) {
     EXPECT_EQ(settings_->programs.at(kProgram).learningAllowed, 0);
     auto learned = store_->learnedVocabulary(kProgram);
     EXPECT_TRUE(learned == nullptr || learned->countOf("helios") <= 0);
-    // A pick still counts in memory; the settings delete the file at exit.
+    // Nor is a pick, and no file is made for the program.
     type("hel");
     key('1');
     std::string vob = shutDownAndRead(std::string(kProgram) + ".vob");

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/failed_saves.h"
 #include "support/scratch_folder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -173,7 +175,7 @@ TEST_F(SettingsFile, HotKeyCharactersFallBackToEachGroupsFirstKey) {
     }
 }
 
-TEST_F(SettingsFile, MayLearnListsNewProgramsAsNotAllowedAndRevokesOnANewPath) {
+TEST_F(SettingsFile, MayLearnListsNewProgramsAsNotAllowedAndRevokesOnAnUnrelatedPath) {
     Settings settings(path_);
     EXPECT_FALSE(settings.mayLearn("notepad.exe", "C:\\Windows\\notepad.exe"));
     ASSERT_EQ(settings.programs.size(), 1u);
@@ -181,8 +183,10 @@ TEST_F(SettingsFile, MayLearnListsNewProgramsAsNotAllowedAndRevokesOnANewPath) {
 
     settings.setLearning("notepad.exe", true);
     EXPECT_TRUE(settings.mayLearn("notepad.exe", "C:\\Windows\\notepad.exe"));
-    EXPECT_FALSE(settings.mayLearn("notepad.exe", "C:\\Windows\\NOTEPAD.EXE")); // byte-wise path
-    EXPECT_EQ(settings.programs["notepad.exe"].path, "C:\\Windows\\NOTEPAD.EXE");
+    EXPECT_TRUE(settings.mayLearn("notepad.exe", "C:\\WINDOWS\\NOTEPAD.EXE")); // the same file
+    EXPECT_EQ(settings.programs["notepad.exe"].path, "C:\\WINDOWS\\NOTEPAD.EXE");
+    EXPECT_FALSE(settings.mayLearn("notepad.exe", "D:\\Tools\\notepad.exe"));
+    EXPECT_EQ(settings.programs["notepad.exe"].path, "D:\\Tools\\notepad.exe");
     EXPECT_FALSE(settings.mayLearn("notepad.exe", "C:\\Windows\\notepad.exe"));
 
     EXPECT_FALSE(settings.mayLearn("", "C:\\x.exe"));
@@ -199,8 +203,36 @@ TEST_F(SettingsFile, MayLearnListsNewProgramsAsNotAllowedAndRevokesOnANewPath) {
     EXPECT_NE(read().find("notepad.exe\tC:\\Windows\\notepad.exe\t0\t\r\n"), std::string::npos);
 }
 
-TEST_F(SettingsFile, DestructionSavesAndDeletesLearnedFilesOfProgramsWithoutPermission) {
-    for (const char *name : {"denied.exe.vob", "allowed.exe.vob", "other.vob"})
+TEST_F(SettingsFile, AProgramUpdatedIntoASiblingVersionFolderKeepsItsPermission) {
+    const char *kOld = "C:\\Users\\u\\AppData\\Local\\slack\\app-4.41.1\\slack.exe";
+    struct Case {
+        const char *newPath;
+        bool same;
+    } cases[] = {
+        {"C:\\Users\\u\\AppData\\Local\\slack\\app-4.41.2\\slack.exe", true},
+        {"C:\\Users\\u\\AppData\\Local\\Slack\\app-4.42.10\\Slack.exe", true},
+        {"C:\\Users\\u\\AppData\\Local\\slack\\app-4.41.2\\other.exe", false},  // another program
+        {"C:\\Users\\u\\AppData\\Local\\other\\app-4.41.2\\slack.exe", false},  // another parent
+        {"C:\\Users\\u\\AppData\\Local\\slack\\tools-4.41.2\\slack.exe", false}, // not a version of it
+        {"C:\\Users\\u\\AppData\\Local\\slack\\current\\slack.exe", false},     // no version at all
+        {"C:\\Users\\u\\AppData\\Local\\slack\\app-4.41.2\\bin\\slack.exe", false},
+        {"slack.exe", false},
+    };
+    for (const Case &c : cases) {
+        Settings settings(path_);
+        settings.putProgram("slack.exe", kOld, true);
+        EXPECT_EQ(settings.mayLearn("slack.exe", c.newPath), c.same) << c.newPath;
+        EXPECT_EQ(settings.programs["slack.exe"].path, c.newPath);
+        EXPECT_EQ(isSameProgramUpdated(c.newPath, kOld), c.same) << c.newPath;
+    }
+    EXPECT_FALSE(isSameProgramUpdated("C:\\1.0\\a.exe", "C:\\beta\\a.exe"));
+    EXPECT_TRUE(isSameProgramUpdated("C:\\apps\\1.0\\a.exe", "C:\\apps\\1.1\\a.exe"));
+    EXPECT_FALSE(isSameProgramUpdated("a.exe", "b\\a.exe"));
+}
+
+TEST_F(SettingsFile, DestructionDeletesOnlyTheLearnedFilesOfProgramsTheUserSwitchedOff) {
+    for (const char *name : {"denied.exe.vob", "allowed.exe.vob", "other.vob", "never.exe.vob", "again.exe.vob",
+                             "shared.exe.vob"})
         std::ofstream(name) << "word\t1\n";
     fs::create_directories("sub");
     std::ofstream("sub/evil.vob") << "x";
@@ -209,26 +241,37 @@ TEST_F(SettingsFile, DestructionSavesAndDeletesLearnedFilesOfProgramsWithoutPerm
         Settings settings(path_);
         // A file dialog may have moved the current directory; the program folder's files count.
         fs::current_path("sub");
-        settings.putProgram("denied.exe", "C:\\denied.exe", false);
-        settings.putProgram("allowed.exe", "C:\\allowed.exe", true);
-        settings.putProgram("sub/evil", "C:\\evil.exe", false); // never a module name: not deleted
-        settings.putProgram("gone.exe", "C:\\gone.exe", false); // no file: nothing to delete
+        for (const char *name : {"denied.exe", "allowed.exe", "sub/evil", "gone.exe", "again.exe", "shared.exe"})
+            settings.putProgram(name, (std::string("C:\\") + name).c_str(), true);
+        settings.putProgram("never.exe", "C:\\never.exe", false);
+        for (const char *name : {"denied.exe", "sub/evil", "gone.exe", "again.exe", "never.exe"})
+            settings.setLearning(name, false);
+        settings.setLearning("again.exe", true); // ticked again before the end
+        // A program of the same name from elsewhere takes the entry unticked: the words stay.
+        EXPECT_FALSE(settings.mayLearn("shared.exe", "D:\\elsewhere\\shared.exe"));
+        settings.setLearning("shared.exe", false); // the row selected, its box unchanged
     }
     fs::current_path(folder_);
     EXPECT_FALSE(fs::exists("denied.exe.vob"));
-    EXPECT_TRUE(fs::exists("allowed.exe.vob"));
-    EXPECT_TRUE(fs::exists("other.vob"));
-    EXPECT_TRUE(fs::exists("sub/evil.vob"));
-    EXPECT_TRUE(fs::exists("sub/denied.exe.vob"));
+    for (const char *kept : {"allowed.exe.vob", "other.vob", "never.exe.vob", "again.exe.vob", "shared.exe.vob",
+                             "sub/evil.vob", "sub/denied.exe.vob"})
+        EXPECT_TRUE(fs::exists(kept)) << kept;
     EXPECT_NE(read().find("denied.exe\tC:\\denied.exe\t0\t\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsFile, FailedSaveLeavesTheOldFileAndReportsIt) {
     write(kDefaultFile);
-    Settings settings((folder_ / "missing-folder" / "wordlark.cfg").string());
+    const std::string unwritable = (folder_ / "missing-folder" / "wordlark.cfg").string();
+    Settings settings(unwritable);
     EXPECT_FALSE(settings.save());
     EXPECT_FALSE(fs::exists(folder_ / "missing-folder"));
     EXPECT_EQ(read(), kDefaultFile);
+    // The user hears of the file once, however often its save fails.
+    std::vector<std::string> failed = takeFailedSaves();
+    EXPECT_EQ(std::count(failed.begin(), failed.end(), unwritable), 1);
+    EXPECT_FALSE(settings.save());
+    failed = takeFailedSaves();
+    EXPECT_EQ(std::count(failed.begin(), failed.end(), unwritable), 0);
 }
 
 TEST_F(SettingsFile, FieldsThatCannotBeWrittenAsOneLineAreLeftOut) {

@@ -76,10 +76,14 @@ def unix_pid(exe_name, prefix):
 
 
 class Wine:
-    """One throw-away prefix and the commands that run in it."""
+    """One throw-away prefix and the commands that run in it; with user, every Wine command runs
+    as that Linux user (who owns the prefix), as a Windows user without an administrator's rights."""
 
-    def __init__(self, name="wordlark", virtual_desktop=True):
+    def __init__(self, name="wordlark", virtual_desktop=True, user=None):
+        self.user = user
         self.prefix = tempfile.mkdtemp(prefix="wl-e2e-%s-" % name)
+        if user:
+            shutil.chown(self.prefix, user, user)
         self.virtual_desktop = virtual_desktop
         self.env = dict(os.environ)
         self.env.update({
@@ -90,7 +94,8 @@ class Wine:
             "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })
-        subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(self.command([WINE, "wineboot", "-i"]), env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
         # A virtual desktop named "shell" has a taskbar with the tray, as a user's desktop has;
         # the settings take effect from the next start of the prefix's server. Without it every
         # window is an X window of its own on a display with no window manager, where Wine's
@@ -98,8 +103,16 @@ class Wine:
         if virtual_desktop:
             self.reg_add(r"HKCU\Software\Wine\Explorer", "Desktop", "shell")
             self.reg_add(r"HKCU\Software\Wine\Explorer\Desktops", "shell", "%dx%d" % SCREEN)
-        subprocess.run([WINESERVER, "-w"], env=self.env)
+        subprocess.run(self.command([WINESERVER, "-w"]), env=self.env)
         self._detach_home_folders()
+
+    def command(self, args):
+        """The command line that runs args in this prefix, as the prefix's user."""
+        if not self.user:
+            return list(args)
+        names = ("WINEPREFIX", "WINEARCH", "WINESERVER", "WINELOADER", "WINEDEBUG", "WINEDLLOVERRIDES", "DISPLAY")
+        return (["runuser", "-u", self.user, "--", "env"] +
+                ["%s=%s" % (n, self.env[n]) for n in names if n in self.env] + list(args))
 
     def _detach_home_folders(self):
         """Wine links the user's Desktop, Documents and the like to the Unix home folder; each
@@ -113,6 +126,8 @@ class Wine:
                 if os.path.islink(path):
                     os.unlink(path)
                     os.makedirs(path, exist_ok=True)
+                    if self.user:
+                        shutil.chown(path, self.user, self.user)
 
     @property
     def drive_c(self):
@@ -124,15 +139,16 @@ class Wine:
         return "C:\\" + rel.replace("/", "\\")
 
     def run(self, args, timeout=60, check=False):
-        return subprocess.run([WINE] + list(args), env=self.env, capture_output=True, text=True,
+        return subprocess.run(self.command([WINE] + list(args)), env=self.env, capture_output=True, text=True,
                               timeout=timeout, check=check)
 
     def start(self, args, log_path=None):
         if not log_path:
-            return subprocess.Popen([WINE] + list(args), env=self.env, stdout=subprocess.DEVNULL,
+            return subprocess.Popen(self.command([WINE] + list(args)), env=self.env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.STDOUT)
         with open(log_path, "w") as out:
-            return subprocess.Popen([WINE] + list(args), env=self.env, stdout=out, stderr=subprocess.STDOUT)
+            return subprocess.Popen(self.command([WINE] + list(args)), env=self.env, stdout=out,
+                                    stderr=subprocess.STDOUT)
 
     def reg_query(self, key, value=None):
         args = ["reg", "query", key] + (["/v", value] if value else [])
@@ -144,8 +160,10 @@ class Wine:
     def kill_all(self):
         if getattr(self, "probe", None) is not None:
             self.probe.close()
-        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(self.command([WINESERVER, "-k"]), env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        subprocess.run(self.command([WINESERVER, "-w"]), env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
 
     def destroy(self):
         self.kill_all()
@@ -161,7 +179,8 @@ class Probe:
 
     def _serve(self):
         if self.server is None or self.server.poll() is not None:
-            self.server = subprocess.Popen([WINE, PROBE, "serve"], env=self.wine.env, stdin=subprocess.PIPE,
+            self.server = subprocess.Popen(self.wine.command([WINE, PROBE, "serve"]), env=self.wine.env,
+                                           stdin=subprocess.PIPE,
                                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
                                            encoding="latin-1", bufsize=1)
         return self.server
@@ -307,9 +326,9 @@ class X:
 class Wordlark:
     """One program folder inside the prefix and the running wordlark.exe started from it."""
 
-    def __init__(self, wine, probe, folder_name="Wordlark", extra_files=None, installed_folder=None):
-        """A copy of the build's program folder under C:\ named folder_name, or the folder an
-        installer made (installed_folder, a Unix path inside the prefix) as it is."""
+    def __init__(self, wine, probe, folder_name="Wordlark", extra_files=None, installed_folder=None, dist=None):
+        """A copy of a program folder (the build's, or dist) under C:\ named folder_name, or the
+        folder an installer made (installed_folder, a Unix path inside the prefix) as it is."""
         self.wine = wine
         self.probe = probe
         if installed_folder:
@@ -317,7 +336,7 @@ class Wordlark:
         else:
             self.folder = os.path.join(wine.drive_c, folder_name)
             shutil.rmtree(self.folder, ignore_errors=True)
-            shutil.copytree(DIST, self.folder)
+            shutil.copytree(dist or DIST, self.folder)
         for name, content in (extra_files or {}).items():
             mode = "wb" if isinstance(content, bytes) else "w"
             with open(os.path.join(self.folder, name), mode) as f:
@@ -450,12 +469,13 @@ class WineTestCase(unittest.TestCase):
     wine = None
     probe = None
     virtual_desktop = True
+    wine_user = None  # a Linux user to run Wine as, instead of the one running the tests
 
     @classmethod
     def setUpClass(cls):
         if not DIST or not PROBE:
             raise unittest.SkipTest("WL_DIST and WL_PROBE are set by tests/e2e/run.py")
-        cls.wine = Wine(cls.__name__, cls.virtual_desktop)
+        cls.wine = Wine(cls.__name__, cls.virtual_desktop, cls.wine_user)
         cls.probe = Probe(cls.wine)
         cls.wine.probe = cls.probe
 

@@ -262,8 +262,8 @@ class Completion(WineTestCase):
         self.assertIn(b"help 401\r\n", voc)
 
     def test_learning_follows_the_permission_of_the_program(self):
-        # First run: notepad is met for the first time and listed without permission; its
-        # learned file is deleted at exit although a pick was counted.
+        # First run: notepad is met for the first time and listed without permission; nothing is
+        # learned there, not even the pick, and no learned file is made.
         app, notepad = self.start()
         X.type("hel")
         self.list_shown(app)
@@ -374,6 +374,75 @@ class TypingNeverWaitsOnABareDisplay(TypingNeverWaits):
 
 
 class NothingLost(WineTestCase):
+    def start_editor_from(self, folder):
+        """Our test editor run from a folder of its own under C:, as an installed program runs."""
+        unix = os.path.join(self.wine.drive_c, *folder.split("\\"))
+        os.makedirs(unix, exist_ok=True)
+        shutil.copy(os.path.join(os.environ["WL_E2E_BIN"], "wltestedit.exe"), unix)
+        known = {w["hwnd"] for w in self.probe.find(cls="WordlarkTestEditor")}
+        process = self.wine.start([self.wine.unix_to_windows(os.path.join(unix, "wltestedit.exe"))])
+        window = wait_until(lambda: next((w for w in self.probe.find(cls="WordlarkTestEditor")
+                                          if w["hwnd"] not in known), None), 30, 0.3, "the test editor")
+        edit = wait_until(lambda: next((c for c in self.probe.children(window["hwnd"]) if c["id"] == 101), None),
+                          10, 0.2, "its edit field")
+        wait_until(X.focus_desktop, 10, 0.2, "the Wine desktop window")
+        self.probe.call("activate", window["hwnd"])
+        X.click((edit["rect"][0] + edit["rect"][2]) // 2, (edit["rect"][1] + edit["rect"][3]) // 2)
+        wait_until(lambda: (self.probe.focus_of(window["hwnd"]) or {}).get("hwnd") == edit["hwnd"], 10, 0.2,
+                   "the editor's edit field focused")
+        return process, edit
+
+    def test_a_program_updated_beside_its_old_folder_keeps_its_words_and_a_namesake_takes_none(self):
+        settings = allowed_notepad_settings() + b"wltestedit.exe\tC:\\apps\\tool\\app-1.0\\wltestedit.exe\t1\t\r\n"
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": settings})
+        _, edit = self.start_editor_from(r"apps\tool\app-1.1")
+        X.type("quokkas ")
+        wait_until(lambda: self.probe.text(edit["hwnd"]) == "quokkas ", 10, 0.2, "the word typed")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        self.assertIn(b"quokkas 1\r\n", app.read("wltestedit.exe.vob"))
+        self.assertIn(b"wltestedit.exe\tC:\\apps\\tool\\app-1.1\\wltestedit.exe\t1\t\r\n", app.read("wordlark.cfg"))
+
+        # The next start offers the word there; a program of the same name from elsewhere is
+        # listed without permission, learns nothing and takes none of the words away.
+        app.start()
+        _, edit = self.start_editor_from(r"apps\tool\app-1.1")
+        X.type("quo")
+        wait_until(lambda: next((w for w in app.main_windows() if w["visible"]), None), 30, 0.1, "the word offered")
+        X.key("Escape")
+        _, other = self.start_editor_from(r"elsewhere")
+        X.type("abcdefg ")
+        wait_until(lambda: self.probe.text(other["hwnd"]) == "abcdefg ", 10, 0.2, "the word typed elsewhere")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        self.assertIn(b"wltestedit.exe\tC:\\elsewhere\\wltestedit.exe\t0\t\r\n", app.read("wordlark.cfg"))
+        self.assertEqual(app.read("wltestedit.exe.vob"), b"quokkas 1\r\n")
+
+    def test_a_file_that_cannot_be_saved_is_told_and_the_others_are_saved(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": allowed_notepad_settings()})
+        # A folder where the settings' temporary file goes: their save fails as on a full disk.
+        os.makedirs(app.path("wordlark.cfg.tmp"))
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.type("hel")
+        X.key("shift+space")
+        X.type(" zebras ")
+        notepad.wait_text("hello zebras ")
+        pid = app.main_window()["pid"]
+        app.command(105)  # Exit
+        texts = lambda w: " ".join(c["text"] for c in self.probe.children(w["hwnd"]))
+        # Told by the message box, not the command window, which is a dialog of the program too.
+        box = wait_until(lambda: next((w for w in self.probe.windows() if w["pid"] == pid and w["visible"]
+                                       and w["class"] == "#32770" and "could not save" in texts(w)), None),
+                         EXIT_TIMEOUT, 0.5, "the message box")
+        X.screenshot(self.artifact("unsaved-file-box.png"))
+        texts = texts(box)
+        self.assertIn("wordlark.cfg", texts)
+        self.assertNotIn("english.voc", texts)
+        self.probe.post(box["hwnd"], 0x0111, 1, 0)  # WM_COMMAND IDOK
+        self.assertEqual(app.process.wait(timeout=60), 0)
+        self.assertEqual(app.read("wordlark.cfg"), allowed_notepad_settings())
+        self.assertIn(b"hello 501\r\n", app.read("english.voc"))
+        self.assertIn(b"zebras 1\r\n", app.read("notepad.exe.vob"))
+
     def test_steering_keys_after_the_focus_moved_go_to_the_new_window_untouched(self):
         app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
         second = self.start_notepad()

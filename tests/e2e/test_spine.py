@@ -6,7 +6,7 @@ import signal
 import time
 import unittest
 
-from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, Wordlark, X, unix_pid, wait_until
+from harness import BITS, DIST, RUNS_32BIT, Notepad, WineTestCase, Wordlark, X, unix_pid, wait_until
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 WM_QUERYENDSESSION = 0x0011
@@ -136,6 +136,34 @@ class Spine(WineTestCase):
         dialogs = [w for w in self.probe.windows() if w["pid"] == notepad.window["pid"] and w["class"] == "#32770"]
         self.assertEqual(dialogs, [])
         self.assertEqual(notepad.text(), "")
+
+    def test_saved_hot_keys_apply_from_the_start_and_leave_the_default_ones_to_the_program(self):
+        settings = (b"command_key\t1059\t\r\nwordlark_key\t1062\t\r\nkeyboard_key\t1066\t\r\n"
+                    b"wordlist_file\t\t\r\nenable_completion\t1\t\r\n")
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": settings})
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.key("ctrl+i")
+        wait_until(lambda: app.hook_state()["enable"] == 0, 10, 0.2, "Ctrl+I switching completion off")
+        X.key("ctrl+i")
+        wait_until(lambda: app.hook_state()["enable"] == 1, 10, 0.2, "Ctrl+I switching completion on")
+        X.key("ctrl+o")
+        wait_until(lambda: any(w["visible"] for w in self.probe.windows() if w["pid"] == notepad.window["pid"]
+                               and w["class"] == "#32770"), 10, 0.2, "notepad's Open dialog")
+        X.key("Escape")
+
+    def test_a_new_taskbar_gets_the_tray_icon_again(self):
+        app, notepad = self.start()
+        with_icon = tray_icon_colours(X.screenshot(self.artifact("tray-before-explorer.png")))
+        main = app.main_window()["hwnd"]
+        self.assertEqual(self.probe.call("tray-remove", main, 2), 1)
+        wait_until(lambda: tray_icon_colours(X.screenshot(self.artifact("tray-gone.png"))) != with_icon, 10, 0.3,
+                   "the tray icon gone")
+        taskbar_created = self.probe.call("message-id", "TaskbarCreated")
+        self.probe.post(0xFFFF, taskbar_created)  # HWND_BROADCAST, as the shell does
+        wait_until(lambda: tray_icon_colours(X.screenshot(self.artifact("tray-again.png"))) == with_icon, 10, 0.3,
+                   "the tray icon back")
+        self.assertEqual(app.exit(), 0)
 
     def test_alt_and_clicks_hide_the_list(self):
         app, notepad = self.start()
@@ -271,6 +299,30 @@ class SpineInOtherWindows(WineTestCase):
         self.assertEqual(state["focus"], plain["hwnd"])
         self.assertEqual(state["moduleName"].lower(), "wltestedit.exe")
 
+    def test_hot_keys_with_another_modifier_reach_the_program(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        window, plain, _ = self.start_editor()
+        wait_until(X.focus_desktop, 10, 0.2, "the Wine desktop window")
+        self.probe.call("activate", window["hwnd"])
+        X.click((plain["rect"][0] + plain["rect"][2]) // 2, (plain["rect"][1] + plain["rect"][3]) // 2)
+        wait_until(lambda: (self.probe.focus_of(window["hwnd"]) or {}).get("hwnd") == plain["hwnd"], 10, 0.2,
+                   "the plain field focused")
+        pid = app.main_window()["pid"]
+        dialogs = lambda: {w["hwnd"]: w["visible"] for w in self.probe.windows() if w["pid"] == pid
+                           and w["class"] == "#32770"}
+        before = wait_until(lambda: (lambda d: d if any(d.values()) else None)(dialogs()), 10, 0.2,
+                            "the command window shown at start-up")
+        X.type("hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list")
+        X.key("ctrl+shift+o", "ctrl+shift+space", "ctrl+o")
+        title = "Test editor: ctrl+shift+O ctrl+shift+ "
+        wait_until(lambda: self.probe.text(window["hwnd"]) == title, 10, 0.2, "the keys in the editor")
+        # Ctrl+O alone was the hot key: the keyboard window is shown, nothing else changed.
+        wait_until(lambda: sum(dialogs().values()) == 2, 10, 0.2, "the keyboard window shown")
+        self.assertEqual(self.probe.text(window["hwnd"]), title)
+        self.assertEqual(set(dialogs()), set(before))
+        self.assertEqual(self.probe.text(plain["hwnd"]), "hel")
+
     def test_a_held_letter_is_forwarded_once(self):
         app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
         notepad = self.start_notepad()
@@ -340,3 +392,22 @@ class OtherBitness(WineTestCase):
 
 
 TRAY_ICON = (1280 - 12, 800 - 10)
+
+
+class The32BitPackageOn64BitWindows(WineTestCase):
+    """The 32-bit build's program folder started in a 64-bit prefix, as on 64-bit Windows."""
+
+    DIST32 = os.path.join(os.path.dirname(os.path.dirname(DIST)), "win32", "dist")
+
+    @classmethod
+    def setUpClass(cls):
+        if BITS != 64 or not RUNS_32BIT or not os.path.exists(os.path.join(cls.DIST32, "wordlark.exe")):
+            raise unittest.SkipTest("needs the 64-bit prefix, the 32-bit build and a machine that runs it")
+        super().setUpClass()
+
+    def test_it_says_that_the_64_bit_package_serves_every_program(self):
+        app = Wordlark(self.wine, self.probe, folder_name="Wordlark32", dist=self.DIST32).start()
+        wait_until(lambda: [w for w in self.probe.find(cls="tooltips_class32", visible=True)
+                            if w["pid"] != app.main_window()["pid"]], 30, 0.3, "the balloon at the tray icon")
+        X.screenshot(self.artifact("wow64-balloon.png"))
+        self.assertEqual(app.exit(), 0)

@@ -66,6 +66,34 @@ TEST(KeyDecision, HotKeysWorkWhateverTheEnableStateAndAreConsumed) {
     }
 }
 
+TEST(KeyDecision, HotKeysWithAnotherModifierAreThePrograms) {
+    // Ctrl+Shift+O, Ctrl+Shift+Space, Ctrl+Alt+M, Win+Ctrl+O: passed on, the word ended, also in a
+    // program of the other bitness.
+    for (int modifier = 0; modifier < 3; ++modifier) {
+        for (int vk : {static_cast<int>('M'), kSpace, static_cast<int>('O')}) {
+            for (bool otherBitness : {false, true}) {
+                KeyInput in = withCtrl(vk);
+                in.suggestionsVisible = true;
+                in.role = otherBitness ? KeyRole::HotKeysOnly : KeyRole::Acts;
+                in.shiftDown = modifier == 0;
+                in.altDown = modifier == 1;
+                in.winDown = modifier == 2;
+                KeyDecision d = decideKeyDown(in);
+                SCOPED_TRACE(testing::Message() << vk << " modifier " << modifier << " other " << otherBitness);
+                EXPECT_EQ(d.toggle, Toggle::None);
+                EXPECT_FALSE(d.consume);
+                EXPECT_FALSE(d.forward);
+                EXPECT_NE(d.dismissFirst, otherBitness);
+            }
+        }
+    }
+    // Ctrl+Shift+digit still picks a row: the hot-key rule is about the hot keys.
+    KeyInput in = withCtrl('2');
+    in.shiftDown = true;
+    in.suggestionsVisible = true;
+    EXPECT_TRUE(decideKeyDown(in).forward);
+}
+
 TEST(KeyDecision, ChangedHotKeysReplaceTheDefaults) {
     KeyInput in = withCtrl('S');
     in.commandKey = 'S';

@@ -50,7 +50,7 @@ TEST_F(StoreFixture, CapitalisedTypingFindsLowerCaseWordsAndTypesTheRestInTheTyp
     EXPECT_TRUE(type("Hel"));
     EXPECT_EQ(words(), std::vector<std::string>{"hello"});
     std::string rest;
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
     EXPECT_EQ(rest, "lo");
     EXPECT_EQ(store->typedLength(), 0);
     EXPECT_EQ(store->baseVocabulary().countOf("hello"), 6);
@@ -58,15 +58,15 @@ TEST_F(StoreFixture, CapitalisedTypingFindsLowerCaseWordsAndTypesTheRestInTheTyp
 
     EXPECT_TRUE(type("HEL"));
     EXPECT_TRUE(store->capitalsMode());
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
     EXPECT_EQ(rest, "LO");
     EXPECT_TRUE(type("H"));
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
     EXPECT_EQ(rest, "ello");
     // Backspace does not bring capitals mode back.
     EXPECT_TRUE(type("Hx\bEL"));
     EXPECT_FALSE(store->capitalsMode());
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
     EXPECT_EQ(rest, "lo");
 }
 
@@ -76,10 +76,14 @@ TEST_F(StoreFixture, TheTypedWordIsOfferedWhenNothingMatchesAndLearnedWhenPicked
     EXPECT_TRUE(type("r", true));
     EXPECT_EQ(words(), std::vector<std::string>{"zqr"});
     std::string rest = "unchanged";
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
     EXPECT_EQ(rest, "");
     EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("zqr"), 1);
     EXPECT_EQ(store->baseVocabulary().countOf("zqr"), -1);
+    // Where learning is not allowed a pick is typed but not kept.
+    EXPECT_TRUE(type("zqr", true));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, false));
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("zqr"), 1);
 }
 
 TEST_F(StoreFixture, FinishedWordsAreLearnedFromFiveCharacters) {
@@ -111,10 +115,10 @@ TEST_F(StoreFixture, DigitsCountRowsModuloThePage) {
     for (const Pick &pick : {Pick{0, "a.exe", "is"}, Pick{3, "b.exe", "is"}, Pick{4, "c.exe", "en"}}) {
         for (char ch : std::string("th"))
             store->feedCharacter(ch, pick.program, false);
-        EXPECT_TRUE(store->completeSuggestion(pick.digit, rest, pick.program));
+        EXPECT_TRUE(store->completeSuggestion(pick.digit, rest, pick.program, true));
         EXPECT_EQ(rest, pick.rest) << pick.digit;
     }
-    EXPECT_FALSE(store->completeSuggestion(1, rest, kProgram)); // nothing to pick resets
+    EXPECT_FALSE(store->completeSuggestion(1, rest, kProgram, true)); // nothing to pick resets
     EXPECT_EQ(store->typedLength(), 0);
 }
 
@@ -132,7 +136,7 @@ TEST_F(StoreFixture, PagingThroughTwentyFiveSuggestions) {
     EXPECT_EQ(store->pageStart(), 1);
     EXPECT_EQ(store->pageEnd(), 11);
     std::string rest;
-    EXPECT_TRUE(store->completeSuggestion(store->selectedIndex() + 1, rest, kProgram)); // Enter
+    EXPECT_TRUE(store->completeSuggestion(store->selectedIndex() + 1, rest, kProgram, true)); // Enter
     EXPECT_EQ(rest, "dk");
 
     type("wor");
@@ -248,7 +252,7 @@ TEST_F(StoreFixture, ShutDownWritesEveryVocabularyExceptForgottenOnes) {
     store.reset(new WordStore(basePath, 25, 10, folder.path("")));
     std::string rest;
     type("bas");
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
     store->feedCharacter('o', "other.exe", false);
     store->reset();
     store->feedCharacter('a', "third.exe", false);
@@ -273,7 +277,7 @@ TEST_F(StoreFixture, ProgramNamesThatCouldLeaveTheFolderNameNoFile) {
     for (const char *name : {"../escaped", "..", "C:escaped", "sub\\escaped", "."}) {
         std::string rest;
         store->feedCharacter('b', name, false);
-        EXPECT_TRUE(store->completeSuggestion(1, rest, name)) << name;
+        EXPECT_TRUE(store->completeSuggestion(1, rest, name, true)) << name;
         EXPECT_EQ(store->learnedVocabulary(name)->countOf("base"), 1) << name;
     }
     store.reset();
@@ -298,7 +302,7 @@ TEST_F(StoreFixture, KeystrokeOperationsGiveUpWhileAnotherThreadHoldsTheLock) {
         std::this_thread::yield();
     std::string rest = "unchanged";
     EXPECT_FALSE(store->feedCharacter('l', kProgram, true));
-    EXPECT_FALSE(store->completeSuggestion(1, rest, kProgram));
+    EXPECT_FALSE(store->completeSuggestion(1, rest, kProgram, true));
     EXPECT_EQ(rest, "unchanged");
     store->learnTypedWord(kProgram, true);
     store->deleteSuggestion(0, kProgram);
@@ -322,7 +326,7 @@ TEST_F(StoreFixture, WordListReplacementWritesTheOldListAndRefusesUnreadableOnes
     EXPECT_EQ(store->customWordList()->countOf("fig"), -1);
     type("app");
     std::string rest;
-    store->completeSuggestion(1, rest, kProgram);
+    store->completeSuggestion(1, rest, kProgram, true);
 
     std::string second = folder.path("second.txt");
     std::string tooLong = "grape\n" + std::string(81, 'g') + "\n";

@@ -2,6 +2,8 @@
 // end-to-end tests can type into a window with ES_PASSWORD.
 #include <windows.h>
 
+#include <string>
+
 namespace {
 
 const int kPlainId = 101;
@@ -39,10 +41,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = "WordlarkTestEditor";
     RegisterClassA(&wc);
-    CreateWindowExA(0, wc.lpszClassName, "Test editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 130, nullptr,
-                    nullptr, instance, nullptr);
+    HWND editor = CreateWindowExA(0, wc.lpszClassName, "Test editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
+                                  130, nullptr, nullptr, instance, nullptr);
     MSG msg;
+    std::string ctrlKeys; // every Ctrl combination that reached the editor, shown in its title
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0 && msg.wParam != VK_CONTROL &&
+            msg.wParam != VK_SHIFT) {
+            ctrlKeys += GetKeyState(VK_SHIFT) < 0 ? " ctrl+shift+" : " ctrl+";
+            ctrlKeys += static_cast<char>(msg.wParam);
+            SetWindowTextA(editor, ("Test editor:" + ctrlKeys).c_str());
+        }
         if (!IsDialogMessageA(GetActiveWindow(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);

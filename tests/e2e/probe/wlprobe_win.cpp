@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <psapi.h>
+#include <shellapi.h>
 
 #include "hooklib/hook_state.h"
 #include "tests/e2e/caretfield/caret_field_accessible_win.h"
@@ -238,7 +239,8 @@ int usage() {
                     "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
                     "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
                     "               hook-libraries | hook-key DLL VK | acc-caret HWND | move HWND X Y W H |\n"
-                    "               workarea X Y | modules PID | hold PATH | release PATH   (serve mode)\n");
+                    "               workarea X Y | modules PID | hold PATH | release PATH |\n"
+                    "               message-id NAME | tray-remove HWND ID   (serve mode)\n");
     return 2;
 }
 
@@ -311,6 +313,15 @@ int run(int argc, char **argv) {
         info.cbSize = sizeof info;
         HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) ? info.hwndFocus : nullptr;
         printf("%s\n", focus ? describe(focus).c_str() : "null");
+    } else if (verb == "message-id" && argc >= 3) {
+        printf("%u\n", RegisterWindowMessageA(argv[2]));
+    } else if (verb == "tray-remove" && argc >= 4) {
+        // What a restarted Explorer does to every icon: it is gone from the new taskbar.
+        NOTIFYICONDATAA icon = {};
+        icon.cbSize = sizeof icon;
+        icon.hWnd = parseHandle(argv[2]);
+        icon.uID = static_cast<UINT>(strtoul(argv[3], nullptr, 0));
+        printf("%d\n", Shell_NotifyIconA(NIM_DELETE, &icon) ? 1 : 0);
     } else if (verb == "hold" && argc >= 3) {
         printf("%d\n", holdFile(argv[2]) ? 1 : 0);
     } else if (verb == "release" && argc >= 3) {

@@ -1,0 +1,82 @@
+#include "app/data_folder_win.h"
+
+#include "win32/file_handle_win.h"
+#include "win32/find_handle_win.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+namespace {
+
+const char kProbeName[] = "wordlark-write-check.tmp";
+const char kBaseVocabulary[] = "english.voc";
+// The files the program writes; the learned vocabularies are found by their extension.
+const char *const kWrittenFiles[] = {"wordlark.cfg", "wordlark.cmd", kBaseVocabulary};
+const char kLearnedPattern[] = "*.vob";
+const char kPerUserName[] = "Wordlark";
+
+// A file is written and removed, as the saves will do: the folder's permissions, a read-only
+// medium and a locked-down install all show here, and nothing is left behind.
+bool canWriteIn(const std::string &folder) {
+    const std::string probe = folder + kProbeName;
+    bool wrote = false;
+    {
+        FileHandle file(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+                                    nullptr));
+        if (!file)
+            return false;
+        DWORD written = 0;
+        wrote = WriteFile(file.get(), "x", 1, &written, nullptr) && written == 1;
+    }
+    return DeleteFileA(probe.c_str()) && wrote;
+}
+
+void copyIfAbsent(const std::string &from, const std::string &to, const char *name) {
+    CopyFileA((from + name).c_str(), (to + name).c_str(), TRUE);
+}
+
+void copyWrittenFiles(const std::string &from, const std::string &to) {
+    for (const char *name : kWrittenFiles)
+        copyIfAbsent(from, to, name);
+    WIN32_FIND_DATAA found = {};
+    FindHandle search((from + kLearnedPattern).c_str(), found);
+    if (!search.valid())
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            copyIfAbsent(from, to, found.cFileName);
+    } while (search.next(found));
+}
+
+std::string perUserFolder() {
+    char base[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base)) ||
+        !base[0])
+        return std::string();
+    std::string folder = base;
+    if (folder.back() != '\\')
+        folder += '\\';
+    return folder + kPerUserName + '\\';
+}
+
+} // namespace
+
+DataFolder chooseDataFolder(const std::string &programFolder) {
+    DataFolder chosen;
+    chosen.path = programFolder;
+    if (programFolder.empty() || canWriteIn(programFolder))
+        return chosen;
+    const std::string folder = perUserFolder();
+    if (folder.empty())
+        return chosen;
+    if (CreateDirectoryA(folder.c_str(), nullptr)) {
+        copyWrittenFiles(programFolder, folder);
+        chosen.madeNow = true;
+    } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
+        return chosen;
+    }
+    copyIfAbsent(programFolder, folder, kBaseVocabulary);
+    chosen.path = folder;
+    chosen.perUser = true;
+    return chosen;
+}
