@@ -129,7 +129,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     wordStore = new WordStore(inDataFolder("english.voc"), kMaxSuggestions, kPageSize, dataFolder);
     // Shipped and never written, so always read from the program folder; without it, words rank
     // by count alone.
-    wordStore->loadPairModel(inProgramFolder("english.pairs"));
+    wordStore->loadPairModel(std::string(programFolder) + "english.pairs");
     if (!settings->wordListFile.empty())
         wordStore->loadWordList(settings->wordListFile);
 
