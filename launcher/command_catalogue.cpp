@@ -186,9 +186,9 @@ void CommandCatalogue::rememberLocked(const std::string &query, const std::strin
         return;
     const std::string key = md5Hex(target);
     queryMemory_.remember(query, key, platform_.now ? platform_.now() : int64_t(std::time(nullptr)));
-    const CatalogueItemTable::Id first = itemTable_.firstOfTarget(target);
-    if (first != CatalogueItemTable::kNone)
-        rememberedItems_[key] = first;
+    // An item of the target that comes later (a launch made before its source was harvested again)
+    // is bound when it is added.
+    rememberedItems_[key] = itemTable_.firstOfTarget(target);
 }
 
 void CommandCatalogue::applyDeferredUses() {

@@ -5,7 +5,6 @@
 #include "launcher/command_items.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -129,10 +128,8 @@ std::string QueryMemory::format() const {
         lines.emplace_back(&entry.second, &entry.first);
     std::sort(lines.begin(), lines.end(), [](const auto &a, const auto &b) { return olderThan(*a.first, *b.first); });
     std::string bytes = kHeader;
-    char time[24];
     for (const auto &line : lines) {
-        snprintf(time, sizeof time, "%lld", static_cast<long long>(line.first->time));
-        bytes += time;
+        bytes += std::to_string(static_cast<long long>(line.first->time));
         bytes += '\t';
         bytes += line.first->useKey;
         bytes += '\t';
