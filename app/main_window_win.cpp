@@ -2,6 +2,7 @@
 
 #include "app/app_globals_win.h"
 #include "app/hook_helper_process_win.h"
+#include "app/hook_thread_win.h"
 #include "app/product_site.h"
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
@@ -65,7 +66,7 @@ void toggleIntelligentTyping(HWND window) {
 void exitProgram(HWND window) {
     // Nothing of the catalogue outlives the process but its use counts: the harvest need not end.
     stopHarvest();
-    Stop();
+    stopHookThread();
     stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     DestroyWindow(window);
@@ -120,6 +121,7 @@ LRESULT onTimer(HWND window, WPARAM id) {
     if (id != kEnablePollTimer)
         return 0;
     reportUnsavableVocabularies(window);
+    RepairHookState();
     keepHookHelperRunning();
     int enabled = GetEnableState();
     if (enabled == lastEnableState)
@@ -134,7 +136,7 @@ LRESULT onTimer(HWND window, WPARAM id) {
 LRESULT onEndSession(HWND window, WPARAM ending) {
     if (!ending)
         return 0;
-    Stop();
+    stopHookThread();
     stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     saveBeforeSessionEnds();
@@ -142,7 +144,7 @@ LRESULT onEndSession(HWND window, WPARAM ending) {
 }
 
 LRESULT onDestroy(HWND window) {
-    Stop();
+    stopHookThread();
     removeTrayIcon(window, kTrayIconId);
     DestroyMenu(mainMenu);
     PostQuitMessage(0);

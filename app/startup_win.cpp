@@ -2,6 +2,7 @@
 
 #include "app/app_globals_win.h"
 #include "app/hook_helper_process_win.h"
+#include "app/hook_thread_win.h"
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
 #include "completion/suggestion_window_win.h"
@@ -79,7 +80,7 @@ int createWindows(HINSTANCE instance, int) {
 
     addTrayIcon(mainWindow, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)), windowTitle);
     SetProgramWindow(suggestionWindow);
-    Start();
+    startHookThread();
     // Programs of the other bitness cannot load the library: its helper serves them.
     startHookHelper(programFolder);
     return 1;

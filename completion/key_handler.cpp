@@ -7,16 +7,21 @@ using namespace forwarded_key;
 
 namespace {
 
-// Takes the row named by key ('1' first, '0' tenth; beyond '9' for a highlight past the tenth
+// Takes the row named by row ('1' first, '0' tenth; beyond '9' for a highlight past the tenth
 // row, which completeSuggestion counts modulo the page). When nothing is taken (the store is
-// busy) the key's own character is typed instead, so the keystroke is not lost.
-void pick(WordStore &store, const KeyHandlerSeams &seams, const std::string &programKey, int key, long flags) {
+// busy, or the word ended while the key was on its way) the key does what it does without a
+// list, so the keystroke is not lost: Ctrl+digit types its digit, Shift+Space a space, Enter is
+// replayed.
+void pick(WordStore &store, const KeyHandlerSeams &seams, const std::string &programKey, int row, int key,
+          long flags) {
     std::string rest;
-    if (store.completeSuggestion(key - '0', rest, programKey)) {
+    if (store.completeSuggestion(row - '0', rest, programKey)) {
         for (unsigned char ch : rest)
             seams.sendImeChar(ch);
+    } else if (key == kEnter) {
+        seams.replayEnter();
     } else {
-        seams.sendChar(key, flags);
+        seams.sendChar(key == kSpace ? ' ' : key, flags);
     }
     seams.hideList();
     store.reset();
@@ -39,7 +44,10 @@ int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams
     seams.focusedProgram(programKey, programPath);
     bool learning = settings.mayLearn(programKey, programPath);
 
+    // The end of a word hides its list, even one that a letter handled after the hook's own hide
+    // asked for again.
     if (key == kEscape) {
+        seams.hideList();
         store.learnTypedWord(programKey, learning);
         store.reset();
         return 1;
@@ -55,11 +63,11 @@ int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams
     }
 
     if (key >= '0' && key <= '9') {
-        pick(store, seams, programKey, key, flags);
+        pick(store, seams, programKey, key, key, flags);
     } else if (key == kSpace) {
-        pick(store, seams, programKey, '1', flags);
+        pick(store, seams, programKey, '1', key, flags);
     } else if (key == kEnter && store.selectedIndex() != -1) {
-        pick(store, seams, programKey, '1' + store.selectedIndex(), flags);
+        pick(store, seams, programKey, '1' + store.selectedIndex(), key, flags);
     } else if (key == kEnter) {
         seams.replayEnter();
         seams.hideList();

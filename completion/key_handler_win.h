@@ -2,20 +2,25 @@
 
 #include <windows.h>
 
-// The main program's side of the keystroke protocol: one WM_KEYDOWN that the hook library
-// forwarded to the suggestion window (key code and serial in wParam, flags = lParam of the
-// user's key-down). Drives the process-wide word store and settings; returns 1. The key only
-// asks for the list to be shown or hidden (SetSuggestionsShown); the window follows when it
-// takes kSyncSuggestionsMessage, right after the key.
-int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags);
+// The main program's side of the keystroke protocol: one key that the hook library handed to the
+// suggestion window (key code and serial in wParam, flags = lParam of the user's key-down),
+// handled for the program and window it was typed in. Drives the process-wide word store and
+// settings; returns 1. The key only asks for the list to be shown or hidden
+// (SetSuggestionsShown); the window follows when it takes kSyncSuggestionsMessage, right after
+// the key. A stale key (it waited too long in the queue) spoils its word: nothing of that word is
+// shown or learned.
+int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags, bool stale);
+// A key the hook sent and waits for (WM_KEYDOWN): acted on only when the main program's claim on
+// it comes before the hook's give-up.
+int handleSentSuggestionKey(HWND window, WPARAM wParam, LPARAM flags);
 
 // Brings the window in line with GetSuggestionsShown: placed at the caret and shown, or hidden
 // (the suggestion window's handling of kSyncSuggestionsMessage).
 void syncSuggestions(HWND window);
 
-// Sizes the list for the current page and shows it, without activation, below the caret of the
-// program the user types in, inside that program's focus window.
-void showSuggestionsAtCaret(HWND window, HWND focus);
+// Sizes the list for the current page and shows it, without activation, below the caret (screen
+// coordinates) of the program the user types in, inside that program's focus window.
+void showSuggestionsAtCaret(HWND window, HWND focus, int caretX, int caretY, int lineHeight);
 
 // The list's size in pixels for the window's font: the longest word of the page after a
 // three-character number column, and one more row of text height for the footer. 0 by 0 when the

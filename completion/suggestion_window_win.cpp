@@ -121,9 +121,7 @@ void repaintIfShown(HWND window) {
 const DWORD kStalePostedKeyMs = 2000;
 
 void handlePostedKey(HWND window, WPARAM key, LPARAM flags, DWORD postedAt) {
-    if (GetTickCount() - postedAt > kStalePostedKeyMs)
-        key = VK_ESCAPE;
-    handleSuggestionKey(window, key, flags);
+    handleSuggestionKey(window, key, flags, GetTickCount() - postedAt > kStalePostedKeyMs);
     PostedKeyHandled();
 }
 
@@ -137,7 +135,7 @@ void catchUpWithPostedKeys(HWND window) {
 
 LRESULT onKeyDown(HWND window, WPARAM key, LPARAM flags) {
     catchUpWithPostedKeys(window);
-    handleSuggestionKey(window, key, flags);
+    handleSentSuggestionKey(window, key, flags);
     repaintIfShown(window);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "config/settings.h"
 
+#include "common/plain_file_name.h"
+
 #include <climits>
 #include <cstdio>
 
@@ -39,13 +41,6 @@ int parseInt(const std::string &text) {
 
 // A tab or a line feed inside a field would change how the line reads back.
 bool fitsInField(const std::string &text) { return text.find_first_of("\t\n") == std::string::npos; }
-
-// The ".vob" file of a program lies beside the settings file, in the program folder; a name that
-// could reach another folder (or is cut short by a NUL) never names one of ours, so it is not
-// deleted.
-bool isPlainFileName(const std::string &name) {
-    return !name.empty() && name.find_first_of(std::string("\\/:\0", 4)) == std::string::npos;
-}
 
 // The folder part of a path, with its separator; empty for a bare name.
 std::string folderOf(const std::string &path) {

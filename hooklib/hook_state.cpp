@@ -9,7 +9,29 @@ namespace hookstate {
 static_assert(offsetof(HookState, enableState) == 12, "header of three 32-bit fields");
 static_assert(offsetof(HookState, moduleFileName) == 72, "fixed-width fields before the name");
 static_assert(offsetof(HookState, suggestionsShown) == 332, "the name is 260 bytes");
-static_assert(sizeof(HookState) == 632, "the same size in every build");
+static_assert(sizeof(KeySlot) == 292, "seven 32-bit fields and the name");
+static_assert(offsetof(HookState, keySlots) == 380, "fixed-width fields before the key slots");
+static_assert(sizeof(HookState) == 380 + kKeySlots * 292, "the same size in every build");
+
+namespace {
+
+std::string boundedName(const char *name, size_t size) {
+    const void *end = std::memchr(name, '\0', size);
+    const size_t length = end ? static_cast<size_t>(static_cast<const char *>(end) - name) : size - 1;
+    return std::string(name, length);
+}
+
+int32_t claimValue(unsigned serial, KeyClaim state) {
+    return static_cast<int32_t>((serial & 0xFFFF) | static_cast<uint32_t>(state) << 16);
+}
+
+bool exchangeClaim(KeySlot &slot, unsigned serial, KeyClaim from, KeyClaim to) {
+    int32_t expected = claimValue(serial, from);
+    return __atomic_compare_exchange_n(&slot.claim, &expected, claimValue(serial, to), false, __ATOMIC_SEQ_CST,
+                                       __ATOMIC_SEQ_CST);
+}
+
+} // namespace
 
 void initHookState(HookState &state) {
     std::memset(&state, 0, sizeof state);
@@ -27,10 +49,7 @@ bool isSoundHookState(const HookState &state) {
 }
 
 std::string hookStateModuleFileName(const HookState &state) {
-    const char *name = state.moduleFileName;
-    const void *end = std::memchr(name, '\0', sizeof state.moduleFileName);
-    const size_t length = end ? static_cast<size_t>(static_cast<const char *>(end) - name) : sizeof state.moduleFileName - 1;
-    return std::string(name, length);
+    return boundedName(state.moduleFileName, sizeof state.moduleFileName);
 }
 
 void setHookStateModuleFileName(HookState &state, const char *name) {
@@ -40,6 +59,35 @@ void setHookStateModuleFileName(HookState &state, const char *name) {
     if (length)
         std::memcpy(state.moduleFileName, name, length);
     state.moduleFileName[length] = '\0';
+}
+
+KeySlot &keySlotOf(HookState &state, unsigned serial) { return state.keySlots[(serial & 0xFFFF) % kKeySlots]; }
+
+const KeySlot &keySlotOf(const HookState &state, unsigned serial) {
+    return state.keySlots[(serial & 0xFFFF) % kKeySlots];
+}
+
+std::string keySlotModuleFileName(const KeySlot &slot) {
+    return boundedName(slot.moduleFileName, sizeof slot.moduleFileName);
+}
+
+bool keySlotHolds(const KeySlot &slot, unsigned serial) {
+    const int32_t claim = __atomic_load_n(&slot.claim, __ATOMIC_SEQ_CST);
+    return serial != 0 && (static_cast<uint32_t>(claim) & 0xFFFF) == (serial & 0xFFFF);
+}
+
+void markKey(KeySlot &slot, unsigned serial, KeyClaim state) {
+    __atomic_store_n(&slot.claim, claimValue(serial, state), __ATOMIC_SEQ_CST);
+}
+
+bool claimKey(KeySlot &slot, unsigned serial) { return exchangeClaim(slot, serial, kKeyWaiting, kKeyClaimed); }
+
+bool abandonKey(KeySlot &slot, unsigned serial) {
+    if (exchangeClaim(slot, serial, kKeyWaiting, kKeyAbandoned))
+        return true;
+    // Not waiting any more: claimed by the main program, or (a slot taken over by a key 128
+    // later, which cannot happen while this hook waits) something else; only a claim keeps it.
+    return __atomic_load_n(&slot.claim, __ATOMIC_SEQ_CST) != claimValue(serial, kKeyClaimed);
 }
 
 } // namespace hookstate

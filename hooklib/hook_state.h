@@ -14,11 +14,30 @@
 // checked before use: the header (isSoundHookState) and the one string (hookStateModuleFileName).
 namespace hookstate {
 
-const uint32_t kLayoutVersion = 1;
+const uint32_t kLayoutVersion = 2;
 const int kPathSize = 260;
-// Enough for every key typed while the main program stands still for a while.
-const unsigned kAbandonedSlots = 64;
+// Enough for every key typed while the main program stands still for a while; a key whose slot
+// was taken again by a later one before the main program got to it counts as stale.
+const unsigned kKeySlots = 128;
 const int32_t kReady = 2;
+
+// What became of a key handed to the main program, with its serial in the low 16 bits of the
+// slot's claim. A key the hook waits for is decided once: the main program claims it before it
+// acts, or the hook abandons it when its wait runs out and passes it on, never both.
+enum KeyClaim : int32_t { kKeyPosted = 1, kKeyWaiting = 2, kKeyClaimed = 3, kKeyAbandoned = 4 };
+
+// A key handed to the main program (posted or sent), with what it needs of the program it was
+// typed in, as the hook saw them when the key was pressed: the main program may handle it later,
+// when the user already types elsewhere.
+struct KeySlot {
+    int32_t claim;
+    uint32_t focusWindow;
+    int32_t caretX, caretY; // screen coordinates of the caret's top left corner
+    int32_t hasCaret;       // 0: the program shows no caret; caretX and caretY are the last click
+    int32_t charWidth, charHeight;
+    uint32_t listEpoch; // the list epoch when the key was pressed
+    char moduleFileName[kPathSize];
+};
 
 // Which library a field speaks of: the main program's own, or the helper's of the other bitness.
 enum LibraryRole : int32_t { kMainLibrary = 0, kHelperLibrary = 1, kLibraryRoles = 2 };
@@ -44,9 +63,8 @@ struct HookState {
 
     // Whether the suggestion list is shown or about to be: what the hooks decide on.
     int32_t suggestionsShown;
-    // Forwarded keys are numbered (1 to 65535, round); the ones given up on are remembered.
+    // Keys handed to the main program are numbered (1 to 65535, round), each with its slot.
     int32_t lastForwardSerial;
-    int32_t abandonedSerials[kAbandonedSlots];
     int32_t forwardStalled;
     // What the context of the last key was measured for: the text metrics change only with the
     // focus window, the executable only with the process.
@@ -59,6 +77,10 @@ struct HookState {
     // two differ, the list state lags behind the last letter.
     int32_t postedKeys;
     int32_t postedKeysHandled;
+    // Counts the hooks' hides of the list (a click, a focus change, a key that ends the word): a
+    // letter pressed before the last of them may still change the word but never shows the list.
+    uint32_t listEpoch;
+    KeySlot keySlots[kKeySlots];
 };
 
 // The defaults of a fresh block, marked ready: completion on, Ctrl+Space, Ctrl+M and Ctrl+O.
@@ -73,5 +95,21 @@ std::string hookStateModuleFileName(const HookState &state);
 
 // Stores a name, cut to fit its field with the terminator.
 void setHookStateModuleFileName(HookState &state, const char *name);
+
+KeySlot &keySlotOf(HookState &state, unsigned serial);
+const KeySlot &keySlotOf(const HookState &state, unsigned serial);
+// The slot's executable name, read like hookStateModuleFileName.
+std::string keySlotModuleFileName(const KeySlot &slot);
+// True when the slot still speaks of this serial's key (no later key took it over).
+bool keySlotHolds(const KeySlot &slot, unsigned serial);
+
+// The claim on a key, shared by processes: every change is one atomic operation.
+void markKey(KeySlot &slot, unsigned serial, KeyClaim state);
+// The main program, before it acts on a key the hook waits for: true when the key is now its own;
+// false when the hook already gave up on it (the program typed in has it) or the slot moved on.
+bool claimKey(KeySlot &slot, unsigned serial);
+// The hook, when its wait for the key ran out: true when the key is abandoned and goes to the
+// program typed in; false when the main program claimed it and acts on it, late.
+bool abandonKey(KeySlot &slot, unsigned serial);
 
 } // namespace hookstate

@@ -59,10 +59,10 @@ bool isSteeringKey(const KeyInput &in) {
     }
 }
 
-// A program of the other bitness gets every key untouched, so nothing is forwarded or learned
-// there; only the hot keys work, as they need nothing from that program. A list still shown
-// belongs to a word typed elsewhere: it is hidden, and that word stays.
-KeyDecision decideForOtherBitness(const KeyInput &in) {
+// A program that no library of its bitness serves gets every key untouched, so nothing is
+// forwarded or learned there; only the hot keys work, as they need nothing from that program. A
+// list still shown belongs to a word typed elsewhere: it is hidden, and that word stays.
+KeyDecision decideHotKeysOnly(const KeyInput &in) {
     if (in.ctrlDown) {
         KeyDecision hotKey = decideWithCtrl(in);
         if (hotKey.toggle != Toggle::None)
@@ -76,10 +76,10 @@ KeyDecision decideForOtherBitness(const KeyInput &in) {
 } // namespace
 
 KeyDecision decideKeyDown(const KeyInput &in) {
-    if (in.keyServedElsewhere)
+    if (in.role == KeyRole::PassesOn)
         return KeyDecision();
-    if (in.keyOfOtherBitness)
-        return decideForOtherBitness(in);
+    if (in.role == KeyRole::HotKeysOnly)
+        return decideHotKeysOnly(in);
     if (in.altDown)
         return dismissAndPassOn();
     // The key state does not show a key as down during its own first key-down, so Ctrl's own
@@ -121,7 +121,7 @@ KeyDecision decideKeyDown(const KeyInput &in) {
 }
 
 bool dependsOnTheList(const KeyInput &in) {
-    if (in.keyServedElsewhere || in.keyOfOtherBitness || in.altDown)
+    if (in.role != KeyRole::Acts || in.altDown)
         return false;
     if (in.ctrlDown || in.vk == kControl)
         return in.vk >= '0' && in.vk <= '9';

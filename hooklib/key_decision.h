@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hooklib/key_owner.h"
+
 // What the keyboard hook does with the first key-down of a press. The decision is a pure function
 // of what the hook sees, so it can be tested without a desktop; the hook procedure only gathers
 // the inputs and carries the decision out. Everything here is plain data: the hook runs for every
@@ -33,13 +35,9 @@ struct KeyInput {
     bool focusChanged = false;        // the focus window differs from the one of the last key
     bool passwordField = false;       // the focused window has ES_PASSWORD
     bool inCommandEdit = false;       // the focus is the command window's edit field
-    // The procedure runs inside the main program for a key meant for another process: the system
-    // does that for programs of the other bitness, which cannot load this library. Nothing of that
-    // program (focus, caret, module) can be read from here.
-    bool keyOfOtherBitness = false;
-    // Another hook library of the session takes this key (the one loaded into the program typed
-    // in): this one leaves it alone entirely, hot keys included, so that each key acts once.
-    bool keyServedElsewhere = false;
+    // Whether this library acts on the key at all (decideKeyRole): the other library of the
+    // session may take it, hot keys included, so that each key acts once.
+    KeyRole role = KeyRole::Acts;
 };
 
 enum class Toggle { None, Enable, CommandWindow, KeyboardWindow };

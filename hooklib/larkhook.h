@@ -17,6 +17,9 @@ LARKHOOK_API int SetEnableState(int state);
 LARKHOOK_API int GetEnableState();
 LARKHOOK_API void SetHotKeys(char commandKey, char enableKey, char keyboardKey);
 LARKHOOK_API HHOOK Start();
+// The helper's library: hooks the thread that owns the window when it belongs to a program of the
+// library's own bitness (once per thread). Stop removes these hooks too.
+LARKHOOK_API BOOL ServeThreadOf(HWND window);
 LARKHOOK_API BOOL Stop();
 LARKHOOK_API HWND GetFocusWindow();
 LARKHOOK_API int GetCaretX();
@@ -31,9 +34,27 @@ LARKHOOK_API int GetModulePath(char *buffer);
 // list. The window itself follows from its own message loop (kSyncSuggestionsMessage).
 LARKHOOK_API int SetSuggestionsShown(int shown);
 LARKHOOK_API int GetSuggestionsShown();
-// True when the hook stopped waiting for the forwarded key with this serial (the high word of
-// its wParam) and passed the key on: the main program, handling it late, must ignore it.
-LARKHOOK_API BOOL IsForwardAbandoned(unsigned serial);
+// The main program, before it acts on a key sent with this serial (the high word of its wParam):
+// true when the key is its own now; false when the hook's wait ran out first and the program
+// typed in got the key, which must then not be acted on as well.
+LARKHOOK_API BOOL ClaimForwardedKey(unsigned serial);
+
+// Where a key handed to the main program was typed, as the hook saw it when the key was pressed.
+struct KeyOrigin {
+    HWND focus;
+    int caretX, caretY; // screen; the last left click where the program showed no caret
+    int hasCaret;
+    int charWidth, charHeight;
+    // No hide of the list by the hooks (a click, a focus change, the end of the word) came after
+    // the key was pressed: only such a key may show the list.
+    int listCurrent;
+    char modulePath[MAX_PATH];
+};
+// False when the key is too old: later keys took its record over.
+LARKHOOK_API BOOL GetKeyOrigin(unsigned serial, KeyOrigin *origin);
+// Called every second by the main program and the helper: a state block that another program
+// spoiled is set up again with the windows, hot keys and hooks they published.
+LARKHOOK_API void RepairHookState();
 // The main program tells the hooks how far it is with the keys they posted: one more handled, or
 // every key posted so far handled (after taking all of them from its queue).
 LARKHOOK_API void PostedKeyHandled();
@@ -42,10 +63,10 @@ LARKHOOK_API LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags
 LARKHOOK_API LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info);
 
 // The keystroke protocol: the hook forwards a key to the suggestion window, the key code in the low
-// word of wParam, the user's key flags in lParam. Letters and the Escape that ends a word are
-// posted as kPostedKeyMessage; the keys that act on the list are sent as WM_KEYDOWN, with a serial
-// number in the high word of wParam, and the program typed in waits (bounded) until the main
-// program has handled them.
+// word of wParam, a serial number that names its KeyOrigin in the high word, the user's key flags
+// in lParam. Letters and the Escape that ends a word are posted as kPostedKeyMessage; the keys
+// that act on the list are sent as WM_KEYDOWN, and the program typed in waits (bounded) until the
+// main program has handled them.
 inline int forwardedKeyCode(WPARAM wParam) { return static_cast<int>(wParam & 0xFFFF); }
 inline unsigned forwardSerial(WPARAM wParam) { return static_cast<unsigned>((wParam >> 16) & 0xFFFF); }
 

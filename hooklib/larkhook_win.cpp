@@ -1,13 +1,16 @@
 // The system-wide keyboard and mouse hooks. This code runs inside every program that receives
-// input, so it keeps its state in the session's shared hook state block (hook_state.h), allocates
-// nothing and decides each key with hookkeys::decideKeyDown. Built twice: larkhook.dll, the main
-// program's own library, and larkhook32.dll, the library of the helper of the other bitness.
+// input, and out of context on the installing thread for the programs that cannot load it, so it
+// keeps its state in the session's shared hook state block (hook_state.h), allocates nothing and
+// decides each key with hookkeys::decideKeyRole and hookkeys::decideKeyDown. Built twice:
+// larkhook.dll, the main program's own library, and larkhook32.dll, the library of the helper of
+// the other bitness.
 #define LARKHOOK_BUILD
 #include "hooklib/larkhook.h"
 
 #include "hooklib/hook_state_win.h"
 #include "hooklib/key_decision.h"
 #include "hooklib/shared_section.h"
+#include "win32/kernel_handle_win.h"
 #include "win32/window_dc_win.h"
 
 using namespace hookstate;
@@ -24,12 +27,11 @@ const UINT kStalledForwardTimeoutMs = 50;
 #ifdef WL_HOOK_HELPER_LIBRARY
 const LibraryRole kRole = kHelperLibrary;
 const LibraryRole kOtherRole = kMainLibrary;
-const char kOtherLibraryName[] = "larkhook.dll";
 #else
 const LibraryRole kRole = kMainLibrary;
 const LibraryRole kOtherRole = kHelperLibrary;
-const char kOtherLibraryName[] = "larkhook32.dll";
 #endif
+const hookkeys::Bitness kOwnBitness = sizeof(void *) == 8 ? hookkeys::Bitness::Bits64 : hookkeys::Bitness::Bits32;
 
 HINSTANCE moduleInstance = nullptr;
 
@@ -41,7 +43,46 @@ LARKHOOK_SHARED HHOOK mouseHook = 0;
 
 namespace {
 
-unsigned nextForwardSerial(HookState &s) {
+// What the main program handed to the block, kept in its own process so that a block set up anew
+// (another program spoiled it) gets it back at once. Only the process that installed this
+// library's hooks fills it.
+struct Published {
+    uint32_t programWindow = 0, keyboardWindow = 0, commandWindow = 0, commandCombo = 0;
+    uint8_t commandKey = 0x20, enableKey = 0x4D, keyboardKey = 0x4F;
+    int32_t enableState = 1;
+    bool hooksInstalled = false;
+} published;
+
+void publish(HookState &s) {
+    s.installerProcessId[kRole] = published.hooksInstalled ? GetCurrentProcessId() : 0;
+    s.hooksInstalled[kRole] = published.hooksInstalled ? 1 : 0;
+    if (kRole != kMainLibrary)
+        return;
+    s.programWindow = published.programWindow;
+    s.keyboardWindow = published.keyboardWindow;
+    s.commandWindow = published.commandWindow;
+    s.commandCombo = published.commandCombo;
+    s.commandKey = published.commandKey;
+    s.enableKey = published.enableKey;
+    s.keyboardKey = published.keyboardKey;
+}
+
+// The block for the main program's setters. Set up anew when it is not sound, and then given
+// everything the main program published before, so that completion goes on without a restart.
+// The helper never sets the block up: it waits for the main program to do it.
+HookState *publishedHookState() {
+    HookState *sound = soundHookState();
+    if (sound || kRole != kMainLibrary)
+        return sound;
+    HookState *s = ownedHookState();
+    if (!s)
+        return nullptr;
+    publish(*s);
+    s->enableState = published.enableState;
+    return s;
+}
+
+unsigned nextKeySerial(HookState &s) {
     for (;;) {
         const unsigned serial =
             static_cast<unsigned>(InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.lastForwardSerial))) &
@@ -51,31 +92,169 @@ unsigned nextForwardSerial(HookState &s) {
     }
 }
 
+void endListEpoch(HookState &s) { InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.listEpoch)); }
+
+// The program a key is typed in: the one that owns the foreground window, whose thread gets the
+// keyboard input. The procedure runs in that program or, out of context, in an installer's thread.
+struct TypedInProgram {
+    DWORD processId = 0;
+    DWORD threadId = 0;
+    bool here = true; // this procedure runs inside it
+    hookkeys::Bitness bitness = kOwnBitness;
+};
+
+bool windowsIs64Bit() {
+    if (kOwnBitness == hookkeys::Bitness::Bits64)
+        return true;
+    BOOL wow = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow) && wow;
+}
+
+// What is read once per program from outside it: its bitness and its executable. Per thread, as
+// programs may take input on several threads; asked again when the foreground process changes.
+struct ProgramFacts {
+    DWORD processId = 0;
+    hookkeys::Bitness bitness = hookkeys::Bitness::Unknown;
+    char path[kPathSize] = "";
+};
+thread_local ProgramFacts facts;
+
+const ProgramFacts &factsOf(DWORD processId) {
+    if (facts.processId == processId)
+        return facts;
+    facts.processId = processId;
+    facts.bitness = hookkeys::Bitness::Unknown;
+    facts.path[0] = '\0';
+    KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        return facts;
+    BOOL wow = FALSE;
+    if (IsWow64Process(process.get(), &wow))
+        facts.bitness = windowsIs64Bit() && !wow ? hookkeys::Bitness::Bits64 : hookkeys::Bitness::Bits32;
+    DWORD size = kPathSize;
+    if (!QueryFullProcessImageNameA(process.get(), 0, facts.path, &size))
+        facts.path[0] = '\0';
+    return facts;
+}
+
+TypedInProgram typedInProgram() {
+    TypedInProgram program;
+    const HWND foreground = GetForegroundWindow();
+    DWORD processId = 0;
+    const DWORD threadId = foreground ? GetWindowThreadProcessId(foreground, &processId) : 0;
+    if (!threadId || processId == GetCurrentProcessId()) {
+        program.processId = GetCurrentProcessId();
+        program.threadId = GetCurrentThreadId();
+        return program;
+    }
+    program.processId = processId;
+    program.threadId = threadId;
+    program.here = false;
+    program.bitness = factsOf(processId).bitness;
+    return program;
+}
+
+// This process's executable, read once: it never changes while the process runs.
+const char *ownModuleFileName() {
+    static char name[kPathSize] = "";
+    static bool known = false;
+    if (!known) {
+        // A name that filled the buffer is cut inside it rather than left unterminated.
+        DWORD n = GetModuleFileNameA(nullptr, name, kPathSize);
+        name[n < static_cast<DWORD>(kPathSize) ? n : kPathSize - 1] = '\0';
+        known = true;
+    }
+    return name;
+}
+
+const char *moduleFileNameOf(const TypedInProgram &program) {
+    return program.here ? ownModuleFileName() : factsOf(program.processId).path;
+}
+
+// Focus and caret of the program typed in, read the same way in it and from outside it.
+struct FocusAndCaret {
+    HWND focus = nullptr;
+    HWND caretWindow = nullptr;
+    RECT caret = {0, 0, 0, 0}; // client coordinates of caretWindow
+};
+
+FocusAndCaret focusAndCaretOf(const TypedInProgram &program) {
+    FocusAndCaret result;
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(program.threadId, &thread)) {
+        result.focus = thread.hwndFocus;
+        if (thread.hwndCaret) {
+            result.caretWindow = thread.hwndCaret;
+            result.caret = thread.rcCaret;
+        }
+    } else if (program.here) {
+        result.focus = GetFocus();
+        POINT caret = {0, 0};
+        if (GetCaretPos(&caret)) {
+            result.caretWindow = result.focus;
+            result.caret = {caret.x, caret.y, caret.x, caret.y};
+        }
+    }
+    return result;
+}
+
+// Where the list goes for the last key: a caret client coordinate of exactly 0 counts as no
+// caret, and the last left click stands in for it.
+int resolvedCaretX(const HookState &s) { return s.caretClientX != 0 ? s.caretScreenX : s.clickX; }
+int resolvedCaretY(const HookState &s) { return s.caretClientY != 0 ? s.caretScreenY : s.clickY; }
+
+// A key handed to the main program takes a slot with the context of the program it was typed in,
+// as recorded for the last key there, so that the main program handles it for that program even
+// when the user already types elsewhere. The claim is written last: a reader that finds this
+// serial in the slot finds its context complete.
+unsigned handOver(HookState &s, KeyClaim claim) {
+    const unsigned serial = nextKeySerial(s);
+    KeySlot &slot = keySlotOf(s, serial);
+    markKey(slot, 0, kKeyPosted); // a reader of the key this slot held before sees it gone
+    slot.focusWindow = s.focusWindow;
+    slot.caretX = resolvedCaretX(s);
+    slot.caretY = resolvedCaretY(s);
+    slot.hasCaret = s.caretClientX != 0 || s.caretClientY != 0;
+    slot.charWidth = s.charWidth;
+    slot.charHeight = s.charHeight;
+    slot.listEpoch = s.listEpoch;
+    memcpy(slot.moduleFileName, s.moduleFileName, sizeof slot.moduleFileName);
+    slot.moduleFileName[kPathSize - 1] = '\0';
+    markKey(slot, serial, claim);
+    return serial;
+}
+
+WPARAM keyParameter(int code, unsigned serial) {
+    return static_cast<WPARAM>(code & 0xFFFF) | static_cast<WPARAM>(serial) << 16;
+}
+
 // True when the main program took the key. The only wait of the hook on the main program, and a
-// bounded one.
+// bounded one. When the wait runs out the key is decided once: the main program may have claimed
+// it just before (it then acts on it and the key is consumed), or the program typed in gets it.
 bool forwardKey(HookState &s, int code, LPARAM flags) {
     const HWND program = toWindow(s.programWindow);
     if (!program)
         return false;
-    const unsigned serial = nextForwardSerial(s);
-    const WPARAM wParam = static_cast<WPARAM>(code & 0xFFFF) | static_cast<WPARAM>(serial) << 16;
+    const unsigned serial = handOver(s, kKeyWaiting);
     const UINT timeout = s.forwardStalled ? kStalledForwardTimeoutMs : kForwardTimeoutMs;
-    int32_t &slot = s.abandonedSerials[serial % kAbandonedSlots];
-    slot = 0; // a serial of long ago, used again
     DWORD_PTR ignored = 0;
-    if (SendMessageTimeoutA(program, WM_KEYDOWN, wParam, flags, SMTO_ABORTIFHUNG, timeout, &ignored)) {
+    if (SendMessageTimeoutA(program, WM_KEYDOWN, keyParameter(code, serial), flags, SMTO_ABORTIFHUNG, timeout,
+                            &ignored)) {
         s.forwardStalled = 0;
         return true;
     }
-    slot = static_cast<int32_t>(serial);
     s.forwardStalled = 1;
-    return false;
+    return !abandonKey(keySlotOf(s, serial), serial);
 }
 
 // Letters and the Escape that ends a word: the main program takes them in order, right after.
 void postKey(HookState &s, int code, LPARAM flags) {
     const HWND program = toWindow(s.programWindow);
-    if (program && PostMessageA(program, kPostedKeyMessage, static_cast<WPARAM>(code & 0xFFFF), flags))
+    if (!program)
+        return;
+    const unsigned serial = handOver(s, kKeyPosted);
+    if (PostMessageA(program, kPostedKeyMessage, keyParameter(code, serial), flags))
         InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.postedKeys));
 }
 
@@ -101,12 +280,15 @@ void hideSuggestions(HookState &s) {
     PostMessageA(program, kSyncSuggestionsMessage, 0, 0);
 }
 
+// The word ends: a new list epoch begins, so a letter of it pressed before and handled after
+// never shows the list again.
 void dismissSuggestions(HookState &s) {
     postKey(s, VK_ESCAPE, 0);
+    endListEpoch(s);
     hideSuggestions(s);
 }
 
-
+// A window of any process: the style is read from the window manager's copy.
 bool isPasswordField(HWND window) {
     return IsWindow(window) && (GetWindowLongA(window, GWL_STYLE) & ES_PASSWORD) != 0;
 }
@@ -128,61 +310,47 @@ void toggleCommandWindow(HookState &s) {
     toggleWindow(s, toWindow(s.commandWindow), SW_SHOW);
 }
 
-// This process's executable, read once: it never changes while the process runs.
-const char *ownModuleFileName() {
-    static char name[kPathSize] = "";
-    static bool known = false;
-    if (!known) {
-        // A name that filled the buffer is cut inside it rather than left unterminated.
-        DWORD n = GetModuleFileNameA(nullptr, name, kPathSize);
-        name[n < static_cast<DWORD>(kPathSize) ? n : kPathSize - 1] = '\0';
-        known = true;
-    }
-    return name;
-}
-
 // The caret moves with every key; the metrics of a fresh device context and the executable are
-// measured again only when the focus window or the process changes. The caret is in client
-// coordinates, 0, 0 when the thread has none.
-void recordContext(HookState &s, HWND focus, POINT caret) {
+// measured again only when the focus window or the process changes. From outside the program the
+// caret's height is its line height, as a device context there knows nothing of its font.
+void recordContext(HookState &s, const TypedInProgram &program, const FocusAndCaret &at) {
+    POINT caret = {at.caret.left, at.caret.top};
     s.caretClientX = caret.x;
     s.caretClientY = caret.y;
-    ClientToScreen(focus, &caret);
+    ClientToScreen(at.caretWindow ? at.caretWindow : at.focus, &caret);
     s.caretScreenX = caret.x;
     s.caretScreenY = caret.y;
 
-    if (s.metricsWindow != fromWindow(focus)) {
-        WindowDC dc(focus);
+    if (s.metricsWindow != fromWindow(at.focus)) {
+        WindowDC dc(at.focus);
         TEXTMETRICA metrics;
         if (dc && GetTextMetricsA(dc.get(), &metrics)) {
             s.charWidth = metrics.tmAveCharWidth;
             s.charHeight = metrics.tmHeight;
-            s.metricsWindow = fromWindow(focus);
+            s.metricsWindow = fromWindow(at.focus);
         }
     }
+    const int caretHeight = at.caret.bottom - at.caret.top;
+    if (!program.here && at.caretWindow && caretHeight > 0)
+        s.charHeight = caretHeight;
 
-    const DWORD process = GetCurrentProcessId();
-    if (s.moduleProcessId != process) {
-        setHookStateModuleFileName(s, ownModuleFileName());
-        s.moduleProcessId = process;
+    if (s.moduleProcessId != program.processId) {
+        setHookStateModuleFileName(s, moduleFileNameOf(program));
+        s.moduleProcessId = program.processId;
     }
 }
 
 bool processIsAlive(DWORD id) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
-    if (!process)
-        return false;
-    const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return alive;
+    KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
-// Asked at every key; the answer is kept for a second in this process, as it changes only when
-// the other library's installer ends.
+// Asked at every key; the answer is kept for a second in this thread, as it changes only when the
+// other library's installer ends.
 bool installerIsAlive(DWORD id) {
-    static DWORD checkedId = 0;
-    static DWORD checkedAt = 0;
-    static bool alive = false;
+    thread_local DWORD checkedId = 0;
+    thread_local DWORD checkedAt = 0;
+    thread_local bool alive = false;
     const DWORD now = GetTickCount();
     if (id != checkedId || now - checkedAt > 1000) {
         alive = processIsAlive(id);
@@ -192,32 +360,13 @@ bool installerIsAlive(DWORD id) {
     return alive;
 }
 
-// The system runs this procedure inside the process that installed the hooks, on its thread, for
-// keys of programs that cannot load this library (those of the other bitness). The key then
-// belongs to the foreground window of another process.
-bool isKeyOfOtherBitness(const HookState &s) {
-    const DWORD self = GetCurrentProcessId();
-    if (self != s.installerProcessId[kRole])
-        return false;
-    // The helper has no windows of its own: every key it sees is another program's.
-    if (kRole == kHelperLibrary)
-        return true;
-    HWND foreground = GetForegroundWindow();
-    DWORD owner = 0;
-    if (!foreground || !GetWindowThreadProcessId(foreground, &owner))
-        return false;
-    return owner != self;
-}
-
-// The other library takes this key: it runs inside the program typed in (this one then runs in
-// its installer for a program of the other bitness), or both are loaded into one program (both
-// of one bitness, as in the test build) and the helper's library acts for both.
-bool otherLibraryTakesTheKey(const HookState &s, bool keyOfOtherBitness) {
-    if (!s.hooksInstalled[kOtherRole])
-        return false;
-    if (!keyOfOtherBitness && (kRole != kMainLibrary || !GetModuleHandleA(kOtherLibraryName)))
-        return false;
-    return installerIsAlive(s.installerProcessId[kOtherRole]);
+hookkeys::KeyRole roleFor(const HookState &s, const TypedInProgram &program) {
+    hookkeys::KeyOwnerInput owner;
+    owner.library = kOwnBitness;
+    owner.mainLibrary = kRole == kMainLibrary;
+    owner.program = program.bitness;
+    owner.otherLibraryServes = s.hooksInstalled[kOtherRole] && installerIsAlive(s.installerProcessId[kOtherRole]);
+    return hookkeys::decideKeyRole(owner);
 }
 
 // The next hooks are called from inside CallNextHookEx. If this library's procedure is in the chain
@@ -230,6 +379,44 @@ LRESULT passOn(int code, WPARAM vk, LPARAM flags) {
     const LRESULT result = CallNextHookEx(keyboardHook, code, vk, flags);
     passingOn = false;
     return result;
+}
+
+// The modifier keys as they were when the key was pressed. Inside the program typed in that is its
+// thread's key state, read in one call; out of context the installing thread has no key state of
+// that program, so the keys' physical state stands in.
+struct Modifiers {
+    bool ctrl = false, alt = false, shift = false;
+};
+
+Modifiers modifiersOf(const TypedInProgram &program) {
+    Modifiers m;
+    BYTE keys[256];
+    if (program.here && GetKeyboardState(keys)) {
+        m.ctrl = (keys[VK_CONTROL] & 0x80) != 0;
+        m.alt = (keys[VK_MENU] & 0x80) != 0;
+        m.shift = (keys[VK_SHIFT] & 0x80) != 0;
+        return m;
+    }
+    m.ctrl = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+    m.alt = (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+    m.shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+    return m;
+}
+
+bool isButtonDown(WPARAM message) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCXBUTTONDOWN:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -246,16 +433,15 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
 
     // Every call below may be a round trip to the window system (under Wine, to its server), and
     // the program typed in waits for all of them: the key state comes in one call, the focus and
-    // the caret in another.
-    BYTE keys[256];
-    const bool haveKeys = GetKeyboardState(keys) != FALSE;
-    auto isDown = [&](int key) { return haveKeys ? (keys[key] & 0x80) != 0 : (GetKeyState(key) & 0x8000) != 0; };
+    // the caret in another, the program's bitness and executable once per program.
+    const TypedInProgram program = typedInProgram();
+    const Modifiers modifiers = modifiersOf(program);
 
     hookkeys::KeyInput in;
     in.vk = static_cast<int>(vk);
-    in.altDown = isDown(VK_MENU);
-    in.ctrlDown = isDown(VK_CONTROL);
-    in.shiftDown = isDown(VK_SHIFT);
+    in.altDown = modifiers.alt;
+    in.ctrlDown = modifiers.ctrl;
+    in.shiftDown = modifiers.shift;
     in.enabled = s.enableState != 0;
     in.commandKey = static_cast<char>(s.commandKey);
     in.enableKey = static_cast<char>(s.enableKey);
@@ -263,25 +449,14 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     in.haveCommandWindow = s.commandWindow != 0;
     in.haveKeyboardWindow = s.keyboardWindow != 0;
     in.suggestionsVisible = s.suggestionsShown != 0;
-    in.keyOfOtherBitness = isKeyOfOtherBitness(s);
-    in.keyServedElsewhere = otherLibraryTakesTheKey(s, in.keyOfOtherBitness);
+    in.role = roleFor(s, program);
     const HWND commandWindow = toWindow(s.commandWindow);
-    HWND window = 0;
-    POINT caret = {0, 0};
-    if (!in.keyOfOtherBitness && !in.keyServedElsewhere && !in.altDown && in.enabled) {
-        GUITHREADINFO thread = {};
-        thread.cbSize = sizeof thread;
-        if (GetGUIThreadInfo(GetCurrentThreadId(), &thread)) {
-            window = thread.hwndFocus;
-            if (thread.hwndCaret)
-                caret = {thread.rcCaret.left, thread.rcCaret.top};
-        } else {
-            window = GetFocus();
-            GetCaretPos(&caret);
-        }
-        in.focusChanged = fromWindow(window) != s.focusWindow;
-        in.passwordField = isPasswordField(window);
-        in.inCommandEdit = window && commandWindow && GetParent(GetParent(window)) == commandWindow;
+    FocusAndCaret at;
+    if (in.role == hookkeys::KeyRole::Acts && !in.altDown && in.enabled) {
+        at = focusAndCaretOf(program);
+        in.focusChanged = fromWindow(at.focus) != s.focusWindow;
+        in.passwordField = isPasswordField(at.focus);
+        in.inCommandEdit = at.focus && commandWindow && GetParent(GetParent(at.focus)) == commandWindow;
     }
 
     if (hookkeys::dependsOnTheList(in)) {
@@ -289,12 +464,17 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
         in.suggestionsVisible = s.suggestionsShown != 0;
     }
     const hookkeys::KeyDecision d = hookkeys::decideKeyDown(in);
-    if (d.hideSuggestions)
+    if (d.hideSuggestions) {
+        endListEpoch(s);
         hideSuggestions(s);
-    if (d.examineFocus)
-        s.focusWindow = fromWindow(window);
+    }
+    if (d.examineFocus) {
+        if (in.focusChanged)
+            endListEpoch(s);
+        s.focusWindow = fromWindow(at.focus);
+    }
     if (d.recordContext)
-        recordContext(s, window, caret);
+        recordContext(s, program, at);
     if (d.dismissFirst)
         dismissSuggestions(s);
     switch (d.toggle) {
@@ -331,35 +511,44 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info) {
             state->clickX = pt.x;
             state->clickY = pt.y;
         }
-        // No Escape: a click only hides the list, the typed word stays.
+        // No Escape: a click only hides the list, the typed word stays; a letter pressed before
+        // the click does not show it again.
+        if (isButtonDown(message))
+            endListEpoch(*state);
         hideSuggestions(*state);
     }
     return CallNextHookEx(mouseHook, 0, message, info);
 }
 
-// The setters are the main program's: they set the block up anew when another program spoiled it.
+// The setters are the main program's: they set the block up anew when another program spoiled it,
+// with everything published before.
 HWND SetProgramWindow(HWND window) {
-    if (HookState *s = ownedHookState())
-        s->programWindow = fromWindow(window);
+    published.programWindow = fromWindow(window);
+    if (HookState *s = publishedHookState())
+        s->programWindow = published.programWindow;
     return window;
 }
 
 HWND SetKeyboardWindow(HWND window) {
-    if (HookState *s = ownedHookState())
-        s->keyboardWindow = fromWindow(window);
+    published.keyboardWindow = fromWindow(window);
+    if (HookState *s = publishedHookState())
+        s->keyboardWindow = published.keyboardWindow;
     return window;
 }
 
 HWND SetCommandWindow(HWND window, HWND combo) {
-    if (HookState *s = ownedHookState()) {
-        s->commandWindow = fromWindow(window);
-        s->commandCombo = fromWindow(combo);
+    published.commandWindow = fromWindow(window);
+    published.commandCombo = fromWindow(combo);
+    if (HookState *s = publishedHookState()) {
+        s->commandWindow = published.commandWindow;
+        s->commandCombo = published.commandCombo;
     }
     return window;
 }
 
 int SetEnableState(int state) {
-    if (HookState *s = ownedHookState())
+    published.enableState = state;
+    if (HookState *s = publishedHookState())
         s->enableState = state;
     return state;
 }
@@ -370,7 +559,7 @@ int GetEnableState() {
 }
 
 int SetSuggestionsShown(int shown) {
-    if (HookState *s = ownedHookState())
+    if (HookState *s = publishedHookState())
         s->suggestionsShown = shown;
     return shown;
 }
@@ -380,9 +569,26 @@ int GetSuggestionsShown() {
     return s ? s->suggestionsShown : 0;
 }
 
-BOOL IsForwardAbandoned(unsigned serial) {
+BOOL ClaimForwardedKey(unsigned serial) {
+    HookState *s = soundHookState();
+    return s && serial != 0 && claimKey(keySlotOf(*s, serial), serial);
+}
+
+BOOL GetKeyOrigin(unsigned serial, KeyOrigin *origin) {
     const HookState *s = soundHookState();
-    return s && serial != 0 && s->abandonedSerials[serial % kAbandonedSlots] == static_cast<int32_t>(serial);
+    if (!s || !origin || !keySlotHolds(keySlotOf(*s, serial), serial))
+        return FALSE;
+    const KeySlot &slot = keySlotOf(*s, serial);
+    origin->focus = toWindow(slot.focusWindow);
+    origin->caretX = slot.caretX;
+    origin->caretY = slot.caretY;
+    origin->hasCaret = slot.hasCaret;
+    origin->charWidth = slot.charWidth;
+    origin->charHeight = slot.charHeight;
+    origin->listCurrent = slot.listEpoch == s->listEpoch;
+    lstrcpynA(origin->modulePath, keySlotModuleFileName(slot).c_str(), sizeof origin->modulePath);
+    // A later key took the slot over while it was read: what was read may be mixed.
+    return keySlotHolds(slot, serial);
 }
 
 void PostedKeyHandled() {
@@ -396,24 +602,102 @@ void PostedKeysCaughtUp() {
 }
 
 void SetHotKeys(char command, char enable, char keyboard) {
-    if (HookState *s = ownedHookState()) {
-        s->commandKey = static_cast<uint8_t>(command);
-        s->enableKey = static_cast<uint8_t>(enable);
-        s->keyboardKey = static_cast<uint8_t>(keyboard);
+    published.commandKey = static_cast<uint8_t>(command);
+    published.enableKey = static_cast<uint8_t>(enable);
+    published.keyboardKey = static_cast<uint8_t>(keyboard);
+    if (HookState *s = publishedHookState()) {
+        s->commandKey = published.commandKey;
+        s->enableKey = published.enableKey;
+        s->keyboardKey = published.keyboardKey;
     }
 }
 
-HHOOK Start() {
-    if (HookState *s = ownedHookState()) {
-        s->installerProcessId[kRole] = GetCurrentProcessId();
-        s->hooksInstalled[kRole] = 1;
+void RepairHookState() {
+    if (HookState *s = publishedHookState())
+        publish(*s);
+}
+
+namespace {
+
+// The helper's hooks, one keyboard and one mouse hook per thread of a program of its bitness, in
+// the helper's process. A global hook's chain is shared by every program: where the first hook of
+// that chain cannot be loaded (a library of the other bitness) Wine ends the chain, and Windows
+// calls it out of context. A thread's own hooks come before the global ones in every system, so
+// the helper's library is always the first hook in a program of its bitness, and the main
+// library's global hooks serve the programs of the main bitness.
+struct ThreadHooks {
+    DWORD threadId;
+    HHOOK keyboard, mouse;
+};
+const int kMaxThreadHooks = 256;
+ThreadHooks threadHooks[kMaxThreadHooks];
+int threadHookCount = 0;
+
+bool threadIsAlive(DWORD threadId) {
+    KernelHandle thread(OpenThread(SYNCHRONIZE, FALSE, threadId));
+    return thread && WaitForSingleObject(thread.get(), 0) == WAIT_TIMEOUT;
+}
+
+void unhookThread(ThreadHooks &hooks) {
+    if (hooks.keyboard)
+        UnhookWindowsHookEx(hooks.keyboard);
+    if (hooks.mouse)
+        UnhookWindowsHookEx(hooks.mouse);
+    hooks = ThreadHooks{0, nullptr, nullptr};
+}
+
+// Makes room by dropping the hooks of threads that ended.
+void pruneThreadHooks() {
+    int kept = 0;
+    for (int i = 0; i < threadHookCount; ++i) {
+        if (threadIsAlive(threadHooks[i].threadId))
+            threadHooks[kept++] = threadHooks[i];
+        else
+            unhookThread(threadHooks[i]);
     }
+    threadHookCount = kept;
+}
+
+} // namespace
+
+HHOOK Start() {
+    published.hooksInstalled = true;
+    if (HookState *s = publishedHookState())
+        publish(*s);
+    // The helper hooks the threads of its programs one by one (ServeThreadOf).
+    if (kRole != kMainLibrary)
+        return nullptr;
     keyboardHook = SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, moduleInstance, 0);
     mouseHook = SetWindowsHookExA(WH_MOUSE, MouseHookProc, moduleInstance, 0);
     return mouseHook;
 }
 
+BOOL ServeThreadOf(HWND window) {
+    DWORD processId = 0;
+    const DWORD threadId = window ? GetWindowThreadProcessId(window, &processId) : 0;
+    if (!threadId || processId == GetCurrentProcessId())
+        return FALSE;
+    for (int i = 0; i < threadHookCount; ++i)
+        if (threadHooks[i].threadId == threadId)
+            return TRUE;
+    if (factsOf(processId).bitness != kOwnBitness)
+        return FALSE;
+    if (threadHookCount == kMaxThreadHooks)
+        pruneThreadHooks();
+    if (threadHookCount == kMaxThreadHooks)
+        return FALSE;
+    ThreadHooks hooks = {threadId, SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, moduleInstance, threadId),
+                         SetWindowsHookExA(WH_MOUSE, MouseHookProc, moduleInstance, threadId)};
+    if (!hooks.keyboard && !hooks.mouse)
+        return FALSE;
+    threadHooks[threadHookCount++] = hooks;
+    return TRUE;
+}
+
 BOOL Stop() {
+    for (int i = 0; i < threadHookCount; ++i)
+        unhookThread(threadHooks[i]);
+    threadHookCount = 0;
     if (keyboardHook && UnhookWindowsHookEx(keyboardHook))
         keyboardHook = 0;
     BOOL removed = FALSE;
@@ -421,6 +705,7 @@ BOOL Stop() {
         mouseHook = 0;
         removed = TRUE;
     }
+    published.hooksInstalled = false;
     HookState *s = soundHookState();
     if (s && s->installerProcessId[kRole] == GetCurrentProcessId())
         s->hooksInstalled[kRole] = 0;
@@ -432,15 +717,14 @@ HWND GetFocusWindow() {
     return s ? toWindow(s->focusWindow) : nullptr;
 }
 
-// A caret client coordinate of exactly 0 counts as no caret: the last left click is used instead.
 int GetCaretX() {
     const HookState *s = soundHookState();
-    return !s ? 0 : s->caretClientX != 0 ? s->caretScreenX : s->clickX;
+    return s ? resolvedCaretX(*s) : 0;
 }
 
 int GetCaretY() {
     const HookState *s = soundHookState();
-    return !s ? 0 : s->caretClientY != 0 ? s->caretScreenY : s->clickY;
+    return s ? resolvedCaretY(*s) : 0;
 }
 
 int GetCharX() {
@@ -467,7 +751,7 @@ int copyOut(char *buffer, const char *text) {
 int GetModuleName(char *buffer) {
     const HookState *s = soundHookState();
     const std::string path = s ? hookStateModuleFileName(*s) : std::string();
-    const size_t slash = path.find_last_of('\\');
+    const size_t slash = path.find_last_of("\\/");
     return copyOut(buffer, path.c_str() + (slash == std::string::npos ? 0 : slash + 1));
 }
 

@@ -1,5 +1,7 @@
 #include "vocabulary/word_store.h"
 
+#include "common/plain_file_name.h"
+
 #include <algorithm>
 
 namespace {
@@ -57,9 +59,13 @@ WordTrie *WordStore::learnedVocabulary(const std::string &programKey) {
 
 // A program's learned words are read from "<programKey>.vob" in the learned folder the first
 // time they are needed; a missing file means an empty vocabulary, created at shut-down. The folder
-// is named so that nothing depends on the current directory, which a file dialog may move.
+// is named so that nothing depends on the current directory, which a file dialog may move. A
+// program name that could reach outside the folder names no file: what is learned there is kept
+// for the session only.
 WordTrie &WordStore::obtainLearned(const std::string &programKey) {
     std::unique_ptr<WordTrie> &slot = learned_[programKey];
+    if (!slot && !isPlainFileName(programKey))
+        slot.reset(new WordTrie());
     if (!slot) {
         slot.reset(new WordTrie((learnedFolder_ + programKey + kLearnedSuffix).c_str()));
         noteIfUnsavable(*slot);

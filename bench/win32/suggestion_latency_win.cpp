@@ -64,14 +64,14 @@ std::vector<double> handlerPerLetter(const std::string &folder, std::vector<doub
         for (char ch : words[w]) {
             LARGE_INTEGER start;
             QueryPerformanceCounter(&start);
-            handleSuggestionKey(list, static_cast<unsigned char>(ch), 0x1E0001);
+            handleSuggestionKey(list, static_cast<unsigned char>(ch), 0x1E0001, false);
             samples.push_back(microsecondsSince(start));
             // What the key asked for: the list moved, sized, shown and painted by the message loop.
             QueryPerformanceCounter(&start);
             pump();
             placing.push_back(microsecondsSince(start));
         }
-        handleSuggestionKey(list, VK_ESCAPE, 0);
+        handleSuggestionKey(list, VK_ESCAPE, 0, false);
         pump();
     }
     DestroyWindow(list);

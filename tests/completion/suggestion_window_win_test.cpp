@@ -4,6 +4,7 @@
 #include "app/app_globals_win.h"
 #include "completion/key_handler_win.h"
 #include "completion/suggestion_window_win.h"
+#include "hooklib/hook_state.h"
 #include "hooklib/larkhook.h"
 #include "config/settings.h"
 #include "support/scratch_folder.h"
@@ -12,7 +13,58 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+
 namespace {
+
+// The session's hook state block, which the library beside the tests created: the tests hand keys
+// over through it as the hooks do, in the order of a race between the processes.
+class HookBlock {
+public:
+    HookBlock() {
+        mapping_ = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, "Local\\WordlarkHookState");
+        if (mapping_)
+            state_ = static_cast<hookstate::HookState *>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    }
+    ~HookBlock() {
+        if (state_)
+            UnmapViewOfFile(state_);
+        if (mapping_)
+            CloseHandle(mapping_);
+    }
+    hookstate::HookState &state() { return *state_; }
+    bool mapped() const { return state_ != nullptr; }
+
+    // A key as a hook hands it over: a serial, a slot with the program it was typed in, the list
+    // epoch of the moment it was pressed.
+    WPARAM handOver(int code, HWND focus, const char *module, hookstate::KeyClaim claim) {
+        unsigned serial = 0;
+        while (serial == 0)
+            serial = static_cast<unsigned>(++state_->lastForwardSerial) & 0xFFFF;
+        hookstate::KeySlot &slot = hookstate::keySlotOf(*state_, serial);
+        slot.focusWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(focus));
+        slot.caretX = slot.caretY = 100;
+        slot.hasCaret = 1;
+        slot.charHeight = 16;
+        slot.listEpoch = state_->listEpoch;
+        std::strncpy(slot.moduleFileName, module, sizeof slot.moduleFileName - 1);
+        hookstate::markKey(slot, serial, claim);
+        return static_cast<WPARAM>(code) | static_cast<WPARAM>(serial) << 16;
+    }
+    // What the hooks do on a click, a focus change or the end of a word.
+    void hide() {
+        ++state_->listEpoch;
+        state_->suggestionsShown = 0;
+    }
+
+private:
+    HANDLE mapping_ = nullptr;
+    hookstate::HookState *state_ = nullptr;
+};
+
+const char kEditorA[] = "C:\\apps\\editor-a.exe";
+const char kEditorB[] = "C:\\apps\\editor-b.exe";
 
 class SuggestionWindowTest : public ::testing::Test {
 protected:
@@ -117,6 +169,109 @@ TEST_F(SuggestionWindowTest, ASentKeyTakesTheLettersPostedBeforeItFirst) {
     pump();
     EXPECT_EQ(wordStore->typedLength(), 0); // nothing of "he" was left to handle afterwards
     EXPECT_FALSE(shown());
+}
+
+// Races between the hooks and the main program, played in their racing order through the block.
+class HandedOverKeys : public SuggestionWindowTest {
+protected:
+    HandedOverKeys() {
+        edit_ = CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 200, 40, nullptr, nullptr, nullptr, nullptr);
+        settings->putProgram("editor-a.exe", kEditorA, true);
+        settings->putProgram("editor-b.exe", kEditorB, true);
+    }
+    ~HandedOverKeys() override { DestroyWindow(edit_); }
+    void post(const char *letters, const char *module = kEditorA) {
+        for (const char *p = letters; *p; ++p)
+            PostMessageA(list_, kPostedKeyMessage, block_.handOver(*p, edit_, module, hookstate::kKeyPosted), 0x1E0001);
+    }
+    void send(int key, hookstate::KeyClaim claim = hookstate::kKeyWaiting) {
+        SendMessageA(list_, WM_KEYDOWN, block_.handOver(key, edit_, kEditorA, claim), 0x1E0001);
+    }
+    std::string editText() const {
+        char text[64] = "";
+        GetWindowTextA(edit_, text, sizeof text);
+        return text;
+    }
+    int learned(const char *program, const char *word) {
+        WordTrie *trie = wordStore->learnedVocabulary(program);
+        return trie && trie->countOf(word) > 0 ? trie->countOf(word) : 0;
+    }
+
+    HookBlock block_;
+    HWND edit_ = nullptr;
+};
+
+TEST_F(HandedOverKeys, TheListNeverOutlivesItsWord) {
+    ASSERT_TRUE(block_.mapped());
+    // "he" is still queued when a click hides the list: the late letters change the word but
+    // never bring the list back; a letter pressed after the click does.
+    post("he");
+    block_.hide();
+    pump();
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(wordStore->typedLength(), 2);
+    post("l");
+    pump();
+    EXPECT_TRUE(shown());
+
+    // The word ends (Escape, queued behind a letter) while Shift+Space and Enter are on their way:
+    // the list goes with the word, and the keys are a space and an Enter, never the row's digit.
+    post("l");
+    PostMessageA(list_, kPostedKeyMessage, block_.handOver(VK_ESCAPE, edit_, kEditorA, hookstate::kKeyPosted), 0);
+    block_.hide();
+    // The hook lets the main program catch up before it decides on Shift+Space: the list is gone
+    // with the word, so the hook leaves the key to the program.
+    SendMessageA(list_, kCatchUpMessage, 0, 0);
+    EXPECT_EQ(GetSuggestionsShown(), 0);
+    // One that was on its way already finds nothing to take: it types a space.
+    send(VK_SPACE);
+    pump();
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(editText(), " ");
+}
+
+TEST_F(HandedOverKeys, AKeyTheHookGaveUpOnIsNotActedOnAgain) {
+    ASSERT_TRUE(block_.mapped());
+    post("hel");
+    pump();
+    ASSERT_TRUE(shown());
+    // The hook's wait ran out before the main program came to Ctrl+1: the program typed in has it.
+    send('1', hookstate::kKeyAbandoned);
+    EXPECT_EQ(learned("editor-a.exe", "hello"), 0);
+    EXPECT_EQ(wordStore->typedLength(), 3);
+    // Claimed in time, it picks once.
+    send('1');
+    EXPECT_EQ(learned("editor-a.exe", "hello"), 1);
+    EXPECT_EQ(wordStore->typedLength(), 0);
+}
+
+TEST_F(HandedOverKeys, AWordIsLearnedInTheProgramItWasTypedIn) {
+    ASSERT_TRUE(block_.mapped());
+    // Typed in A, then in B while the main program lagged: each word is A's or B's.
+    post("world", kEditorA);
+    post("helium", kEditorB);
+    PostMessageA(list_, kPostedKeyMessage, block_.handOver(VK_ESCAPE, edit_, kEditorB, hookstate::kKeyPosted), 0);
+    pump();
+    EXPECT_EQ(learned("editor-a.exe", "world"), 1);
+    EXPECT_EQ(learned("editor-b.exe", "world"), 0);
+    EXPECT_EQ(learned("editor-b.exe", "helium"), 1);
+
+    // The first letters of "extraordinary" are lost (later keys took their slots over): the rest
+    // of the word is neither shown nor learned as a word of its own.
+    post("ext");
+    for (unsigned i = 0; i < hookstate::kKeySlots; ++i)
+        block_.handOver('x', edit_, kEditorA, hookstate::kKeyPosted);
+    post("raordinary");
+    PostMessageA(list_, kPostedKeyMessage, block_.handOver(VK_ESCAPE, edit_, kEditorA, hookstate::kKeyPosted), 0);
+    pump();
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(learned("editor-a.exe", "raordinary"), 0);
+    EXPECT_EQ(learned("editor-a.exe", "extraordinary"), 0);
+    // The next word is whole again.
+    post("worlds");
+    PostMessageA(list_, kPostedKeyMessage, block_.handOver(VK_ESCAPE, edit_, kEditorA, hookstate::kKeyPosted), 0);
+    pump();
+    EXPECT_EQ(learned("editor-a.exe", "worlds"), 1);
 }
 
 TEST_F(SuggestionWindowTest, HotKeysToggleOnlyTheProgramsOwnWindowsInTheOrderPressed) {

@@ -6,7 +6,7 @@ import signal
 import time
 import unittest
 
-from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, X, unix_pid, wait_until
+from harness import BITS, RUNS_32BIT, Notepad, WineTestCase, Wordlark, X, unix_pid, wait_until
 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 WM_QUERYENDSESSION = 0x0011
@@ -291,8 +291,10 @@ class SpineInOtherWindows(WineTestCase):
 
 
 class OtherBitness(WineTestCase):
-    """The 64-bit build beside a 32-bit program, which cannot load its hook library: the system runs
-    the hook inside Wordlark for that program's keys."""
+    """The 64-bit program without its helper beside a 32-bit program, which cannot load its hook
+    library: no library of that program's bitness serves it. Windows would call the 64-bit hook
+    out of context there, for the hot keys alone; Wine calls no hook whose library cannot be loaded,
+    so only the untouched keys can be seen here (the hot-key half is the key-role unit tests')."""
 
     @classmethod
     def setUpClass(cls):
@@ -300,8 +302,12 @@ class OtherBitness(WineTestCase):
             raise unittest.SkipTest("needs the 64-bit build on a machine that runs 32-bit programs")
         super().setUpClass()
 
-    def test_a_program_of_the_other_bitness_gets_its_keys_untouched_and_the_hot_keys_work(self):
-        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+    def test_a_program_no_library_serves_gets_its_keys_untouched(self):
+        app = Wordlark(self.wine, self.probe, extra_files={"english.voc": VOCABULARY})
+        for name in ("wordlark32.exe", "larkhook32.dll"):
+            if os.path.exists(app.path(name)):
+                os.remove(app.path(name))
+        app.start()
         notepad = Notepad(self.wine, self.probe, r"C:\windows\syswow64\notepad.exe")
         notepad.focus()
         X.type("hello")
@@ -311,11 +317,6 @@ class OtherBitness(WineTestCase):
         notepad.wait_text("hello \r\nwor")
         self.assertFalse(app.suggestion_window()["visible"])
         self.assertNotEqual(app.hook_state()["moduleName"].lower(), "notepad.exe")
-        X.key("ctrl+m")
-        wait_until(lambda: app.hook_state()["enable"] == 0, 10, 0.2, "enable state 0")
-        X.key("ctrl+m")
-        wait_until(lambda: app.hook_state()["enable"] == 1, 10, 0.2, "enable state 1")
-        self.assertEqual(notepad.text(), "hello \r\nwor")
         self.assertEqual(app.exit(), 0)
         # Nothing was forwarded, so the program was never met: no entry, nothing learned.
         self.assertNotIn(b"notepad.exe", app.read("wordlark.cfg").lower())

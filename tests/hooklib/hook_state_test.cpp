@@ -59,3 +59,37 @@ TEST(HookState, TheExecutableNameIsReadAndWrittenWithinItsField) {
     std::memset(&state->suggestionsShown, 'z', sizeof state->suggestionsShown);
     EXPECT_EQ(hookStateModuleFileName(*state), std::string(kPathSize - 1, 'y'));
 }
+
+// A key the hook waits for is decided once, whichever side comes first: the main program's claim
+// or the hook's wait running out. Each order is played here as it happens between the processes.
+TEST(HookState, AWaitedKeyIsEitherHandledOrPassedOnNeverBoth) {
+    std::unique_ptr<HookState> state(new HookState);
+    initHookState(*state);
+    const unsigned serial = 300;
+    KeySlot &slot = keySlotOf(*state, serial);
+
+    // The main program claims the key while the hook still waits; the wait then runs out: the hook
+    // consumes the key, as the main program is acting on it.
+    markKey(slot, serial, kKeyWaiting);
+    EXPECT_TRUE(claimKey(slot, serial));
+    EXPECT_FALSE(abandonKey(slot, serial));
+    EXPECT_FALSE(claimKey(slot, serial)); // and only once
+
+    // The wait runs out first: the program typed in gets the key, the main program's late claim fails.
+    markKey(slot, serial, kKeyWaiting);
+    EXPECT_TRUE(abandonKey(slot, serial));
+    EXPECT_FALSE(claimKey(slot, serial));
+
+    // A posted key is never claimed; a slot taken over by the key 128 later no longer holds this one.
+    markKey(slot, serial, kKeyPosted);
+    EXPECT_FALSE(claimKey(slot, serial));
+    EXPECT_TRUE(keySlotHolds(slot, serial));
+    markKey(keySlotOf(*state, serial + kKeySlots), serial + kKeySlots, kKeyWaiting);
+    EXPECT_FALSE(keySlotHolds(slot, serial));
+    EXPECT_FALSE(claimKey(slot, serial));
+    EXPECT_FALSE(keySlotHolds(slot, 0)); // serial 0 is never handed out
+
+    // A slot's name that another program left without a terminator ends with its field.
+    std::memset(slot.moduleFileName, 'q', sizeof slot.moduleFileName);
+    EXPECT_EQ(keySlotModuleFileName(slot), std::string(kPathSize - 1, 'q'));
+}

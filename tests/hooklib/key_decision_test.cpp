@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace hookkeys;
 
 namespace {
@@ -224,7 +227,7 @@ TEST(KeyDecision, EveryOtherKeyEndsTheWordWhenNoListIsShown) {
     }
 }
 
-TEST(KeyDecision, AProgramOfTheOtherBitnessGetsEveryKeyButTheHotKeysUntouched) {
+TEST(KeyDecision, AProgramNoLibraryServesGetsEveryKeyButTheHotKeysUntouched) {
     // Keys that would otherwise be forwarded, steer the list or end a word.
     for (int vk : {static_cast<int>('A'), kSpace, kEnter, kBackspace, kDelete, kShift, kControl, static_cast<int>('5')}) {
         for (bool ctrl : {false, true}) {
@@ -232,7 +235,7 @@ TEST(KeyDecision, AProgramOfTheOtherBitnessGetsEveryKeyButTheHotKeysUntouched) {
                 continue;
             for (bool shown : {false, true}) {
                 KeyInput in = typing(vk);
-                in.keyOfOtherBitness = true;
+                in.role = KeyRole::HotKeysOnly;
                 in.ctrlDown = ctrl;
                 in.shiftDown = true;
                 in.suggestionsVisible = shown;
@@ -242,23 +245,22 @@ TEST(KeyDecision, AProgramOfTheOtherBitnessGetsEveryKeyButTheHotKeysUntouched) {
                 EXPECT_EQ(d.hideSuggestions, shown);
                 d.hideSuggestions = false;
                 EXPECT_TRUE(passedOnUntouched(d));
+                EXPECT_FALSE(dependsOnTheList(in));
             }
         }
     }
-    // With the library of that bitness installed, it takes the key inside that program, hot keys
-    // too: this one leaves even them alone, so that Ctrl+M switches once, not twice.
-    for (int vk : {static_cast<int>('M'), kSpace, static_cast<int>('O'), static_cast<int>('A')}) {
-        for (bool ownProgram : {false, true}) {
-            KeyInput in = withCtrl(vk);
-            in.keyOfOtherBitness = !ownProgram;
-            in.keyServedElsewhere = true;
-            in.suggestionsVisible = true;
-            EXPECT_TRUE(passedOnUntouched(decideKeyDown(in))) << vk;
-        }
+    // The library that passes a key on leaves even the hot keys alone, so that Ctrl+M switches
+    // once, not twice.
+    for (int vk : {static_cast<int>('M'), kSpace, static_cast<int>('O'), static_cast<int>('A'), static_cast<int>('1')}) {
+        KeyInput in = withCtrl(vk);
+        in.role = KeyRole::PassesOn;
+        in.suggestionsVisible = true;
+        EXPECT_TRUE(passedOnUntouched(decideKeyDown(in))) << vk;
+        EXPECT_FALSE(dependsOnTheList(in));
     }
     for (bool enabled : {true, false}) {
         KeyInput in = withCtrl('M');
-        in.keyOfOtherBitness = true;
+        in.role = KeyRole::HotKeysOnly;
         in.enabled = enabled;
         EXPECT_EQ(decideKeyDown(in).toggle, Toggle::Enable);
         EXPECT_TRUE(decideKeyDown(in).consume);
@@ -266,5 +268,52 @@ TEST(KeyDecision, AProgramOfTheOtherBitnessGetsEveryKeyButTheHotKeysUntouched) {
         EXPECT_EQ(decideKeyDown(in).toggle, Toggle::CommandWindow);
         in.vk = 'O';
         EXPECT_EQ(decideKeyDown(in).toggle, Toggle::KeyboardWindow);
+    }
+}
+
+// Every arrangement of the session's libraries. Windows may call a procedure in the program typed
+// in, out of context on the installer's thread, or through the other library's pass-on (which may
+// run out of context too); the role depends on none of that, only on the bitness of the program
+// typed in, so for every key exactly one library does something with it.
+TEST(KeyRole, ExactlyOneLibraryActsOnEachKey) {
+    struct Library {
+        Bitness bits;
+        bool main;
+    };
+    struct Package {
+        const char *what;
+        std::vector<Library> libraries;
+    };
+    const Package packages[] = {
+        {"64-bit package with its 32-bit helper", {{Bitness::Bits64, true}, {Bitness::Bits32, false}}},
+        {"64-bit package whose helper is not running", {{Bitness::Bits64, true}}},
+        {"32-bit package", {{Bitness::Bits32, true}}},
+    };
+    for (const Package &package : packages) {
+        for (Bitness program : {Bitness::Bits64, Bitness::Bits32, Bitness::Unknown}) {
+            for (bool hotKey : {false, true}) {
+                SCOPED_TRACE(testing::Message() << package.what << ", program " << static_cast<int>(program)
+                                                << ", hot key " << hotKey);
+                int acting = 0, completing = 0;
+                for (const Library &library : package.libraries) {
+                    KeyOwnerInput owner;
+                    owner.library = library.bits;
+                    owner.mainLibrary = library.main;
+                    owner.program = program;
+                    owner.otherLibraryServes = package.libraries.size() == 2;
+                    KeyInput in = hotKey ? withCtrl('M') : typing('A');
+                    in.role = decideKeyRole(owner);
+                    const KeyDecision d = decideKeyDown(in);
+                    acting += passedOnUntouched(d) ? 0 : 1;
+                    completing += d.forward ? 1 : 0;
+                }
+                // A hot key works once everywhere; a letter is completed once by the library of
+                // the program's own bitness where one runs, and left alone by both where none does.
+                const bool served = std::any_of(package.libraries.begin(), package.libraries.end(),
+                                                [&](const Library &l) { return l.bits == program; });
+                EXPECT_EQ(acting, hotKey || served ? 1 : 0);
+                EXPECT_EQ(completing, !hotKey && served ? 1 : 0);
+            }
+        }
     }
 }

@@ -263,6 +263,24 @@ TEST_F(StoreFixture, ShutDownWritesEveryVocabularyExceptForgottenOnes) {
     EXPECT_TRUE(std::filesystem::is_empty(folder.path("elsewhere")));
 }
 
+// A program name comes from a block that any program of the user can write: one that could reach
+// outside the learned folder is learned for the session and names no file.
+TEST_F(StoreFixture, ProgramNamesThatCouldLeaveTheFolderNameNoFile) {
+    std::filesystem::create_directories(folder.path("learned"));
+    writeBytes(basePath, "base 1\r\n");
+    store.reset(new WordStore(basePath, 25, 10, folder.path("learned/")));
+    for (const char *name : {"../escaped", "..", "C:escaped", "sub\\escaped", "."}) {
+        std::string rest;
+        store->feedCharacter('b', name, false);
+        EXPECT_TRUE(store->completeSuggestion(1, rest, name)) << name;
+        EXPECT_EQ(store->learnedVocabulary(name)->countOf("base"), 1) << name;
+    }
+    store.reset();
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path("learned")));
+    EXPECT_FALSE(fileExists(folder.path("escaped.vob")));
+    EXPECT_FALSE(fileExists(folder.path("..vob")));
+}
+
 // Keystrokes on the UI thread give up at once while another thread holds the store.
 TEST_F(StoreFixture, KeystrokeOperationsGiveUpWhileAnotherThreadHoldsTheLock) {
     open("hello 5\r\n");
