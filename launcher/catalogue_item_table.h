@@ -26,8 +26,14 @@ public:
     // is true when it was added now.
     std::pair<Id, bool> add(const std::string &item, const std::string &target);
 
-    std::string_view text(Id id) const { return record(id).substr(1 + initialsLength(id)); }
-    std::string_view initials(Id id) const { return record(id).substr(1, initialsLength(id)); }
+    std::string_view text(Id id) const {
+        const std::string_view whole = record(id);
+        return whole.substr(1 + uint8_t(whole[0]));
+    }
+    std::string_view initials(Id id) const {
+        const std::string_view whole = record(id);
+        return whole.substr(1, uint8_t(whole[0]));
+    }
     size_t size() const { return refs_.size(); }
 
     // Whether target belongs to an item already in the table.

@@ -105,19 +105,18 @@ bool CommandCatalogue::gatherItems(const std::string &word, Gathered &gathered) 
         tokens_.heaviestWithinOneEdit(word, size_t(2 * resultLimit), tokens);
         tokenKind = kOneSlip;
     }
-    std::vector<CatalogueItemTable::Id> items;
     // Lightest tokens first, so the rare words are gathered whole before the limit cuts in.
     for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
-        tokens_.items(*token, items);
-        for (CatalogueItemTable::Id id : items) {
+        tokens_.forEachItem(*token, [&gathered, tokenKind](CatalogueItemTable::Id id) {
             if (gathered.kind[id] == kNoMatch) {
                 gathered.kind[id] = tokenKind;
                 gathered.distinct.push_back(id);
             }
-        }
+        });
         if (gathered.distinct.size() > size_t(kItemGatherLimit))
             break;
     }
+    std::vector<CatalogueItemTable::Id> items;
     itemTable_.withInitials(word, size_t(kItemGatherLimit), items);
     for (CatalogueItemTable::Id id : items) {
         if (gathered.kind[id] == kNoMatch)

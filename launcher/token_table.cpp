@@ -62,27 +62,6 @@ void TokenTable::appendNumber(Postings &list, uint32_t value) {
     } while (value);
 }
 
-void TokenTable::items(uint32_t token, std::vector<uint32_t> &out) const {
-    out.clear();
-    const Postings &list = postings_[token];
-    if (list.count == 1 && !list.bytes) {
-        out.push_back(list.last);
-        return;
-    }
-    uint32_t value = 0;
-    for (uint32_t at = 0; at < list.used;) {
-        uint32_t delta = 0;
-        for (int shift = 0;; shift += 7) {
-            const uint8_t byte = list.bytes[at++];
-            delta |= uint32_t(byte & 0x7f) << shift;
-            if (!(byte & 0x80))
-                break;
-        }
-        value += delta;
-        out.push_back(value);
-    }
-}
-
 void TokenTable::post(uint32_t token, uint32_t item) {
     Postings &list = postings_[token];
     if (list.count == 0) {

@@ -33,7 +33,31 @@ public:
     std::string_view text(uint32_t token) const { return texts_.at(refs_[token]); }
     int32_t weight(uint32_t token) const { return weights_[token]; }
     // The items of token, ascending.
-    void items(uint32_t token, std::vector<uint32_t> &out) const;
+    void items(uint32_t token, std::vector<uint32_t> &out) const {
+        out.clear();
+        forEachItem(token, [&out](uint32_t item) { out.push_back(item); });
+    }
+    // Calls visit with each item of token, ascending, without a copy of the list.
+    template <typename Visit> void forEachItem(uint32_t token, Visit visit) const {
+        const Postings &list = postings_[token];
+        if (!list.bytes) {
+            if (list.count == 1)
+                visit(list.last);
+            return;
+        }
+        uint32_t value = 0;
+        for (const uint8_t *at = list.bytes, *end = list.bytes + list.used; at < end;) {
+            uint32_t delta = 0;
+            for (int shift = 0;; shift += 7) {
+                const uint8_t byte = *at++;
+                delta |= uint32_t(byte & 0x7f) << shift;
+                if (!(byte & 0x80))
+                    break;
+            }
+            value += delta;
+            visit(value);
+        }
+    }
 
     // Merges the tokens added since the last call into the sorted order.
     void settle();
