@@ -1,57 +1,76 @@
 #pragma once
 
+#include "launcher/compact_strings.h"
+
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
-// The catalogue's items, each held once and known by a number, with the numbers of the items
-// every token occurs in and, per item, the use count of its target.
+// The catalogue's items, each held once and known by a number, with, per item, the use count of
+// its target and the initials of its name (see name_initials.h), which are found by prefix.
 //
 // A search on a large catalogue meets tens of thousands of items per keystroke; as numbers they
 // are gathered, de-duplicated and ranked without copying, hashing or comparing their texts.
-// Items are never removed, so a number stays valid for the table's life.
+// Items are never removed, so a number stays valid for the table's life. The texts lie packed in
+// blocks and the items of one target are chained, so an item costs its bytes and a few numbers.
 //
 // Not synchronised: the catalogue's lock covers every call.
 class CatalogueItemTable {
 public:
     using Id = uint32_t;
+    static constexpr Id kNone = TextKeyedSet::kNone;
 
-    // The number of item, which is added with its target unless present; second is true when it
-    // was added now.
+    // The number of item, which is added with its target (a prefix of item) unless present; second
+    // is true when it was added now.
     std::pair<Id, bool> add(const std::string &item, const std::string &target);
-    // Records that token occurs in item id, unless it is recorded already.
-    void post(const std::string &token, Id id);
 
-    // The items token occurs in, in the order they were first added (by number); null when none.
-    const std::vector<Id> *postings(const std::string &token) const;
-    const std::string &text(Id id) const { return items_[id]; }
-    size_t size() const { return items_.size(); }
+    std::string_view text(Id id) const {
+        const std::string_view whole = record(id);
+        return whole.substr(1 + uint8_t(whole[0]));
+    }
+    std::string_view initials(Id id) const {
+        const std::string_view whole = record(id);
+        return whole.substr(1, uint8_t(whole[0]));
+    }
+    size_t size() const { return refs_.size(); }
 
     // Whether target belongs to an item already in the table.
-    bool hasTarget(const std::string &target) const;
+    bool hasTarget(const std::string &target) const { return firstOfTarget(target) != kNone; }
+    // The first item of target, kNone when there is none; nextOfTarget walks the others.
+    Id firstOfTarget(std::string_view target) const;
+    Id nextOfTarget(Id id) const { return nextOfTarget_[id]; }
     // Makes count the use count of target's items, present and future. The count is read at every
     // ranking, so it must stay where it is (a node of the use-count map).
     void bindCount(const std::string &target, const int32_t *count);
     // The use count of item id's target, 0 when it has none.
     int32_t useCount(Id id) const {
-        const int32_t *count = targetCounts_[itemTargets_[id]];
+        const int32_t *count = counts_[countSlots_[id]];
         return count ? *count : 0;
     }
 
+    // Merges the initials of the items added since the last call into their sorted order.
+    void settle();
+    // The items whose initials, from some word on, begin with prefix (two bytes or more), at most
+    // max of them, possibly repeated. Settled items only.
+    void withInitials(std::string_view prefix, size_t max, std::vector<Id> &out) const;
+
 private:
-    uint32_t targetNumber(const std::string &target);
+    std::string_view record(Id id) const { return texts_.at(refs_[id]); }
+    size_t initialsLength(Id id) const { return uint8_t(record(id)[0]); }
+    std::string_view targetOf(Id id) const;
+    std::string_view initialsFrom(uint32_t entry) const { return initials(entry >> 4).substr(entry & 15); }
 
-    std::deque<std::string> items_; // a deque keeps the texts in place for the views below
-    std::unordered_map<std::string_view, Id> itemIds_;
-    std::vector<uint32_t> itemTargets_; // per item, its target's number
+    CompactStrings texts_;                  // per item: initials length, initials, item text
+    std::vector<uint32_t> refs_;            // per item
+    std::vector<Id> nextOfTarget_;          // per item: the next item of the same target
+    std::vector<uint32_t> countSlots_;      // per item: its slot in counts_ (0: no count)
+    std::vector<const int32_t *> counts_{nullptr};
+    TextKeyedSet byTarget_;                 // the first item of every target
 
-    std::deque<std::string> targets_;
-    std::unordered_map<std::string_view, uint32_t> targetIds_;
-    std::vector<const int32_t *> targetCounts_; // per target; null when it has no count
-
-    std::unordered_map<std::string, std::vector<Id>> postings_;
+    // Item number (high bits) and the word its initials are taken from (low 4 bits), for every
+    // word that leaves two initials or more; in byte order of those initials once settled.
+    std::vector<uint32_t> initialsOrder_;
+    size_t settledItems_ = 0;
 };

@@ -3,10 +3,11 @@
 #include "launcher/command_items.h"
 #include "launcher/file_types.h"
 #include "launcher/md5.h"
-#include "vocabulary/word_trie.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -26,15 +27,30 @@ CommandCatalogue::CommandCatalogue(int32_t limit, const std::string &useCountFil
 
 CommandCatalogue::CommandCatalogue(int32_t limit, const LauncherPlatform &platform, const std::string &useCountFile)
     : resultLimit(limit), fileTypes(builtInFileTypes()), webSearches(builtInWebSearches()), platform_(platform),
-      useCountFile_(useCountFile) {
+      useCountFile_(useCountFile), queryMemoryFile_(queryMemoryFileFor(useCountFile)) {
     loadUseCounts(useCountFile_);
-    tokenIndex.reset(new WordTrie());
+    if (queryMemory_.load(queryMemoryFile_) == QueryMemory::LoadResult::Damaged) {
+        queryMemoryDamaged_ = true;
+        std::fprintf(stderr, "Warning: damaged file %s is left as it is\n", queryMemoryFile_.c_str());
+    }
+    for (const auto &entry : queryMemory_.entries())
+        rememberedItems_.emplace(entry.second.useKey, CatalogueItemTable::kNone);
 }
 
 CommandCatalogue::~CommandCatalogue() {
     // The harvest has ended and the user-interface thread has left its loop: nothing else runs.
     applyDeferredUses();
     saveUseCounts(useCountFile_);
+    if (!queryMemoryDamaged_)
+        queryMemory_.save(queryMemoryFile_);
+}
+
+std::string CommandCatalogue::queryMemoryFileFor(const std::string &useCountFile) {
+    const std::string extension = ".cmd";
+    std::string base = useCountFile;
+    if (base.size() >= extension.size() && base.compare(base.size() - extension.size(), extension.size(), extension) == 0)
+        base.resize(base.size() - extension.size());
+    return base + ".cmq";
 }
 
 void CommandCatalogue::addItem(const std::string &text, const std::string &target, int32_t weight, bool countUse) {
@@ -59,13 +75,17 @@ void CommandCatalogue::addEntry(const std::string &item, const std::string &word
     const std::string itemTargetText = itemTarget(item);
     const bool knownTarget = itemTable_.hasTarget(itemTargetText);
     const auto added = itemTable_.add(item, itemTargetText);
-    if (countUse) {
-        noteUse(itemTargetText, false);
-    } else if (!knownTarget && !useCounts.empty()) {
-        auto counted = useCounts.find(md5Hex(itemTargetText));
+    if (!knownTarget && (!useCounts.empty() || !rememberedItems_.empty())) {
+        const std::string key = md5Hex(itemTargetText);
+        auto counted = useCounts.find(key);
         if (counted != useCounts.end())
             itemTable_.bindCount(itemTargetText, &counted->second);
+        auto remembered = rememberedItems_.find(key);
+        if (remembered != rememberedItems_.end() && remembered->second == CatalogueItemTable::kNone)
+            remembered->second = added.first;
     }
+    if (countUse)
+        noteUse(itemTargetText, false);
     addToIndex(words, added.first, weight);
 }
 
@@ -76,10 +96,8 @@ void CommandCatalogue::addEntry(const std::string &item, const std::string &word
 void CommandCatalogue::addToIndex(const std::string &text, CatalogueItemTable::Id item, int32_t weight) {
     std::string lowered = text;
     lowerAscii(lowered);
-    for (const std::string &token : splitWords(lowered, kIndexedWordMinLength)) {
-        tokenIndex->addWord(token.c_str(), weight, nullptr);
-        itemTable_.post(token, item);
-    }
+    for (const std::string &token : splitWords(lowered, kIndexedWordMinLength))
+        tokens_.post(tokens_.add(token, weight), item);
 }
 
 void CommandCatalogue::addFolder(const std::string &folder, int32_t depth, int32_t maxSubfolders, bool countUse) {
@@ -163,9 +181,21 @@ void CommandCatalogue::noteUseLocked(const std::string &target, bool increment) 
         ++inserted.first->second;
 }
 
+void CommandCatalogue::rememberLocked(const std::string &query, const std::string &target) {
+    if (query.empty() || target.empty())
+        return;
+    const std::string key = md5Hex(target);
+    queryMemory_.remember(query, key, platform_.now ? platform_.now() : int64_t(std::time(nullptr)));
+    // An item of the target that comes later (a launch made before its source was harvested again)
+    // is bound when it is added.
+    rememberedItems_[key] = itemTable_.firstOfTarget(target);
+}
+
 void CommandCatalogue::applyDeferredUses() {
-    for (const std::string &target : deferredUses_)
-        noteUseLocked(target, true);
+    for (const Deferred &use : deferredUses_) {
+        noteUseLocked(use.target, true);
+        rememberLocked(use.query, use.target);
+    }
     deferredUses_.clear();
 }
 

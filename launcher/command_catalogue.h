@@ -3,6 +3,8 @@
 #include "common/thread_mutex.h"
 #include "launcher/catalogue_item_table.h"
 #include "launcher/launcher_platform.h"
+#include "launcher/query_memory.h"
+#include "launcher/token_table.h"
 #include "launcher/use_count_file.h"
 #include "launcher/web_search.h"
 
@@ -12,11 +14,10 @@
 #include <string>
 #include <vector>
 
-class WordTrie;
-
 // The store behind Quick Search and Launch: every launchable thing the harvest finds, indexed by
 // the words of its path or title; the file-type table; the three web-search rows; the use counts
-// that order the matches, which alone outlive the process (in "wordlark.cmd").
+// that order the matches, which outlive the process in "wordlark.cmd", and the memory of which
+// item was launched from which query, kept beside it in "wordlark.cmq" (query_memory.h).
 //
 // Threads: the worker thread fills the catalogue while holding `lock` (blocking wait) one source at
 // a time; addItem and addFolder do not take it themselves. The user-interface thread searches and
@@ -26,14 +27,17 @@ class WordTrie;
 class CommandCatalogue {
 public:
     static constexpr int32_t kItemGatherLimit = 1000; // a token search stops gathering beyond this
+    static constexpr size_t kMinSlipLength = 4;       // shorter words are too easily one slip from anything
 
-    // Builds the catalogue with the services of this build and the use counts of useCountFile
-    // (the start-up passes 25 and "wordlark.cmd" in the program folder).
+    // Builds the catalogue with the services of this build, the use counts of useCountFile (the
+    // start-up passes 25 and "wordlark.cmd" in the program folder) and the query memory of the
+    // file beside it (queryMemoryFileFor).
     CommandCatalogue(int32_t resultLimit, const std::string &useCountFile);
     // The same with injected services and another use-count file (tests, benchmarks).
     CommandCatalogue(int32_t resultLimit, const LauncherPlatform &platform,
                      const std::string &useCountFile = "wordlark.cmd");
-    // Saves the use counts (whole, then replacing the old file).
+    // Saves the use counts and the query memory (each whole, then replacing the old file). A query
+    // memory file that was found damaged is left as it is.
     ~CommandCatalogue();
     CommandCatalogue(const CommandCatalogue &) = delete;
     CommandCatalogue &operator=(const CommandCatalogue &) = delete;
@@ -65,17 +69,30 @@ public:
     void loadUseCounts(const std::string &fileName);
     bool saveUseCounts(const std::string &fileName);
 
+    // The query memory's file for a use-count file: "wordlark.cmd" gives "wordlark.cmq" beside it.
+    static std::string queryMemoryFileFor(const std::string &useCountFile);
+    // Set when the query memory file was there but not in its form: it is then not written back,
+    // so that nothing in it is lost; the launches of this run are remembered until the end only.
+    bool queryMemoryDamaged() const { return queryMemoryDamaged_; }
+    const QueryMemory &queryMemory() const { return queryMemory_; }
+
     // --- Matching and launching (user-interface thread) ---
 
-    // Lowers the query in place, cuts it into words and fills `results` with the items that have a
-    // word beginning with every query word, in use-count order of the first word's matches, one per
-    // launchKey, at most resultLimit. False when the query is empty, a word has no match or no item
+    // Lowers the query in place, cuts it into words and fills `results` with the items that every
+    // query word matches, one per launchKey, at most resultLimit. A word matches an item that has a
+    // word beginning with it, or whose name's initials from some word on begin with it ("vsc",
+    // Visual Studio Code); a word of kMinSlipLength letters or more that begins no token matches
+    // the items of the tokens one typing slip away (token_table.h). Order: the item last launched
+    // from this query or from one it begins (query memory) first; then every item that needs no
+    // slip before those that do; within each, highest use count first, word prefixes before
+    // initials, then byte order. False when the query is empty, a word has no match or no item
     // matches all words (results empty); true otherwise, also for a query of separators only.
     bool search(std::string &query);
     // The same on a zero-terminated buffer that is lowered in place (the command window's text).
     bool search(char *query);
-    // The items of the (at most 2 x resultLimit) heaviest tokens beginning with word, distinct,
-    // highest use count first and ascending byte order among equal counts. False with an empty
+    // The items that word matches as one query word (the items of the at most 2 x resultLimit
+    // heaviest tokens beginning with it, or one slip away, and the items of those initials),
+    // distinct, ordered as search orders them without the query memory. False with an empty
     // output when word is empty, when the harvest holds `lock`, or when nothing matches.
     bool matchToken(const std::string &word, std::vector<std::string> &items);
     // See command_items.h.
@@ -83,6 +100,11 @@ public:
     // The items that token (a whole indexed word) occurs in, in the order they were added; empty
     // when there are none or the harvest holds `lock`.
     std::vector<std::string> tokenItems(const std::string &token);
+    // The weight of token, -1 when it was never indexed. The caller holds `lock` or is alone.
+    int32_t tokenWeight(const std::string &token) const;
+    // Sorts what was added since the last search into the index's prefix orders, which the next
+    // search would otherwise do first. The caller holds `lock`.
+    void settle();
     // The three web-search rows followed by one row per result; true when there is a row.
     bool buildDisplayList(std::vector<std::string> &rows, std::vector<std::string> &targets) const;
     // The target of list row `row` (web-search rows first): for a web search the search address of
@@ -101,14 +123,20 @@ public:
     const UseCountMap &useCountTable() const { return useCounts; }
     int32_t limit() const { return resultLimit; }
 
-    std::unique_ptr<WordTrie> tokenIndex; // tokens and their weights; no file (items: itemTable_)
-    ThreadMutex lock;                     // shared by the harvest and the search
+    ThreadMutex lock; // shared by the harvest and the search
 
 private:
     struct Gathered; // the distinct items of one query word, in command_catalogue_search.cpp
 
+    struct Deferred {
+        std::string target;
+        std::string query; // normal
+    };
+
     void noteUseLocked(const std::string &target, bool increment);
+    void rememberLocked(const std::string &query, const std::string &target);
     void applyDeferredUses();
+    CatalogueItemTable::Id learnedItem(const std::string &query, const Gathered &narrowest) const;
     std::string withShortFolder(const std::string &path);
     void addEntry(const std::string &item, const std::string &words, int32_t weight, bool countUse);
     std::string addFolderEntry(const std::string &base, const DirectoryEntry &entry, int32_t weight, bool countUse);
@@ -130,9 +158,17 @@ private:
     bool lastShortFolderFound_ = false;
     // Uses chosen while the harvest held the lock; entered at the next search or at shut-down so
     // that the user-interface thread never waits. User-interface thread only (and the destructor).
-    std::vector<std::string> deferredUses_;
+    std::vector<Deferred> deferredUses_;
     // The items, the tokens' lists of them and their use counts. Each count is bound to its target
     // when the item or the count first appears, so a search ranks thousands of items without an
     // MD5 digest for each; complete because the counts are loaded before anything is added.
     CatalogueItemTable itemTable_;
+    TokenTable tokens_;
+
+    QueryMemory queryMemory_;
+    std::string queryMemoryFile_;
+    bool queryMemoryDamaged_ = false;
+    // The first item of each remembered target, by use key (kNone until it comes): the query memory
+    // holds digests, and a target's digest is taken once, when its first item comes (or at a launch).
+    std::map<std::string, CatalogueItemTable::Id> rememberedItems_;
 };

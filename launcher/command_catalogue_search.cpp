@@ -2,7 +2,6 @@
 #include "launcher/command_catalogue.h"
 
 #include "launcher/command_items.h"
-#include "vocabulary/word_trie.h"
 
 #include <algorithm>
 #include <cstring>
@@ -36,28 +35,40 @@ bool CommandCatalogue::search(char *query) {
     return found;
 }
 
-// The distinct items of one query word's tokens, as numbers of the item table.
+// The distinct items of one query word, as numbers of the item table, with how each was matched.
 struct CommandCatalogue::Gathered {
     std::vector<CatalogueItemTable::Id> distinct; // in the order first met
-    std::vector<bool> member;                     // by item number
+    std::vector<uint8_t> kind;                    // by item number: a MatchKind
 };
 
 namespace {
 
+// How a query word matched an item, from the best to the worst; an item matched by several
+// words ranks by its worst.
+enum MatchKind : uint8_t { kNoMatch = 0, kWordPrefix = 1, kInitials = 2, kOneSlip = 3 };
+
 struct RankedItem {
+    bool learned;
+    bool slip;
     int32_t count;
+    bool initials;
     std::string_view item;
     CatalogueItemTable::Id id;
 };
 
-RankedItem rankedItem(const CatalogueItemTable &table, CatalogueItemTable::Id id) {
-    return {table.useCount(id), table.text(id), id};
-}
-
-// Highest use count first, ascending byte order among equal counts (items are distinct, so the
-// order is total and the same as a stable sort of the byte-ordered set by count).
+// The item launched from this query first; then exact matches before those that needed a typing
+// slip forgiven; then highest use count first; word prefixes before initials; ascending byte
+// order (items are distinct, so the order is total).
 bool ranksBefore(const RankedItem &a, const RankedItem &b) {
-    return a.count != b.count ? a.count > b.count : a.item < b.item;
+    if (a.learned != b.learned)
+        return a.learned;
+    if (a.slip != b.slip)
+        return b.slip;
+    if (a.count != b.count)
+        return a.count > b.count;
+    if (a.initials != b.initials)
+        return b.initials;
+    return a.item < b.item;
 }
 
 // The ranked items, put in order only as far as they are read: a one-letter word can match
@@ -86,23 +97,51 @@ private:
 } // namespace
 
 bool CommandCatalogue::gatherItems(const std::string &word, Gathered &gathered) {
-    std::vector<suggestion> tokens;
-    tokenIndex->collectPrefix(word.c_str(), tokens, 2 * resultLimit, true);
-    gathered.member.assign(itemTable_.size(), false);
+    gathered.kind.assign(itemTable_.size(), kNoMatch);
+    std::vector<uint32_t> tokens;
+    tokens_.heaviestWithPrefix(word, size_t(2 * resultLimit), tokens);
+    MatchKind tokenKind = kWordPrefix;
+    if (tokens.empty() && word.size() >= kMinSlipLength) {
+        tokens_.heaviestWithinOneEdit(word, size_t(2 * resultLimit), tokens);
+        tokenKind = kOneSlip;
+    }
     // Lightest tokens first, so the rare words are gathered whole before the limit cuts in.
     for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
-        if (const std::vector<CatalogueItemTable::Id> *items = itemTable_.postings(token->text)) {
-            for (CatalogueItemTable::Id id : *items) {
-                if (!gathered.member[id]) {
-                    gathered.member[id] = true;
-                    gathered.distinct.push_back(id);
-                }
+        tokens_.forEachItem(*token, [&gathered, tokenKind](CatalogueItemTable::Id id) {
+            if (gathered.kind[id] == kNoMatch) {
+                gathered.kind[id] = tokenKind;
+                gathered.distinct.push_back(id);
             }
-        }
+        });
         if (gathered.distinct.size() > size_t(kItemGatherLimit))
             break;
     }
+    std::vector<CatalogueItemTable::Id> items;
+    itemTable_.withInitials(word, size_t(kItemGatherLimit), items);
+    for (CatalogueItemTable::Id id : items) {
+        if (gathered.kind[id] == kNoMatch)
+            gathered.distinct.push_back(id);
+        if (gathered.kind[id] == kNoMatch || gathered.kind[id] == kOneSlip)
+            gathered.kind[id] = kInitials;
+    }
     return !gathered.distinct.empty();
+}
+
+// The item last launched from the query, or from the longest remembered query that it begins,
+// when every word matched it; kNone otherwise.
+CatalogueItemTable::Id CommandCatalogue::learnedItem(const std::string &query, const Gathered &narrowest) const {
+    if (rememberedItems_.empty())
+        return CatalogueItemTable::kNone;
+    for (const std::string &key : queryMemory_.launchesFor(QueryMemory::normalQuery(query))) {
+        auto remembered = rememberedItems_.find(key);
+        if (remembered == rememberedItems_.end())
+            continue;
+        for (CatalogueItemTable::Id id = remembered->second; id != CatalogueItemTable::kNone;
+             id = itemTable_.nextOfTarget(id))
+            if (narrowest.kind[id] != kNoMatch)
+                return id;
+    }
+    return CatalogueItemTable::kNone;
 }
 
 bool CommandCatalogue::search(std::string &query) {
@@ -119,6 +158,7 @@ bool CommandCatalogue::search(std::string &query) {
     if (!held.acquired())
         return false;
     applyDeferredUses();
+    settle();
     std::vector<Gathered> gathered(words.size());
     for (size_t w = 0; w < words.size(); ++w)
         if (!gatherItems(words[w], gathered[w]))
@@ -129,13 +169,25 @@ bool CommandCatalogue::search(std::string &query) {
     std::vector<RankedItem> ranked;
     ranked.reserve(gathered[0].distinct.size());
     for (CatalogueItemTable::Id id : gathered[0].distinct) {
-        bool inAll = true;
-        for (size_t w = 1; w < gathered.size() && inAll; ++w)
-            inAll = gathered[w].member[id];
-        if (inAll)
-            ranked.push_back(rankedItem(itemTable_, id));
+        uint8_t worst = gathered[0].kind[id];
+        for (size_t w = 1; w < gathered.size() && worst != kNoMatch; ++w)
+            worst = gathered[w].kind[id] == kNoMatch ? uint8_t(kNoMatch) : std::max(worst, gathered[w].kind[id]);
+        if (worst != kNoMatch)
+            ranked.push_back({false, worst == kOneSlip, itemTable_.useCount(id), worst == kInitials,
+                              itemTable_.text(id), id});
     }
     const bool matchedAll = !ranked.empty();
+    if (matchedAll && !rememberedItems_.empty()) {
+        // Marking the first word's kinds of the items that did not match all words would let a
+        // remembered item that the other words miss through; the ranked list alone is tested.
+        Gathered all;
+        all.kind.assign(itemTable_.size(), kNoMatch);
+        for (const RankedItem &entry : ranked)
+            all.kind[entry.id] = kWordPrefix;
+        const CatalogueItemTable::Id learned = learnedItem(query, all);
+        for (RankedItem &entry : ranked)
+            entry.learned = entry.id == learned;
+    }
 
     // One result per launch key, in rank order: the first of a program's files and shortcuts wins.
     RankedStream stream(std::move(ranked));
@@ -157,6 +209,7 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
     if (!held.acquired())
         return false;
     applyDeferredUses();
+    settle();
     Gathered gathered;
     if (!gatherItems(word, gathered))
         return false;
@@ -164,7 +217,8 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
     std::vector<RankedItem> ranked;
     ranked.reserve(gathered.distinct.size());
     for (CatalogueItemTable::Id id : gathered.distinct)
-        ranked.push_back(rankedItem(itemTable_, id));
+        ranked.push_back({false, gathered.kind[id] == kOneSlip, itemTable_.useCount(id),
+                          gathered.kind[id] == kInitials, itemTable_.text(id), id});
     std::sort(ranked.begin(), ranked.end(), ranksBefore);
     items.reserve(ranked.size());
     for (const RankedItem &entry : ranked)
@@ -172,14 +226,28 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
     return true;
 }
 
+void CommandCatalogue::settle() {
+    tokens_.settle();
+    itemTable_.settle();
+}
+
+int32_t CommandCatalogue::tokenWeight(const std::string &token) const {
+    const uint32_t number = tokens_.find(token);
+    return number == TokenTable::kNone ? -1 : tokens_.weight(number);
+}
+
 std::vector<std::string> CommandCatalogue::tokenItems(const std::string &token) {
     std::vector<std::string> items;
     ThreadMutexLock held(lock, lock.tryWait());
     if (!held.acquired())
         return items;
-    if (const std::vector<CatalogueItemTable::Id> *ids = itemTable_.postings(token))
-        for (CatalogueItemTable::Id id : *ids)
-            items.push_back(itemTable_.text(id));
+    const uint32_t number = tokens_.find(token);
+    if (number == TokenTable::kNone)
+        return items;
+    std::vector<uint32_t> ids;
+    tokens_.items(number, ids);
+    for (CatalogueItemTable::Id id : ids)
+        items.emplace_back(itemTable_.text(id));
     return items;
 }
 
@@ -211,14 +279,16 @@ bool CommandCatalogue::resolveChoice(int32_t row, const std::string &query, std:
         return true;
     }
     target = itemTarget(results[size_t(row - searchRows)]);
-    // The launch is counted now if the harvest lets go of the lock at once, otherwise at the next
-    // search; the user-interface thread does not wait for a whole source to be harvested.
+    // The launch is counted and remembered now if the harvest lets go of the lock at once,
+    // otherwise at the next search; the user-interface thread does not wait for a whole source.
+    const std::string normal = QueryMemory::normalQuery(query);
     ThreadMutexLock held(lock, lock.tryWait());
     if (held.acquired()) {
         applyDeferredUses();
         noteUseLocked(target, true);
+        rememberLocked(normal, target);
     } else {
-        deferredUses_.push_back(target);
+        deferredUses_.push_back({target, normal});
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "launcher/directory_lister.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -25,14 +26,18 @@ using ShellOpenFunction = std::function<void(const ShellOpenRequest &request)>;
 // Converts text in the system's ANSI code page to UTF-8.
 using Utf8Function = std::function<std::string(const std::string &ansi)>;
 
+// The time now, in seconds since 1970 (UTC).
+using ClockFunction = std::function<int64_t()>;
+
 // The platform services the portable catalogue needs. An empty function means "not available":
 // no short form (items keep their long paths), nothing can be listed, nothing can be opened, text
-// is taken to be UTF-8 already.
+// is taken to be UTF-8 already, the time is the C library's.
 struct LauncherPlatform {
     ShortPathFunction shortPath;
     DirectoryLister listDirectory;
     ShellOpenFunction shellOpen;
     Utf8Function toUtf8;
+    ClockFunction now;
 };
 
 // Win32 side, defined in launcher/shell_functions_win.cpp (Windows build only):

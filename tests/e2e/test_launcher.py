@@ -2,7 +2,8 @@
 files, a folder on PATH, a Firefox profile's exported bookmarks and its bookmark backups, an Edge
 profile's bookmarks, registry value names), the harvest at start-up, the command window opened by
 its hot key, the rows for typed words, a launch of a program of the test's own, the use count that
-Exit writes to wordlark.cmd, and bookmarks opened in a browser of the test's own."""
+Exit writes to wordlark.cmd, bookmarks opened in a browser of the test's own, programs found by
+their initials, and the query memory that a launch leaves in wordlark.cmq for the next start."""
 
 import glob
 import hashlib
@@ -127,6 +128,12 @@ class Launcher(WineTestCase):
 
         cls.start_menu = os.path.join(roaming, "Microsoft", "Windows", "Start Menu")
         shutil.copy(cls.mark_exe, os.path.join(cls.start_menu, "Quokkamark.exe"))
+        # Programs found by initials and learned from launches: the Start menu's own files start
+        # with a use count of 1; one in a folder of its own below, as installers put them, with none.
+        for name in ("Visual Studio Code", "Visual Basic Tools", "Notebook Tool", "Notepad Helper"):
+            shutil.copy(cls.mark_exe, os.path.join(cls.start_menu, name + ".exe"))
+        os.makedirs(os.path.join(cls.start_menu, "Programs", "Virtual Sound Card"), exist_ok=True)
+        shutil.copy(cls.mark_exe, os.path.join(cls.start_menu, "Programs", "Virtual Sound Card", "Virtual Sound Card.exe"))
         write(os.path.join(cls.start_menu, "Quokka Notes.lnk"), b"not a real shortcut")
         write(os.path.join(cls.start_menu, "Programs", "Quokka Suite", "quokkasuite.txt"), "x")
         write(os.path.join(profile, "Desktop", "quokkadesk.txt"), "x")
@@ -335,4 +342,74 @@ class Launcher(WineTestCase):
             lines = wait_until(runs, 30, 0.3, "the browser started for %s" % address)
             # The address reaches the browser as the bookmark holds it.
             self.assertEqual(lines[count - 1], "ran\t" + address)
+        self.assertEqual(app.exit(), 0)
+
+    def local_names(self, app, query, wanted):
+        """The names of the local rows for query, typed afresh, once the harvest has brought every
+        name in wanted; with the combo box and edit field."""
+        _, combo, edit = self.query_afresh(app, query)
+
+        def found():
+            names = [r.split("\t")[0] for r in self.rows(combo)[3:]]
+            if set(wanted) <= set(names):
+                return names
+            self.refill(combo, edit)
+            return None
+
+        return wait_until(found, 120, 1.0, "%s listed for %r" % (wanted, query)), combo
+
+    def launch_from(self, app, query, name, runs_before):
+        """Chooses the row of name in the list for query with the arrow keys and Enter, and waits
+        for the program to run."""
+        names, combo = self.local_names(app, query, [name])
+        row = 3 + names.index(name)
+        X.key("Down")
+        wait_until(lambda: self.probe.send(combo["hwnd"], CB_GETCURSEL, 0, 0) == 3, 10, 0.2, "row 3 selected")
+        for selected in range(4, row + 1):
+            X.key("Down")
+            wait_until(lambda: self.probe.send(combo["hwnd"], CB_GETCURSEL, 0, 0) == selected, 10, 0.2,
+                       "row %d selected" % selected)
+        X.key("Return")
+        mark = os.path.join(self.start_menu, name + ".ran")
+
+        def runs():
+            if not os.path.exists(mark):
+                return None
+            with open(mark) as f:
+                return len(f.read().splitlines()) > runs_before or None
+
+        wait_until(runs, 30, 0.3, "%s started" % name)
+
+    def test_initials_find_a_program(self):
+        app = self.start_wordlark()
+        names, _ = self.local_names(app, "vsc", ["Visual Studio Code.exe", "Virtual Sound Card.exe"])
+        # Both have the initials; the Start menu's own program has been counted by the harvest.
+        self.assertEqual(names[0], "Visual Studio Code.exe")
+        self.assertNotIn("Visual Basic Tools.exe", names)
+        # One slip in a longer word is forgiven.
+        names, _ = self.local_names(app, "visaul basic", ["Visual Basic Tools.exe"])
+        self.assertEqual(names[0], "Visual Basic Tools.exe")
+        self.assertEqual(app.exit(), 0)
+
+    def test_one_launch_is_remembered_for_its_query_across_a_restart(self):
+        app = self.start_wordlark()
+        for run in range(4):
+            self.launch_from(app, "note", "Notebook Tool.exe", run)
+        self.launch_from(app, "note", "Notepad Helper.exe", 0)
+        self.assertEqual(app.exit(), 0)
+
+        folder = self.short_path(self.wine.unix_to_windows(self.start_menu))
+        helper = hashlib.md5((folder + "\\Notepad Helper.exe").encode("latin-1")).hexdigest()
+        notebook = hashlib.md5((folder + "\\Notebook Tool.exe").encode("latin-1")).hexdigest()
+        # Counted at the harvest and at each of its four launches.
+        self.assertIn(("%s\t5\r\n" % notebook).encode(), app.read("wordlark.cmd"))
+        memory = app.read("wordlark.cmq").decode("latin-1").split("\r\n")
+        self.assertEqual(memory[0], "wordlark query memory 1")
+        self.assertEqual([line.split("\t")[1:] for line in memory[1:] if line], [[helper, "note"]])
+
+        app.start()
+        names, _ = self.local_names(app, "note", ["Notepad Helper.exe", "Notebook Tool.exe"])
+        self.assertEqual(names[0], "Notepad Helper.exe")
+        names, _ = self.local_names(app, "noteb", ["Notebook Tool.exe"])
+        self.assertEqual(names[0], "Notebook Tool.exe")
         self.assertEqual(app.exit(), 0)

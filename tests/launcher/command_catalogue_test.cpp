@@ -15,7 +15,7 @@ class CommandCatalogueTest : public ::testing::Test {
 protected:
     CommandCatalogueTest() : catalogue_(25, fake_.platform(), folder_.path("wordlark.cmd")) {}
 
-    int32_t tokenCount(const char *token) { return catalogue_.tokenIndex->countOf(token); }
+    int32_t tokenCount(const char *token) { return catalogue_.tokenWeight(token); }
     std::vector<std::string> tokenItems(const char *token) { return catalogue_.tokenItems(token); }
 
     FakeLauncherPlatform fake_;

@@ -1,4 +1,5 @@
 #include "launcher/command_items.h"
+#include "launcher/name_initials.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,29 @@ TEST(CommandItemsTest, SplitWordsAtEverySeparatorWithoutEmptyWords) {
     EXPECT_EQ((Words{"ab"}), splitWords("__ab__", 1));
     // A tab, a comma and 8-bit letters are part of a word.
     EXPECT_EQ((Words{"a\tb,c", "\xe9t\xe9"}), splitWords("a\tb,c \xe9t\xe9", 2));
+}
+
+struct InitialsCase {
+    const char *item;
+    const char *initials;
+};
+
+TEST(CommandItemsTest, InitialsAreThoseOfTheNamesWords) {
+    const InitialsCase cases[] = {
+        {"C:\\START~1\\Visual Studio Code.lnk", "vsc"},  // the folders are not the name
+        {"C:\\Tools\\NotePad.exe", "np"},                 // a capital after a small letter
+        {"C:\\Tools\\Notepad++.exe", "n"},                // no word inside "Notepad"
+        {"C:\\Tools\\HTMLHelp.exe", "h"},                 // capitals after capitals stay one word
+        {"C:\\Docs\\tax-return_2005 (final).v2.doc", "tr2fv"}, // punctuation; only the extension goes
+        {"C:\\Music\\caf\xe9 \xc9t\xe9.mp3", "c\xc9"},      // 8-bit letters are letters, kept as they are
+        {"http://x.example/\t\tMy Bank - Online", "mbo"},    // a title is its name, whole
+        {"C:\\Folder.With.Dots\\.hidden", "h"},           // a name that is all extension
+        {"notepad.exe", "n"},
+        {"a b c d e f g h i j k l m n o p q r", "abcdefghijklmno"}, // at most fifteen
+        {"", ""},
+    };
+    for (const InitialsCase &c : cases)
+        EXPECT_EQ(c.initials, nameInitials(c.item)) << c.item;
 }
 
 TEST(CommandItemsTest, LowerAsciiLeavesOtherBytes) {

@@ -92,7 +92,74 @@ TEST_F(CommandSearchTest, WordMatchesEveryItemWithAWordBeginningWithIt) {
     add("C:\\Docs\\Knot.txt", 1);
     EXPECT_EQ((Items{"C:\\Docs\\Notes.txt", "C:\\Windows\\Notepad.exe"}), searchFor("NOT"));
     EXPECT_EQ((Items{"C:\\Windows\\Notepad.exe"}), searchFor("notepad"));
-    EXPECT_TRUE(searchFor("notepads").empty());
+    EXPECT_TRUE(searchFor("notepadzz").empty()); // two slips away
+    EXPECT_TRUE(searchFor("nop").empty());       // too short for a slip to be forgiven
+}
+
+TEST_F(CommandSearchTest, InitialsOfANameMatchBelowWordPrefixesOfTheSameUse) {
+    add("C:\\Start\\Visual Studio Code.lnk", 3);
+    add("C:\\Start\\Visual Basic Tools.lnk", 3);
+    add("C:\\Start\\Virtual Sound Card.lnk", 3);
+    add("C:\\Tools\\NotePad.exe", 3);
+    catalogue_.addItem("Very Small Cat - pictures", "http://cats.example/", 2, false);
+    EXPECT_EQ((Items{"C:\\Start\\Virtual Sound Card.lnk", "C:\\Start\\Visual Studio Code.lnk",
+                     "http://cats.example/\t\tVery Small Cat - pictures"}),
+              searchFor("vsc"));
+    EXPECT_EQ((Items{"C:\\Start\\Visual Studio Code.lnk"}), searchFor("sc studio")); // from a later word on
+    EXPECT_EQ((Items{"C:\\Tools\\NotePad.exe"}), searchFor("np"));                    // a capital starts a word
+    EXPECT_TRUE(searchFor("vsd").empty());
+    // The initials "vsc" are also a word prefix of this one: with the same use it comes first...
+    add("C:\\Tools\\Vscan.exe", 3);
+    EXPECT_EQ("C:\\Tools\\Vscan.exe", searchFor("vsc").front());
+    // ...but use counts come before the kind of match.
+    catalogue_.noteUse("C:\\Start\\Visual Studio Code.lnk", true);
+    EXPECT_EQ((Items{"C:\\Start\\Visual Studio Code.lnk", "C:\\Tools\\Vscan.exe", "C:\\Start\\Virtual Sound Card.lnk",
+                     "http://cats.example/\t\tVery Small Cat - pictures"}),
+              searchFor("vsc"));
+}
+
+struct SlipCase {
+    const char *typed;
+    bool found;
+};
+
+TEST_F(CommandSearchTest, OneTypingSlipIsForgivenInLongerWordsBelowEveryExactMatch) {
+    add("C:\\Start\\Firefox.lnk", 3, 5);
+    const SlipCase cases[] = {
+        {"firfox", true},   // a letter left out
+        {"fiirefox", true}, // one too many
+        {"firefix", true},  // one changed
+        {"fierfox", true},  // neighbours swapped
+        {"xirefox", true},  // even the first letter
+        {"firf", true},     // the word begun, its last letter wrong
+        {"frfx", false},    // two slips
+        {"fix", false},     // three letters are too few to guess from
+    };
+    for (const SlipCase &c : cases)
+        EXPECT_EQ(c.found, searchFor(c.typed) == Items{"C:\\Start\\Firefox.lnk"}) << c.typed;
+    // Initials need no slip: their item comes first however often the other was launched.
+    add("C:\\Start\\Fast Image Resizer Free.lnk", 3, 0);
+    EXPECT_EQ((Items{"C:\\Start\\Fast Image Resizer Free.lnk", "C:\\Start\\Firefox.lnk"}), searchFor("firf"));
+    // A word that begins a token is taken as typed: no slip is looked for.
+    add("C:\\Start\\Firefix.lnk", 3, 0);
+    EXPECT_EQ((Items{"C:\\Start\\Firefix.lnk"}), searchFor("firefix"));
+}
+
+TEST_F(CommandSearchTest, ALaunchPutsItsItemFirstForItsQueryAndLongerOnes) {
+    add("C:\\Start\\Notebook Tool.lnk", 3, 4);
+    add("C:\\Start\\Notepad Helper.lnk", 3, 0);
+    ASSERT_EQ("C:\\Start\\Notebook Tool.lnk", searchFor("note").front());
+    ASSERT_TRUE(catalogue_.launch(4, "Note")); // the second row
+    EXPECT_EQ("C:\\Start\\Notepad Helper.lnk", fake_.opened.back().file);
+    EXPECT_EQ("C:\\Start\\Notepad Helper.lnk", searchFor("note").front());
+    EXPECT_EQ("C:\\Start\\Notepad Helper.lnk", searchFor("note h").front());
+    EXPECT_EQ("C:\\Start\\Notebook Tool.lnk", searchFor("not").front()); // shorter: not learned
+    EXPECT_EQ((Items{"C:\\Start\\Notebook Tool.lnk"}), searchFor("noteb"));
+    // Another launch from the same query replaces the first.
+    searchFor("note");
+    ASSERT_TRUE(catalogue_.launch(4, "note"));
+    EXPECT_EQ("C:\\Start\\Notebook Tool.lnk", searchFor("note").front());
+    ASSERT_EQ(1u, catalogue_.queryMemory().entries().size());
 }
 
 TEST_F(CommandSearchTest, SearchLowersTheQueryBufferInPlace) {
@@ -150,7 +217,8 @@ TEST_F(CommandSearchTest, EveryWordMustMatchAndTheFirstWordsOrderStays) {
 TEST_F(CommandSearchTest, LongPathsTitlesAndQueriesStayWhole) {
     const std::string longFolder = "C:\\" + std::string(300, 'f');
     const std::string longPath = longFolder + "\\" + std::string(280, 'n') + ".txt";
-    const std::string longTitle = "title " + std::string(1000, 't');
+    // Longer than a block of the packed texts and tokens: it is stored apart and read back whole.
+    const std::string longTitle = "title " + std::string(300000, 't');
     fake_.shortForms[longFolder] = "C:\\FFFFFF~1";
     add(longPath);
     catalogue_.addItem(longTitle, "http://long.example/" + std::string(500, 'p'), 2, false);
@@ -160,6 +228,7 @@ TEST_F(CommandSearchTest, LongPathsTitlesAndQueriesStayWhole) {
     catalogue_.buildDisplayList(rows, targets);
     ASSERT_EQ(4u, rows.size());
     EXPECT_EQ(longTitle.substr(0, 50) + "\t" + targets[3].substr(0, 55), rows[3]);
+    EXPECT_EQ(longTitle, catalogue_.searchResults()[0].substr(catalogue_.searchResults()[0].find("\t\t") + 2));
 
     // The command window's buffer: 259 bytes and the terminating zero, lowered in place.
     char buffer[260];
@@ -406,6 +475,69 @@ TEST(CommandSearchPersistenceTest, LaunchPendingAtShutDownIsStillSaved) {
     FakeLauncherPlatform again;
     CommandCatalogue reloaded(25, again.platform(), path);
     EXPECT_EQ(1, reloaded.useCount("C:\\Tools\\Tool.exe"));
+    ASSERT_EQ(1u, reloaded.queryMemory().entries().count("tool"));
+}
+
+// The query memory outlives the process: learned in one run, it orders the next one's items,
+// which the harvest adds after the memory was read.
+TEST(CommandSearchPersistenceTest, LaunchFromAQueryIsRememberedAcrossARestart) {
+    ScratchFolder folder;
+    const std::string path = folder.path("wordlark.cmd");
+    auto harvest = [](CommandCatalogue &catalogue) {
+        catalogue.addItem("C:\\Start\\Notebook Tool.lnk", "", 3, true);
+        catalogue.addItem("C:\\Start\\Notepad Helper.lnk", "", 3, true);
+    };
+    {
+        FakeLauncherPlatform fake;
+        CommandCatalogue first(25, fake.platform(), path);
+        harvest(first);
+        for (int i = 0; i < 4; ++i)
+            first.noteUse("C:\\Start\\Notebook Tool.lnk", true);
+        std::string query = "note";
+        first.search(query);
+        ASSERT_EQ("C:\\Start\\Notepad Helper.lnk", first.searchResults().at(1));
+        ASSERT_TRUE(first.launch(4, "note"));
+    }
+    FakeLauncherPlatform fake;
+    CommandCatalogue second(25, fake.platform(), path);
+    harvest(second);
+    std::string query = "note";
+    second.search(query);
+    EXPECT_EQ("C:\\Start\\Notepad Helper.lnk", second.searchResults().front());
+    query = "noteb";
+    second.search(query);
+    EXPECT_EQ("C:\\Start\\Notebook Tool.lnk", second.searchResults().front());
+}
+
+// A query memory file that is not in its form is reported and kept: what it holds is not lost by
+// the next save, and the use counts are saved as ever.
+TEST(CommandSearchPersistenceTest, DamagedQueryMemoryIsReportedAndNotOverwritten) {
+    ScratchFolder folder;
+    const std::string path = folder.path("wordlark.cmd");
+    const std::string memoryPath = folder.path("wordlark.cmq");
+    const std::string damaged = "wordlark query memory 1\r\n1700000000\tnot a key\tnote\r\n";
+    writeBytes(memoryPath, damaged);
+    {
+        FakeLauncherPlatform fake;
+        testing::internal::CaptureStderr();
+        CommandCatalogue catalogue(25, fake.platform(), path);
+        EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("wordlark.cmq"));
+        EXPECT_TRUE(catalogue.queryMemoryDamaged());
+        catalogue.addItem("C:\\Tools\\Tool.exe", "", 3, false);
+        catalogue.addItem("C:\\Tools\\Toolbox.exe", "", 3, false);
+        for (int i = 0; i < 3; ++i)
+            catalogue.noteUse("C:\\Tools\\Tool.exe", true);
+        std::string query = "tool";
+        catalogue.search(query);
+        ASSERT_TRUE(catalogue.launch(4, "tool"));
+        catalogue.search(query); // still learned for this run
+        EXPECT_EQ("C:\\Tools\\Toolbox.exe", catalogue.searchResults().front());
+    }
+    EXPECT_EQ(damaged, readBytes(memoryPath));
+    FakeLauncherPlatform fake;
+    CommandCatalogue reloaded(25, fake.platform(), path);
+    EXPECT_EQ(3, reloaded.useCount("C:\\Tools\\Tool.exe"));
+    EXPECT_EQ(1, reloaded.useCount("C:\\Tools\\Toolbox.exe"));
 }
 
 TEST_F(CommandSearchTest, DisplayListFollowsTheResults) {

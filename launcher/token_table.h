@@ -1,0 +1,91 @@
+#pragma once
+
+#include "launcher/compact_strings.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The catalogue's tokens: each lower-case word with its weight (the sum of the weights it was
+// added with) and the numbers of the items it occurs in, ascending and each once. The lists are
+// held as differences in 7-bit groups (mostly one or two bytes an item), a list of one item needs
+// no heap block at all, and the tokens are found by prefix through one sorted array of numbers.
+//
+// New tokens wait in a short unsorted tail until settle() merges them in; the harvest adds a
+// source at a time, and a search settles first. Not synchronised: the catalogue's lock covers it.
+class TokenTable {
+public:
+    static constexpr uint32_t kNone = TextKeyedSet::kNone;
+
+    TokenTable() = default;
+    ~TokenTable();
+    TokenTable(const TokenTable &) = delete;
+    TokenTable &operator=(const TokenTable &) = delete;
+
+    // Adds weight to token (created if new) and returns its number. As the vocabulary's counts do,
+    // a weight of 0 or below leaves the token with weight 0, which no search finds.
+    uint32_t add(std::string_view token, int32_t weight);
+    // Records that token occurs in item, unless it is recorded already.
+    void post(uint32_t token, uint32_t item);
+
+    uint32_t find(std::string_view token) const;
+    std::string_view text(uint32_t token) const { return texts_.at(refs_[token]); }
+    int32_t weight(uint32_t token) const { return weights_[token]; }
+    // The items of token, ascending.
+    void items(uint32_t token, std::vector<uint32_t> &out) const {
+        out.clear();
+        forEachItem(token, [&out](uint32_t item) { out.push_back(item); });
+    }
+    // Calls visit with each item of token, ascending, without a copy of the list.
+    template <typename Visit> void forEachItem(uint32_t token, Visit visit) const {
+        const Postings &list = postings_[token];
+        if (!list.bytes) {
+            if (list.count == 1)
+                visit(list.last);
+            return;
+        }
+        uint32_t value = 0;
+        for (const uint8_t *at = list.bytes, *end = list.bytes + list.used; at < end;) {
+            uint32_t delta = 0;
+            for (int shift = 0;; shift += 7) {
+                const uint8_t byte = *at++;
+                delta |= uint32_t(byte & 0x7f) << shift;
+                if (!(byte & 0x80))
+                    break;
+            }
+            value += delta;
+            visit(value);
+        }
+    }
+
+    // Merges the tokens added since the last call into the sorted order.
+    void settle();
+    // The (at most max) heaviest tokens of weight 1 or more that begin with prefix, heaviest first,
+    // equal weights in byte order. Settled tokens only.
+    void heaviestWithPrefix(std::string_view prefix, size_t max, std::vector<uint32_t> &out) const;
+    // The same for the tokens that begin with a text at one edit from word (a letter left out,
+    // added, changed, or two neighbours swapped): the words a typing slip would have been meant as.
+    void heaviestWithinOneEdit(std::string_view word, size_t max, std::vector<uint32_t> &out) const;
+
+private:
+    struct Postings {
+        uint8_t *bytes = nullptr; // null while the list holds one item (then `last`)
+        uint32_t used = 0;
+        uint32_t capacity = 0;
+        uint32_t last = 0;
+        uint32_t count = 0;
+    };
+
+    static void appendNumber(Postings &list, uint32_t value);
+    void collectPrefix(std::string_view prefix, std::vector<uint32_t> &out, size_t cap) const;
+    void keepHeaviest(std::vector<uint32_t> &tokens, size_t max) const;
+
+    CompactStrings texts_;
+    TextKeyedSet byText_;
+    std::vector<uint32_t> refs_;
+    std::vector<int32_t> weights_;
+    std::vector<Postings> postings_;
+    std::vector<uint32_t> sorted_;  // settled token numbers in byte order of their texts
+    size_t settledCount_ = 0;       // tokens numbered below this are in sorted_
+};
