@@ -72,6 +72,8 @@ void publish(HookState &s) {
 // The helper never sets the block up: it waits for the main program to do it.
 HookState *publishedHookState() {
     HookState *sound = soundHookState();
+    if (sound && kRole == kMainLibrary)
+        published.enableState = sound->enableState; // the hot key may have switched it
     if (sound || kRole != kMainLibrary)
         return sound;
     HookState *s = ownedHookState();

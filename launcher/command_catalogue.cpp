@@ -29,7 +29,9 @@ CommandCatalogue::CommandCatalogue(int32_t limit, const LauncherPlatform &platfo
     : resultLimit(limit), fileTypes(builtInFileTypes()), webSearches(builtInWebSearches()), platform_(platform),
       useCountFile_(useCountFile), queryMemoryFile_(queryMemoryFileFor(useCountFile)) {
     loadUseCounts(useCountFile_);
-    if (queryMemory_.load(queryMemoryFile_) == QueryMemory::LoadResult::Damaged) {
+    const QueryMemory::LoadResult loaded = queryMemory_.load(queryMemoryFile_);
+    queryMemoryFileExists_ = loaded != QueryMemory::LoadResult::Missing;
+    if (loaded == QueryMemory::LoadResult::Damaged) {
         queryMemoryDamaged_ = true;
         std::fprintf(stderr, "Warning: damaged file %s is left as it is\n", queryMemoryFile_.c_str());
     }
@@ -41,7 +43,8 @@ CommandCatalogue::~CommandCatalogue() {
     // The harvest has ended and the user-interface thread has left its loop: nothing else runs.
     applyDeferredUses();
     saveUseCounts(useCountFile_);
-    if (!queryMemoryDamaged_)
+    // Nothing launched from a query and no file yet: no empty file either.
+    if (!queryMemoryDamaged_ && (queryMemoryFileExists_ || !queryMemory_.entries().empty()))
         queryMemory_.save(queryMemoryFile_);
 }
 

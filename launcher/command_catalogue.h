@@ -168,6 +168,7 @@ private:
     QueryMemory queryMemory_;
     std::string queryMemoryFile_;
     bool queryMemoryDamaged_ = false;
+    bool queryMemoryFileExists_ = false;
     // The first item of each remembered target, by use key (kNone until it comes): the query memory
     // holds digests, and a target's digest is taken once, when its first item comes (or at a launch).
     std::map<std::string, CatalogueItemTable::Id> rememberedItems_;

@@ -21,7 +21,7 @@ KEYS = os.path.join(ROOT, "tests", "keys")
 TEST_UPDATE_KEY = os.path.join(KEYS, "update-test-private.pem")
 TEST_CERTIFICATE = os.path.join(KEYS, "codesign-test-certificate.pem")
 PROGRAM_FILES = ("wordlark.exe", "larkhook.dll") + (("wordlark32.exe", "larkhook32.dll") if BITS == 64 else ())
-SHIPPED = PROGRAM_FILES + ("english.voc", "english-voc-license.txt", "json-license.txt")
+SHIPPED = PROGRAM_FILES + ("english.voc", "english.pairs", "english-voc-license.txt", "json-license.txt")
 MSI = "wordlark-%dbit.msi" % BITS
 CABINET = "WordlarkUpdate64.cab" if BITS == 64 else "WordlarkUpdate.cab"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
@@ -230,7 +230,10 @@ class Installer(WineTestCase):
         word = self.learn_a_word(app)
         learned = app.read("notepad.exe.vob")
         self.assertIn(word.encode() + b" 1\r\n", learned)
-        users_files = {name: app.read(name) for name in ("wordlark.cfg", "notepad.exe.vob", "wordlark.cmd")}
+        # Every file that was not installed is the user's: settings, learned words and pairs,
+        # launch counts.
+        users_files = {name: app.read(name) for name in os.listdir(folder) if name not in SHIPPED}
+        self.assertTrue({"wordlark.cfg", "notepad.exe.vob", "wordlark.cmd"} <= set(users_files), users_files.keys())
 
         # The later release replaces the program files in place and leaves the user's alone.
         self.msiexec("/i", self.installer("current"))

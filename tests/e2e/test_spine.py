@@ -67,6 +67,22 @@ class Spine(WineTestCase):
         wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for the keys handed over")
         self.assertEqual(app.exit(), 0)
 
+    def test_a_spoiled_state_block_is_set_up_again_with_everything_published(self):
+        app, notepad = self.start()
+        X.type("hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list before")
+        X.key("Escape")
+        self.assertEqual(self.probe.call("hook-spoil"), 1)
+        # Within the main program's next second the block is sound again, with the windows and hot
+        # keys the main program published: completion goes on without a restart.
+        wait_until(lambda: (lambda l: l and l["main"])(self.probe.call("hook-libraries")), 10, 0.2,
+                   "the block set up again")
+        X.type(" hel")
+        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list after")
+        X.key("ctrl+1")
+        notepad.wait_text("hel hello")
+        self.assertEqual(app.exit(), 0)
+
     def test_shift_decides_the_case_and_caps_lock_does_not(self):
         app, notepad = self.start()
         X.key("Caps_Lock")

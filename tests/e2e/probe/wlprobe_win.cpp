@@ -169,6 +169,23 @@ int readHookLibraries() {
     return 0;
 }
 
+// Writes over the block's header, as a program of the session might: every library must stop
+// trusting it until the main program sets it up again.
+int spoilHookState() {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, "Local\\WordlarkHookState");
+    auto *state = mapping ? static_cast<hookstate::HookState *>(
+                                MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0))
+                          : nullptr;
+    if (state)
+        memset(state, 0x5A, sizeof(hookstate::HookState));
+    printf("%d\n", state ? 1 : 0);
+    if (state)
+        UnmapViewOfFile(state);
+    if (mapping)
+        CloseHandle(mapping);
+    return 0;
+}
+
 // The caret rectangle that a window gives through accessibility, in screen coordinates, as any
 // client of accessibility reads it.
 int accessibleCaret(HWND window) {
@@ -238,7 +255,7 @@ int usage() {
     fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
                     "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
                     "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
-                    "               hook-libraries | hook-key DLL VK | acc-caret HWND | move HWND X Y W H |\n"
+                    "               hook-libraries | hook-key DLL VK | hook-spoil | acc-caret HWND | move HWND X Y W H |\n"
                     "               workarea X Y | modules PID | hold PATH | release PATH |\n"
                     "               message-id NAME | tray-remove HWND ID   (serve mode)\n");
     return 2;
@@ -278,6 +295,8 @@ int run(int argc, char **argv) {
         return accessibleCaret(parseHandle(argv[2]));
     } else if (verb == "hook-key" && argc >= 4) {
         return callKeyboardHook(argv[2], argv[3]);
+    } else if (verb == "hook-spoil") {
+        return spoilHookState();
     } else if (verb == "hook-libraries") {
         return readHookLibraries();
     } else if (verb == "modules" && argc >= 3) {
