@@ -1,7 +1,6 @@
 #include "completion/key_handler_win.h"
 
 #include <climits>
-#include <memory>
 #include <string>
 
 #include "app/app_globals_win.h"
@@ -121,14 +120,15 @@ private:
 
 int actOnKey(HWND window, int key, LPARAM flags, const Origin &keyOrigin) {
     const Origin &wordOrigin = word.active ? word.origin : keyOrigin;
-    auto typing = std::make_shared<BoundedTyping>(keyOrigin.focus);
+    // The seams are called only during handleKey: they may refer to what lives on this frame.
+    BoundedTyping typing(keyOrigin.focus);
     KeyHandlerSeams seams;
     seams.focusedProgram = [&wordOrigin](std::string &moduleName, std::string &modulePath) {
         moduleName = wordOrigin.moduleName;
         modulePath = wordOrigin.modulePath;
     };
-    seams.sendImeChar = [typing](unsigned char ch) { typing->type(kImeChar, ch, 0); };
-    seams.sendChar = [typing](int ch, long keyFlags) { typing->type(WM_CHAR, ch, keyFlags); };
+    seams.sendImeChar = [&typing](unsigned char ch) { typing.type(kImeChar, ch, 0); };
+    seams.sendChar = [&typing](int ch, long keyFlags) { typing.type(WM_CHAR, ch, keyFlags); };
     seams.replayEnter = replayEnter;
     seams.hideList = [window]() { requestSuggestions(window, false, nullptr); };
     // A letter pressed before the hooks last hid the list (a click, a focus change, the end of the

@@ -1,5 +1,6 @@
 #include "config/settings.h"
 
+#include "common/ascii_case.h"
 #include "common/plain_file_name.h"
 
 #include <climits>
@@ -195,17 +196,6 @@ void Settings::setLearning(const std::string &moduleName, bool learningAllowed) 
 
 namespace {
 
-char lowerAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
-
-bool equalIgnoringCase(const std::string &a, const std::string &b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 // The path cut into its parent, the folder holding the executable and the executable's name.
 bool splitProgramPath(const std::string &path, std::string &parent, std::string &folder, std::string &name) {
     size_t nameStart = path.find_last_of("\\/");
@@ -236,13 +226,13 @@ std::string withoutDigits(const std::string &text, bool &hadDigits) {
 } // namespace
 
 bool isSameProgramUpdated(const std::string &oldPath, const std::string &newPath) {
-    if (equalIgnoringCase(oldPath, newPath))
+    if (equalIgnoringAsciiCase(oldPath, newPath))
         return true;
     std::string oldParent, oldFolder, oldName, newParent, newFolder, newName;
     if (!splitProgramPath(oldPath, oldParent, oldFolder, oldName) ||
         !splitProgramPath(newPath, newParent, newFolder, newName))
         return false;
-    if (!equalIgnoringCase(oldName, newName) || !equalIgnoringCase(oldParent, newParent))
+    if (!equalIgnoringAsciiCase(oldName, newName) || !equalIgnoringAsciiCase(oldParent, newParent))
         return false;
     bool oldDigits = false, newDigits = false;
     const std::string oldShape = withoutDigits(oldFolder, oldDigits);

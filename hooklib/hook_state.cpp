@@ -9,9 +9,9 @@ namespace hookstate {
 static_assert(offsetof(HookState, enableState) == 12, "header of three 32-bit fields");
 static_assert(offsetof(HookState, moduleFileName) == 72, "fixed-width fields before the name");
 static_assert(offsetof(HookState, suggestionsShown) == 332, "the name is 260 bytes");
-static_assert(sizeof(KeySlot) == 292, "seven 32-bit fields and the name");
+static_assert(sizeof(KeySlot) == 288, "six 32-bit fields and the name");
 static_assert(offsetof(HookState, keySlots) == 380, "fixed-width fields before the key slots");
-static_assert(sizeof(HookState) == 380 + kKeySlots * 292 + 4, "the same size in every build");
+static_assert(sizeof(HookState) == 380 + kKeySlots * 288 + 4, "the same size in every build");
 
 namespace {
 

@@ -34,7 +34,7 @@ struct KeySlot {
     uint32_t focusWindow;
     int32_t caretX, caretY; // screen coordinates of the caret's top left corner
     int32_t hasCaret;       // 0: the program shows no caret; caretX and caretY are the last click
-    int32_t charWidth, charHeight;
+    int32_t charHeight; // the line height
     uint32_t listEpoch; // the list epoch when the key was pressed
     char moduleFileName[kPathSize];
 };

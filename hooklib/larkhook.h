@@ -44,7 +44,7 @@ struct KeyOrigin {
     HWND focus;
     int caretX, caretY; // screen; the last left click where the program showed no caret
     int hasCaret;
-    int charWidth, charHeight;
+    int charHeight; // the line height
     // No hide of the list by the hooks (a click, a focus change, the end of the word) came after
     // the key was pressed: only such a key may show the list.
     int listCurrent;

@@ -72,8 +72,6 @@ void publish(HookState &s) {
 // The helper never sets the block up: it waits for the main program to do it.
 HookState *publishedHookState() {
     HookState *sound = soundHookState();
-    if (sound && kRole == kMainLibrary)
-        published.enableState = sound->enableState; // the hot key may have switched it
     if (sound || kRole != kMainLibrary)
         return sound;
     HookState *s = ownedHookState();
@@ -114,7 +112,6 @@ unsigned handOver(HookState &s, KeyClaim claim) {
     slot.caretX = resolvedCaretX(s);
     slot.caretY = resolvedCaretY(s);
     slot.hasCaret = s.caretClientX != 0 || s.caretClientY != 0;
-    slot.charWidth = s.charWidth;
     slot.charHeight = s.charHeight;
     slot.listEpoch = s.listEpoch;
     memcpy(slot.moduleFileName, s.moduleFileName, sizeof slot.moduleFileName);
@@ -345,15 +342,13 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
         in.suggestionsVisible = s.suggestionsShown != 0;
     }
     const hookkeys::KeyDecision d = hookkeys::decideKeyDown(in);
-    if (d.hideSuggestions) {
+    // A hide of the hooks' own, or a focus change, begins a new list epoch.
+    if (d.hideSuggestions || (d.examineFocus && in.focusChanged))
         endListEpoch(s);
+    if (d.hideSuggestions)
         hideSuggestions(s);
-    }
-    if (d.examineFocus) {
-        if (in.focusChanged)
-            endListEpoch(s);
+    if (d.examineFocus)
         s.focusWindow = fromWindow(at.focus);
-    }
     if (d.recordContext)
         recordContext(s, program, at);
     if (d.dismissFirst)
@@ -464,7 +459,6 @@ BOOL GetKeyOrigin(unsigned serial, KeyOrigin *origin) {
     origin->caretX = slot.caretX;
     origin->caretY = slot.caretY;
     origin->hasCaret = slot.hasCaret;
-    origin->charWidth = slot.charWidth;
     origin->charHeight = slot.charHeight;
     origin->listCurrent = slot.listEpoch == s->listEpoch;
     lstrcpynA(origin->modulePath, keySlotModuleFileName(slot).c_str(), sizeof origin->modulePath);
@@ -500,6 +494,10 @@ void SetHotKeys(char command, char enable, char keyboard) {
 }
 
 void RepairHookState() {
+    // The hot keys switch the enable state inside the block: what it was a second ago is what a
+    // block set up anew gets back.
+    if (const HookState *sound = soundHookState(); sound && kRole == kMainLibrary)
+        published.enableState = sound->enableState;
     if (HookState *s = publishedHookState())
         publish(*s);
 }

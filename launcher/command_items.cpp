@@ -14,12 +14,6 @@ bool isSeparator(char ch) { return ch != '\0' && std::strchr(kTokenSeparators, c
 
 } // namespace
 
-void lowerAscii(std::string &text) {
-    for (char &ch : text)
-        if (ch >= 'A' && ch <= 'Z')
-            ch = char(ch - 'A' + 'a');
-}
-
 std::vector<std::string> splitWords(const std::string &text, size_t minLength) {
     std::vector<std::string> words;
     size_t at = 0;

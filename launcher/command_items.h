@@ -3,14 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii_case.h"
+
 // Pure helpers on the catalogue's item strings. An item is either a path item (a file or folder
 // path, folder part in short form) or a titled item: target, two tabs, title.
 
 // The separators at which paths, titles and queries are cut into words.
 extern const char kTokenSeparators[]; // "\\:/-._ "
-
-// Lowers the ASCII letters A to Z; every other byte stays.
-void lowerAscii(std::string &text);
 
 // Cuts text at every separator byte; runs of separators give no empty words. Words shorter than
 // minLength bytes are left out (the index keeps words of 2 bytes or more, a query uses all).

@@ -3,18 +3,11 @@
 #include <climits>
 #include <cstdio>
 
+#include "common/ascii_case.h"
 #include "common/atomic_file.h"
 #include "common/file_contents.h"
 
 namespace {
-
-std::string lowerCase(const std::string &word) {
-    std::string out = word;
-    for (char &ch : out)
-        if (ch >= 'A' && ch <= 'Z')
-            ch = static_cast<char>(ch - 'A' + 'a');
-    return out;
-}
 
 // A count: decimal digits without a leading zero, 1 to INT32_MAX.
 bool parseCount(const std::string &text, int32_t &count) {
@@ -75,7 +68,7 @@ bool LearnedPairs::parse(const std::string &contents, Pairs &out) {
         std::string previous = line.substr(0, first);
         std::string word = line.substr(first + 1, second - first - 1);
         int32_t count = 0;
-        if (!isStorableWord(previous) || previous != lowerCase(previous) || !isStorableWord(word) ||
+        if (!isStorableWord(previous) || previous != loweredAscii(previous) || !isStorableWord(word) ||
             !parseCount(line.substr(second + 1), count))
             return false;
         // In order and each pair once, as the file is written: anything else was not written by us.
@@ -98,7 +91,7 @@ std::string LearnedPairs::format(const Pairs &pairs) {
 }
 
 bool LearnedPairs::add(const std::string &previous, const std::string &word) {
-    std::string lower = lowerCase(previous);
+    std::string lower = loweredAscii(previous);
     if (!isStorableWord(lower) || !isStorableWord(word))
         return false;
     int32_t &count = pairs_[lower][word];
@@ -109,7 +102,7 @@ bool LearnedPairs::add(const std::string &previous, const std::string &word) {
 }
 
 void LearnedPairs::forgetWord(const std::string &word) {
-    if (pairs_.erase(lowerCase(word)) > 0)
+    if (pairs_.erase(loweredAscii(word)) > 0)
         changed_ = true;
     for (auto it = pairs_.begin(); it != pairs_.end();) {
         if (it->second.erase(word) > 0)

@@ -1,5 +1,6 @@
 #include "vocabulary/word_store.h"
 
+#include "common/ascii_case.h"
 #include "common/plain_file_name.h"
 
 #include <algorithm>
@@ -18,19 +19,10 @@ const char kPairsSuffix[] = ".pairs";
 const double kModelWeight = 2.0;
 const int32_t kLearnedOwnCount = 1000;
 
-std::string lowerCase(const std::string &word) {
-    std::string out = word;
-    for (char &ch : out)
-        if (ch >= 'A' && ch <= 'Z')
-            ch = static_cast<char>(ch - 'A' + 'a');
-    return out;
-}
-
 bool startsWith(const std::string &text, const std::string &prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-char lowerLetter(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
 char upperLetter(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; }
 
 } // namespace
@@ -141,7 +133,7 @@ void WordStore::finishWordLocked(const std::string &programKey, const std::strin
     Context &context = contexts_[programKey];
     if (learnPair && !context.previous.empty() && static_cast<int>(word.size()) >= kShortestPairWord)
         obtainPairs(programKey).add(context.previous, word);
-    context.previous = lowerCase(word);
+    context.previous = loweredAscii(word);
     context.modelWord = pairModel_.find(context.previous);
     context.placed = false;
 }
@@ -282,7 +274,7 @@ bool WordStore::feedCharacter(char ch, const std::string &programKey, bool offer
     } else {
         if (typedLength_ >= kMaxTypedLength)
             resetLocked(); // the new character begins a new word
-        char lower = lowerLetter(ch);
+        char lower = lowerAscii(ch);
         lowerWord_.push_back(lower);
         if (capitalsMode_ && lower == ch)
             capitalsMode_ = false;

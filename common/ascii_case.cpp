@@ -1,0 +1,23 @@
+#include "common/ascii_case.h"
+
+char lowerAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+void lowerAscii(std::string &text) {
+    for (char &ch : text)
+        ch = lowerAscii(ch);
+}
+
+std::string loweredAscii(const std::string &text) {
+    std::string out = text;
+    lowerAscii(out);
+    return out;
+}
+
+bool equalIgnoringAsciiCase(const std::string &a, const std::string &b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    return true;
+}
