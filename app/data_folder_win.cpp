@@ -10,9 +10,12 @@ namespace {
 
 const char kProbeName[] = "wordlark-write-check.tmp";
 const char kBaseVocabulary[] = "english.voc";
-// The files the program writes; the learned vocabularies are found by their extension.
-const char *const kWrittenFiles[] = {"wordlark.cfg", "wordlark.cmd", kBaseVocabulary};
-const char kLearnedPattern[] = "*.vob";
+// The files the program writes; the learned vocabularies and word pairs are found by their
+// extension. The shipped pair model shares that extension but is only ever read, from the
+// program folder.
+const char *const kWrittenFiles[] = {"wordlark.cfg", "wordlark.cmd", "wordlark.cmq", kBaseVocabulary};
+const char *const kLearnedPatterns[] = {"*.vob", "*.pairs"};
+const char kShippedPairModel[] = "english.pairs";
 const char kPerUserName[] = "Wordlark";
 
 // A file is written and removed, as the saves will do: the folder's permissions, a read-only
@@ -38,14 +41,16 @@ void copyIfAbsent(const std::string &from, const std::string &to, const char *na
 void copyWrittenFiles(const std::string &from, const std::string &to) {
     for (const char *name : kWrittenFiles)
         copyIfAbsent(from, to, name);
-    WIN32_FIND_DATAA found = {};
-    FindHandle search((from + kLearnedPattern).c_str(), found);
-    if (!search.valid())
-        return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            copyIfAbsent(from, to, found.cFileName);
-    } while (search.next(found));
+    for (const char *pattern : kLearnedPatterns) {
+        WIN32_FIND_DATAA found = {};
+        FindHandle search((from + pattern).c_str(), found);
+        if (!search.valid())
+            continue;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && lstrcmpiA(found.cFileName, kShippedPairModel) != 0)
+                copyIfAbsent(from, to, found.cFileName);
+        } while (search.next(found));
+    }
 }
 
 std::string perUserFolder() {

@@ -3,7 +3,7 @@
 #include <string>
 
 // Where Wordlark keeps the files it writes: its settings, the base vocabulary with the user's
-// counts, the learned vocabularies and the launch counts.
+// counts, the learned vocabularies and word pairs, the launch counts and the query memory.
 //
 // The rule: the program folder, when a file can be written and removed there at start-up (an
 // unzipped copy, a portable install). Otherwise (an install under Program Files, where a program

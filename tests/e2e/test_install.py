@@ -14,6 +14,10 @@ VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 SETTINGS = (b"command_key\t1058\t\r\nwordlark_key\t1061\t\r\nkeyboard_key\t1064\t\r\nwordlist_file\t\t\r\n"
             b"enable_completion\t1\t\r\nnotepad.exe\tC:\\windows\\system32\\notepad.exe\t1\t\r\n")
 EXIT_TIMEOUT = 240
+# Files an earlier, writable install left in the program folder.
+EARLIER_WORDS = b"quintet 3\r\n"
+EARLIER_PAIRS = b"string quintet 2\r\n"
+EARLIER_QUERIES = b"wordlark query memory 1\r\n"
 
 
 def ensure_user():
@@ -42,7 +46,9 @@ class ReadOnlyProgramFolder(WineTestCase):
     def install(self):
         """The program folder as an administrator leaves it: the user may read it, not write it."""
         app = Wordlark(self.wine, self.probe, folder_name=os.path.join("Program Files", "Wordlark"),
-                       extra_files={"english.voc": VOCABULARY, "wordlark.cfg": SETTINGS})
+                       extra_files={"english.voc": VOCABULARY, "wordlark.cfg": SETTINGS,
+                                    "editor.exe.vob": EARLIER_WORDS, "editor.exe.pairs": EARLIER_PAIRS,
+                                    "wordlark.cmq": EARLIER_QUERIES})
         for root, dirs, files in os.walk(app.folder):
             for name in dirs + files:
                 os.chown(os.path.join(root, name), 0, 0)
@@ -82,6 +88,12 @@ class ReadOnlyProgramFolder(WineTestCase):
         self.assertEqual(read("wordlark.cfg"), SETTINGS)
         self.assertIn(b"hello 501\r\n", read("english.voc"))
         self.assertTrue(os.path.exists(os.path.join(folder, "wordlark.cmd")))
+        # What the user had learned and launched before was taken over whole; the shipped pair
+        # model stays where it is read from.
+        self.assertEqual(read("editor.exe.vob"), EARLIER_WORDS)
+        self.assertEqual(read("editor.exe.pairs"), EARLIER_PAIRS)
+        self.assertEqual(read("wordlark.cmq"), EARLIER_QUERIES)
+        self.assertFalse(os.path.exists(os.path.join(folder, "english.pairs")))
         # Nothing in the program folder changed, and no test file was left there.
         self.assertEqual({name: app.read(name) for name in os.listdir(app.folder)}, before)
         notepad.close()
