@@ -1,11 +1,12 @@
 """Shared harness of the end-to-end tests: the real wordlark.exe under Wine on a virtual display.
 
-Every test module gets its own throw-away Wine prefix (made once per module by WineTestCase),
+Every test class gets its own throw-away Wine prefix (made once per class by WineTestCase),
 every test its own copy of the program folder inside it. Keystrokes and clicks are real X events
 from xdotool; what happened is read back through Win32 by wlprobe.exe and by the files written.
 Waiting is always by polling with a time-out (wait_until), never by fixed sleeps alone.
 """
 
+import atexit
 import json
 import os
 import shutil
@@ -79,7 +80,7 @@ class Wine:
     """One throw-away prefix and the commands that run in it; with user, every Wine command runs
     as that Linux user (who owns the prefix), as a Windows user without an administrator's rights."""
 
-    def __init__(self, name="wordlark", virtual_desktop=True, user=None):
+    def __init__(self, name="wordlark", virtual_desktop=True, user=None, boot=False):
         self.user = user
         self.prefix = tempfile.mkdtemp(prefix="wl-e2e-%s-" % name)
         if user:
@@ -94,17 +95,24 @@ class Wine:
             "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })
+        # A prefix names its Windows user after the Linux one, so another user's is booted anew.
+        if boot or user:
+            self._boot()
+        else:
+            _copy_booted_prefix(virtual_desktop, self.prefix)
+        self._detach_home_folders()
+
+    def _boot(self):
         subprocess.run(self.command([WINE, "wineboot", "-i"]), env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         # A virtual desktop named "shell" has a taskbar with the tray, as a user's desktop has;
         # the settings take effect from the next start of the prefix's server. Without it every
         # window is an X window of its own on a display with no window manager, where Wine's
         # window operations wait for a manager that never answers: the slow case for latency.
-        if virtual_desktop:
+        if self.virtual_desktop:
             self.reg_add(r"HKCU\Software\Wine\Explorer", "Desktop", "shell")
             self.reg_add(r"HKCU\Software\Wine\Explorer\Desktops", "shell", "%dx%d" % SCREEN)
         subprocess.run(self.command([WINESERVER, "-w"]), env=self.env)
-        self._detach_home_folders()
 
     def command(self, args):
         """The command line that runs args in this prefix, as the prefix's user."""
@@ -168,6 +176,24 @@ class Wine:
     def destroy(self):
         self.kill_all()
         shutil.rmtree(self.prefix, ignore_errors=True)
+
+
+# Booting a prefix takes Wine some 15 s. A prefix holds no path of its own (its drives are
+# relative links), so a copy of one booted prefix, made while no server runs in it, is as fresh
+# as a boot: each kind is booted once per run and copied for every test class.
+_BOOTED = {}  # virtual desktop or not -> a booted prefix, removed at exit
+
+
+def _copy_booted_prefix(virtual_desktop, prefix):
+    if virtual_desktop not in _BOOTED:
+        _BOOTED[virtual_desktop] = Wine("booted", virtual_desktop, boot=True).prefix
+    subprocess.run(["cp", "-a", _BOOTED[virtual_desktop] + "/.", prefix], check=True)
+
+
+@atexit.register
+def _remove_booted_prefixes():
+    for prefix in _BOOTED.values():
+        shutil.rmtree(prefix, ignore_errors=True)
 
 
 class Probe:

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Runs the end-to-end tests (tests/e2e/test_*.py) and ends with 'N passed, N failed'."""
+"""Runs the end-to-end tests (tests/e2e/test_*.py, or those the patterns name) and ends with 'N passed, N failed'."""
 
 import argparse
 import os
@@ -11,7 +11,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dist", required=True, help="the program folder (build/win32/dist)")
     parser.add_argument("--artifacts", required=True, help="where screenshots and logs go")
-    parser.add_argument("pattern", nargs="?", default="test_*.py")
+    parser.add_argument("patterns", nargs="*", default=["test_*.py"])
     args = parser.parse_args()
 
     here = os.path.dirname(os.path.abspath(__file__))
@@ -22,8 +22,10 @@ def main():
     os.makedirs(args.artifacts, exist_ok=True)
     sys.path.insert(0, here)
 
-    pattern = args.pattern if args.pattern.endswith(".py") else "test_*%s*.py" % args.pattern
-    suite = unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here)
+    suite = unittest.TestSuite()
+    for pattern in args.patterns:
+        pattern = pattern if pattern.endswith(".py") else "test_*%s*.py" % pattern
+        suite.addTests(unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here))
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     failed = len(result.failures) + len(result.errors)
     passed = result.testsRun - failed - len(result.skipped)
