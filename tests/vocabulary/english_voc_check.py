@@ -32,6 +32,16 @@ def shipped_counts():
     return counts
 
 
+def regenerates(tool, shipped):
+    """Whether tools/<tool> writes the very bytes of the shipped file again."""
+    with tempfile.TemporaryDirectory() as folder:
+        made = os.path.join(folder, os.path.basename(shipped))
+        subprocess.run([sys.executable, os.path.join(ROOT, "tools", tool), made], check=True,
+                       stdout=subprocess.DEVNULL)
+        with open(made, "rb") as new, open(shipped, "rb") as old:
+            return new.read() == old.read()
+
+
 def blocked_entries():
     with open(BLOCKED, encoding="utf-8") as lines:
         return [line.strip() for line in lines if line.strip() and not line.startswith("#")]
@@ -77,12 +87,8 @@ class ShippedVocabulary(unittest.TestCase):
         self.assertEqual(counts[len(counts) // 2], 10)
 
     def test_the_generator_makes_the_same_bytes_again(self):
-        with tempfile.TemporaryDirectory() as folder:
-            made = os.path.join(folder, "english.voc")
-            subprocess.run([sys.executable, os.path.join(ROOT, "tools", "make_english_voc.py"), made],
-                           check=True, stdout=subprocess.DEVNULL)
-            with open(made, "rb") as new, open(SHIPPED, "rb") as old:
-                self.assertTrue(new.read() == old.read(), "english.voc differs from what its sources make now")
+        self.assertTrue(regenerates("make_english_voc.py", SHIPPED),
+                        "english.voc differs from what its sources make now")
 
 
 class EnglishPairs(unittest.TestCase):
@@ -105,12 +111,8 @@ class EnglishPairs(unittest.TestCase):
         self.assertGreater(pairs, 100000)
 
     def test_the_pair_generator_makes_the_same_bytes_again(self):
-        with tempfile.TemporaryDirectory() as folder:
-            made = os.path.join(folder, "english.pairs")
-            subprocess.run([sys.executable, os.path.join(ROOT, "tools", "make_english_pairs.py"), made],
-                           check=True, stdout=subprocess.DEVNULL)
-            with open(made, "rb") as new, open(SHIPPED_PAIRS, "rb") as old:
-                self.assertTrue(new.read() == old.read(), "english.pairs differs from what its sources make now")
+        self.assertTrue(regenerates("make_english_pairs.py", SHIPPED_PAIRS),
+                        "english.pairs differs from what its sources make now")
 
 
 if __name__ == "__main__":
