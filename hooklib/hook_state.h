@@ -14,7 +14,7 @@
 // checked before use: the header (isSoundHookState) and the one string (hookStateModuleFileName).
 namespace hookstate {
 
-const uint32_t kLayoutVersion = 3;
+const uint32_t kLayoutVersion = 4;
 const int kPathSize = 260;
 // Enough for every key typed while the main program stands still for a while; a key whose slot
 // was taken again by a later one before the main program got to it counts as stale.
@@ -84,10 +84,19 @@ struct HookState {
     // A window whose focused field accessibility marks protected (a web page's password field),
     // as the main program found it: the hooks treat it as a password field.
     uint32_t protectedWindow;
+    // The key of the last press (not an auto-repeat) and whether that press was consumed: a held
+    // key's repeats are decided by how its press went, in whichever library and thread they come.
+    int32_t heldKey;
+    int32_t heldKeyConsumed;
 };
 
 // The defaults of a fresh block, marked ready: completion on, Ctrl+Space, Ctrl+M and Ctrl+O.
 void initHookState(HookState &state);
+
+// What the block says of keys, the list and the programs typed in, set back as a fresh block has
+// it: a main program that ended without cleaning up (a crash) must not leave a list "shown" that
+// makes the hooks hand the next Enter over, or a protected window, or keys still "posted".
+void resetVolatileHookState(HookState &state);
 
 // True when the block is one of this layout, completely set up. A block that is not is never
 // used: the hooks then pass every key on.
@@ -98,6 +107,11 @@ std::string hookStateModuleFileName(const HookState &state);
 
 // Stores a name, cut to fit its field with the terminator.
 void setHookStateModuleFileName(HookState &state, const char *name);
+
+// Where the list goes for the last key: the caret, or the last left click where the program
+// showed none (a caret client coordinate of exactly 0 counts as none).
+int resolvedCaretX(const HookState &state);
+int resolvedCaretY(const HookState &state);
 
 KeySlot &keySlotOf(HookState &state, unsigned serial);
 const KeySlot &keySlotOf(const HookState &state, unsigned serial);

@@ -67,9 +67,13 @@ LARKHOOK_API LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM inf
 
 // The keystroke protocol: the hook forwards a key to the suggestion window, the key code in the low
 // word of wParam, a serial number that names its KeyOrigin in the high word, the user's key flags
-// in lParam. Letters and the Escape that ends a word are posted as kPostedKeyMessage; the keys
-// that act on the list are sent as WM_KEYDOWN, and the program typed in waits (bounded) until the
-// main program has handled them.
+// in lParam. Letters and the Escape that ends a word are posted as kPostedKeyMessage; a letter is
+// its byte in the system's ANSI code page (0x41 and above), or kForeignLetter for one outside it.
+// The keys that act on the list are sent as WM_KEYDOWN, and the program typed in waits (bounded)
+// until the main program has handled them. The main program answers kKeyTaken when it acted on the
+// key in its place; any other answer gives the user's own key to the program typed in.
+const LRESULT kKeyTaken = 1;
+const int kForeignLetter = 0x100;
 inline int forwardedKeyCode(WPARAM wParam) { return static_cast<int>(wParam & 0xFFFF); }
 inline unsigned forwardSerial(WPARAM wParam) { return static_cast<unsigned>((wParam >> 16) & 0xFFFF); }
 
