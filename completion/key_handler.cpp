@@ -9,6 +9,7 @@ namespace {
 
 // Tests and benchmarks that hand keys over directly leave the claim out: their keys are theirs.
 bool claimed(const KeyHandlerSeams &seams) { return !seams.claimKey || seams.claimKey(); }
+bool followed(const KeyHandlerSeams &seams) { return !seams.followKey || seams.followKey(); }
 
 // The word ends where the program's text ends it: a space (Escape stands for it and for every key
 // that is neither a letter nor one the list acts on) or the end of a line. The word becomes the
@@ -58,8 +59,10 @@ int moveHighlight(WordStore &store, const KeyHandlerSeams &seams, int key) {
             store.selectPrevious();
         return kTaken;
     }
-    seams.hideList();
-    store.reset();
+    if (followed(seams)) {
+        seams.hideList();
+        store.reset();
+    }
     return kNotTaken;
 }
 
@@ -94,27 +97,41 @@ int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams
             store.deleteSuggestion(selected, programKey);
             seams.hideList();
             store.reset();
+        } else {
+            followed(seams);
         }
         return kNotTaken;
     }
     case kSpace:
         if (pick(store, seams, programKey, learning, '1'))
             return kTaken;
-        endWord(store, seams, programKey, learning, place, false);
+        if (followed(seams))
+            endWord(store, seams, programKey, learning, place, false);
         return kNotTaken;
     case kEnter: {
         const int selected = store.selectedIndex();
         if (selected != -1 && pick(store, seams, programKey, learning, '1' + selected))
             return kTaken;
-        endWord(store, seams, programKey, learning, place, true);
+        if (followed(seams))
+            endWord(store, seams, programKey, learning, place, true);
         return kNotTaken;
     }
+    case kBackspace:
+        // The program erases a letter itself: the word loses it too, once, whether the key came in
+        // time or the word follows it later.
+        if (!claimed(seams) && !followed(seams))
+            return kNotTaken;
+        break;
     default:
         break;
     }
-    // Ctrl+digit: the hook ends the word after it either way.
-    if (key >= '0' && key <= '9')
-        return pick(store, seams, programKey, learning, key) ? kTaken : kNotTaken;
+    // Ctrl+digit types nothing in the program; the hook ends the word after it either way.
+    if (key >= '0' && key <= '9') {
+        if (pick(store, seams, programKey, learning, key))
+            return kTaken;
+        followed(seams);
+        return kNotTaken;
+    }
 
     // A letter or Backspace, which the program types or erases itself. The first letter of a word:
     // the word before it counts only if it ended here.

@@ -29,10 +29,14 @@ struct KeyHandlerSeams {
     // Types one character of a chosen word into the focus window (WM_IME_CHAR), once, in order.
     std::function<void(unsigned char ch)> sendImeChar;
     // Before the handler acts on a key in the user's place (a pick, a highlight moved, a word
-    // deleted): true when the key is its own now; false when the hook gave up waiting and the key
-    // already reached the program, which the word then follows instead. Optional: without it every
-    // key is the handler's to take.
+    // deleted, a letter erased): true when the key is its own now; false when the hook gave up
+    // waiting and the key already reached the program.
     std::function<bool()> claimKey;
+    // For a key the handler does not take, or could not claim: true when the word is to follow
+    // now what the key did in the program (a space ends it); false when that was done already, or
+    // is left to the hook's note of the key. Once per key.
+    std::function<bool()> followKey;
+    // Both are optional: without them every key is the handler's to take, and to follow.
     std::function<void()> hideList;
     // Measures the list and shows it at the caret without activating it.
     std::function<void()> showListAtCaret;

@@ -107,8 +107,11 @@ int actOnKey(HWND window, int key, unsigned serial, const Origin &keyOrigin) {
     };
     seams.sendImeChar = [&keyOrigin](unsigned char ch) { typeCharacter(keyOrigin.focus, ch); };
     // A key the hook waits for is acted on once: the claim comes before the hook's give-up, or the
-    // key went on to the program. Posted keys and keys without a serial are never the program's.
+    // key went on to the program, whose text the word then follows, once: when the main program
+    // declines it, or at the hook's note of a key it gave up on. Keys without a serial are the
+    // handler's own.
     seams.claimKey = [serial]() { return serial == 0 || ClaimForwardedKey(serial) != FALSE; };
+    seams.followKey = [serial]() { return serial == 0 || FollowForwardedKey(serial) != FALSE; };
     seams.hideList = [window]() { requestSuggestions(window, false, nullptr); };
     // A letter pressed before the hooks last hid the list (a click, a focus change, the end of the
     // word) changes the word but never brings the list back.

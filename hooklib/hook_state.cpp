@@ -101,12 +101,18 @@ void markKey(KeySlot &slot, unsigned serial, KeyClaim state) {
 
 bool claimKey(KeySlot &slot, unsigned serial) { return exchangeClaim(slot, serial, kKeyWaiting, kKeyClaimed); }
 
-bool abandonKey(KeySlot &slot, unsigned serial) {
+bool followKey(KeySlot &slot, unsigned serial) {
+    return exchangeClaim(slot, serial, kKeyWaiting, kKeyFollowed) ||
+           exchangeClaim(slot, serial, kKeyAbandoned, kKeyFollowed);
+}
+
+GivenUp giveUpKey(KeySlot &slot, unsigned serial) {
     if (exchangeClaim(slot, serial, kKeyWaiting, kKeyAbandoned))
-        return true;
-    // Not waiting any more: claimed by the main program, or (a slot taken over by a key 128
-    // later, which cannot happen while this hook waits) something else; only a claim keeps it.
-    return __atomic_load_n(&slot.claim, __ATOMIC_SEQ_CST) != claimValue(serial, kKeyClaimed);
+        return GivenUp::Abandoned;
+    // Not waiting any more: claimed or declined by the main program (a slot taken over by a key
+    // 128 later cannot happen while this hook waits); only a claim keeps the key.
+    return __atomic_load_n(&slot.claim, __ATOMIC_SEQ_CST) == claimValue(serial, kKeyClaimed) ? GivenUp::Claimed
+                                                                                             : GivenUp::Declined;
 }
 
 } // namespace hookstate

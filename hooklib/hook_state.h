@@ -23,8 +23,17 @@ const int32_t kReady = 2;
 
 // What became of a key handed to the main program, with its serial in the low 16 bits of the
 // slot's claim. A key the hook waits for is decided once: the main program claims it before it
-// acts, or the hook abandons it when its wait runs out and passes it on, never both.
-enum KeyClaim : int32_t { kKeyPosted = 1, kKeyWaiting = 2, kKeyClaimed = 3, kKeyAbandoned = 4 };
+// acts in the user's place, or declines it, or the hook abandons it when its wait runs out; a key
+// the main program did not claim reaches the program typed in, and the main program follows what
+// it did there (kKeyFollowed) exactly once.
+enum KeyClaim : int32_t { kKeyPosted = 1, kKeyWaiting = 2, kKeyClaimed = 3, kKeyAbandoned = 4, kKeyFollowed = 5 };
+
+// What the hook makes of a key whose wait ran out.
+enum class GivenUp {
+    Claimed,  // the main program claimed it just before: it acts on it, the key is consumed
+    Abandoned, // the program typed in gets it; the main program has yet to hear of it
+    Declined, // the main program declined it already and follows it: the program typed in gets it
+};
 
 // A key handed to the main program (posted or sent), with what it needs of the program it was
 // typed in, as the hook saw them when the key was pressed: the main program may handle it later,
@@ -125,8 +134,11 @@ void markKey(KeySlot &slot, unsigned serial, KeyClaim state);
 // The main program, before it acts on a key the hook waits for: true when the key is now its own;
 // false when the hook already gave up on it (the program typed in has it) or the slot moved on.
 bool claimKey(KeySlot &slot, unsigned serial);
-// The hook, when its wait for the key ran out: true when the key is abandoned and goes to the
-// program typed in; false when the main program claimed it and acts on it, late.
-bool abandonKey(KeySlot &slot, unsigned serial);
+// The main program, for a key it does not claim: true once, for whoever comes first of the main
+// program declining a waiting key and the hook's note of a key it abandoned, so that the word
+// follows the key exactly once.
+bool followKey(KeySlot &slot, unsigned serial);
+// The hook, when its wait for the key ran out.
+GivenUp giveUpKey(KeySlot &slot, unsigned serial);
 
 } // namespace hookstate

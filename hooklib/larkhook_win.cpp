@@ -86,7 +86,19 @@ bool forwardKey(HookState &s, int code, LPARAM flags) {
         return answer == kKeyTaken;
     }
     s.forwardStalled = 1;
-    return !abandonKey(keySlotOf(s, serial), serial);
+    switch (giveUpKey(keySlotOf(s, serial), serial)) {
+    case GivenUp::Claimed:
+        return true;
+    case GivenUp::Abandoned:
+        // Windows may withdraw a message whose sender stopped waiting: the main program hears of
+        // the key from the note, in its place among the keys, and follows what it did here.
+        if (PostMessageA(program, kPostedKeyMessage, keyParameter(code, serial), flags))
+            InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.postedKeys));
+        return false;
+    case GivenUp::Declined:
+        break;
+    }
+    return false;
 }
 
 // Letters and the Escape that ends a word: the main program takes them in order, right after.

@@ -129,6 +129,11 @@ BOOL ClaimForwardedKey(unsigned serial) {
     return s && serial != 0 && claimKey(keySlotOf(*s, serial), serial);
 }
 
+BOOL FollowForwardedKey(unsigned serial) {
+    HookState *s = soundHookState();
+    return s && serial != 0 && followKey(keySlotOf(*s, serial), serial);
+}
+
 BOOL GetKeyOrigin(unsigned serial, KeyOrigin *origin) {
     const HookState *s = soundHookState();
     if (!s || !origin || !keySlotHolds(keySlotOf(*s, serial), serial))

@@ -30,6 +30,7 @@ protected:
             ++claims_;
             return claimGranted_;
         };
+        seams_.followKey = [this]() { return followGranted_; };
         seams_.hideList = [this]() { shown_ = false; };
         seams_.showListAtCaret = [this]() {
             shown_ = true;
@@ -76,8 +77,10 @@ protected:
     std::string program_ = kProgram, programPath_ = kProgramPath;
     std::string imeChars_;
     int placements_ = 0;
-    // Whether the claim on a key comes before the hook's give-up.
+    // Whether the claim on a key comes before the hook's give-up, and whether following a key the
+    // program got is still to be done (not done before, for the same key).
     bool claimGranted_ = true;
+    bool followGranted_ = true;
     int claims_ = 0;
     bool shown_ = false;
 };

@@ -203,6 +203,13 @@ TEST_F(KeyHandler, AKeyThatReachedTheProgramFirstChangesTheWordAsItDidThere) {
     EXPECT_EQ(store_->typedLength(), 0);
     EXPECT_FALSE(shown_);
     EXPECT_TRUE(imeChars_.empty());
+    // A key the word followed already (the late key before the hook's note of it) changes nothing
+    // the second time.
+    type("hel");
+    followGranted_ = false;
+    for (int k : {kBackspace, kSpace, kEnter, kDown})
+        EXPECT_EQ(key(k), kNotTaken) << k;
+    EXPECT_EQ(store_->currentWord(), "hel");
 }
 
 TEST_F(KeyHandler, ABusyStoreLeavesTheKeysToTheProgram) {

@@ -257,9 +257,22 @@ TEST_F(HandedOverKeys, AKeyTheHookGaveUpOnIsThePrograms) {
     post("re");
     pump();
     EXPECT_EQ(wordStore->currentWord(), "re");
-    // A Backspace given up on erased a letter there: here too.
-    send(VK_BACK, hookstate::kKeyAbandoned);
+    // A Backspace given up on erased a letter there: here too, once, though the key came late and
+    // the hook's note of it came after.
+    const WPARAM late = block_.handOver(VK_BACK, edit_, kEditorA, hookstate::kKeyAbandoned);
+    SendMessageA(list_, WM_KEYDOWN, late, 0x1E0001);
+    PostMessageA(list_, kPostedKeyMessage, late, 0x1E0001);
+    pump();
     EXPECT_EQ(wordStore->currentWord(), "r");
+    // Windows withdrew the late Shift+Space: the note alone ends the word, in its place among the
+    // letters typed before and after it.
+    post("e");
+    PostMessageA(list_, kPostedKeyMessage, block_.handOver(VK_SPACE, edit_, kEditorA, hookstate::kKeyAbandoned),
+                 0x1E0001);
+    post("wo");
+    pump();
+    EXPECT_EQ(wordStore->currentWord(), "wo");
+    EXPECT_TRUE(shown());
     EXPECT_EQ(editText(), "");
 }
 
