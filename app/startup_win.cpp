@@ -89,10 +89,13 @@ int createWindows(HINSTANCE instance, int) {
     // Ready before the first program that keeps no system caret is typed in.
     announceLateAnswers(suggestionWindow, kLateAccessibleAnswerMessage);
     startAsker();
+    return 1;
+}
+
+void startHooks() {
     startHookThread();
     // Programs of the other bitness cannot load the library: its helper serves them.
     startHookHelper(programFolder);
-    return 1;
 }
 
 BOOL CALLBACK findEditChild(HWND child, LPARAM foundEdit) {

@@ -3,9 +3,13 @@
 #include <windows.h>
 
 // Creates the main, suggestion, keyboard and command windows in that order, adds the tray icon
-// and starts the hooks once the hook library knows all four handles. 1 on success, 0 when the
-// main window or the suggestion window cannot be created.
+// and hands the hook library the windows' handles. 1 on success, 0 when the main window or the
+// suggestion window cannot be created.
 int createWindows(HINSTANCE instance, int showCommand);
+
+// Installs the hooks and starts the helper of the other bitness: once the word store is loaded,
+// so that no key of any program waits for a main program that cannot answer yet.
+void startHooks();
 
 // EnumChildWindows callback: stops at the first child of class "Edit" and stores it.
 BOOL CALLBACK findEditChild(HWND child, LPARAM foundEdit);

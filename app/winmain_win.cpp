@@ -4,6 +4,7 @@
 #include "app/data_folder_win.h"
 #include "app/main_window_win.h"
 #include "app/startup_win.h"
+#include "common/letter_case.h"
 #include "config/settings.h"
 #include "harvest/harvest_catalogue_win.h"
 #include "hooklib/larkhook.h"
@@ -126,12 +127,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 
+    // Words are matched and typed in the capitals of the system's code page.
+    useSystemLetterCase();
     wordStore = new WordStore(inDataFolder("english.voc"), kMaxSuggestions, kPageSize, dataFolder);
     // Shipped and never written, so always read from the program folder; without it, words rank
     // by count alone.
     wordStore->loadPairModel(std::string(programFolder) + "english.pairs");
     if (!settings->wordListFile.empty())
         wordStore->loadWordList(settings->wordListFile);
+    // Only now: a key the hooks hand over waits for this thread, and no program's keys may wait
+    // while the vocabularies load.
+    startHooks();
 
     SHFILEINFOA info = {};
     systemImageList = reinterpret_cast<HIMAGELIST>(

@@ -30,8 +30,6 @@ struct Completion {
             path = "C:\\windows\\notepad.exe";
         };
         seams.sendImeChar = [](unsigned char) {};
-        seams.sendChar = [](int, long) {};
-        seams.replayEnter = [] {};
         seams.hideList = [] {};
         seams.showListAtCaret = [] {};
     }
@@ -59,10 +57,10 @@ void BM_HandleKeyPerLetter(benchmark::State &state) {
     size_t w = 0, i = 0;
     for (auto _ : state) {
         const char *word = kWords[w];
-        handleKey(*c.store, *c.settings, c.seams, word[i], 0);
+        handleKey(*c.store, *c.settings, c.seams, word[i]);
         if (!word[++i]) {
             state.PauseTiming();
-            handleKey(*c.store, *c.settings, c.seams, forwarded_key::kEscape, 0);
+            handleKey(*c.store, *c.settings, c.seams, forwarded_key::kEscape);
             i = 0;
             w = (w + 1) % (sizeof kWords / sizeof kWords[0]);
             state.ResumeTiming();
@@ -73,13 +71,13 @@ BENCHMARK(BM_HandleKeyPerLetter);
 
 void BM_FormatSuggestionsAfterTwoLetters(benchmark::State &state) {
     Completion &c = fixture();
-    handleKey(*c.store, *c.settings, c.seams, 't', 0);
-    handleKey(*c.store, *c.settings, c.seams, 'h', 0);
+    handleKey(*c.store, *c.settings, c.seams, 't');
+    handleKey(*c.store, *c.settings, c.seams, 'h');
     for (auto _ : state) {
         std::string text;
         benchmark::DoNotOptimize(formatSuggestions(*c.store, text));
     }
-    handleKey(*c.store, *c.settings, c.seams, forwarded_key::kEscape, 0);
+    handleKey(*c.store, *c.settings, c.seams, forwarded_key::kEscape);
 }
 BENCHMARK(BM_FormatSuggestionsAfterTwoLetters);
 

@@ -68,8 +68,6 @@ public:
             path = kProgramPath;
         };
         seams_.sendImeChar = [this](unsigned char ch) { sent_ += static_cast<char>(ch); };
-        seams_.sendChar = [](int, long) {};
-        seams_.replayEnter = [] {};
         seams_.hideList = [this] { shown_ = false; };
         seams_.showListAtCaret = [this] { shown_ = true; };
         seams_.typingPlace = [this] { return line_; };
@@ -119,7 +117,7 @@ private:
     void key(int k) {
         if (!learning_ && (k == forwarded_key::kEscape || k == forwarded_key::kEnter))
             return; // ending a word would bump the base vocabulary
-        handleKey(store_, settings_, seams_, k, 0);
+        handleKey(store_, settings_, seams_, k);
     }
 
     void pick(int row, const std::string &word, TypingTally &tally) {

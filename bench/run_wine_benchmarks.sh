@@ -11,8 +11,17 @@ WINE="${WL_WINE:-wine}"
 DIST="$BUILD/$WINDOWS_BUILD/dist"
 WORK="$(mktemp -d "$WINEPREFIX/drive_c/wordlark-bench.XXXXXX")"
 cp -r "$DIST/." "$WORK/"
+WORDLARK="$("$WINE" winepath -w "$WORK/wordlark.exe" 2>/dev/null)"
 for exe in "$BUILD/$WINDOWS_BUILD"/bench-bin/*.exe; do
     [ -e "$exe" ] || continue
     echo "== $(basename "$exe") ($WINDOWS_BUILD${DISPLAY_NAME:+, $DISPLAY_NAME})"
-    "$WINE" "$exe" "$("$WINE" winepath -w "$WORK/wordlark.exe" 2>/dev/null)"
+    "$WINE" "$exe" "$WORDLARK"
 done
+# The 64-bit package serves 32-bit programs through its helper: the 32-bit build's keystroke tool
+# is such a program, typed in while the 64-bit Wordlark runs.
+LATENCY32="$BUILD/win32/bench-bin/bench_keystroke_latency.exe"
+if [ "$WINDOWS_BUILD" = win64 ] && [ -e "$LATENCY32" ] && [ -e "$WORK/wordlark32.exe" ] &&
+    /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; then
+    echo "== bench_keystroke_latency.exe of the 32-bit build, typed in with the 64-bit Wordlark and its helper${DISPLAY_NAME:+ ($DISPLAY_NAME)}"
+    "$WINE" "$LATENCY32" "$WORDLARK"
+fi

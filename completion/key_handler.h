@@ -16,19 +16,27 @@ const int kSpace = 0x20; // only with Shift held
 const int kUp = 0x26;    // only with Shift held
 const int kDown = 0x28;  // only with Shift held
 const int kDelete = 0x2E;
+// A letter outside the system's ANSI code page; every other letter is its byte there, 0x41 or above.
+const int kForeignLetter = 0x100;
+inline bool isLetter(int key) { return key >= 0x41 && key <= kForeignLetter; }
 } // namespace forwarded_key
 
 // Everything the keystroke handler does to the desktop. The Win32 build routes these to the hook
-// library's getters, SendMessageA, keybd_event and the suggestion window; tests record them.
+// library, the focus window and the suggestion window; tests record them.
 struct KeyHandlerSeams {
     // Module name and full path of the program the user types in.
     std::function<void(std::string &moduleName, std::string &modulePath)> focusedProgram;
-    // Types one character of a chosen word into the focus window (WM_IME_CHAR).
+    // Types one character of a chosen word into the focus window (WM_IME_CHAR), once, in order.
     std::function<void(unsigned char ch)> sendImeChar;
-    // Types a key's own character into the focus window (WM_CHAR with the user's key flags).
-    std::function<void(int key, long flags)> sendChar;
-    // Replays Enter as a keystroke, so that it passes through the hook library again.
-    std::function<void()> replayEnter;
+    // Before the handler acts on a key in the user's place (a pick, a highlight moved, a word
+    // deleted, a letter erased): true when the key is its own now; false when the hook gave up
+    // waiting and the key already reached the program.
+    std::function<bool()> claimKey;
+    // For a key the handler does not take, or could not claim: true when the word is to follow
+    // now what the key did in the program (a space ends it); false when that was done already, or
+    // is left to the hook's note of the key. Once per key.
+    std::function<bool()> followKey;
+    // Both are optional: without them every key is the handler's to take, and to follow.
     std::function<void()> hideList;
     // Measures the list and shows it at the caret without activating it.
     std::function<void()> showListAtCaret;
@@ -40,9 +48,13 @@ struct KeyHandlerSeams {
 
 // One forwarded key-down: feeds letters and Backspace to the word store, moves the highlight,
 // deletes the highlighted word, ends the word, or picks a row and types the rest of its word.
-// Runs on the UI thread while the typing program waits in the hook's SendMessageA, so the typed
-// characters reach it before its next key. Returns 1.
-int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams, int key, long flags);
+// Runs on the UI thread while the typing program waits in the hook's call, so the typed
+// characters reach it before its next key. Returns kTaken when the handler acted on the key in the
+// user's place (the program must not get it), kNotTaken when the key is the program's: the word
+// then changes as the key changes the program's text (a space or Enter ends it).
+const int kTaken = 1;
+const int kNotTaken = 0;
+int handleKey(WordStore &store, Settings &settings, const KeyHandlerSeams &seams, int key);
 
 // A rectangle of the screen: the work area of a monitor (the screen without its task bars).
 struct ScreenArea {

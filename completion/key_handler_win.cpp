@@ -16,11 +16,6 @@ namespace {
 
 const UINT kImeChar = 0x0286; // WM_IME_CHAR: a character message, which the hook never sees
 
-// A program that does not take a typed character within this time is hung: the rest of the word
-// is posted to it rather than sent, so that the main program, and every program whose keys wait
-// for it, never waits longer.
-const UINT kTypeTimeoutMs = 200;
-
 // Where a forwarded key was typed: what the hook recorded with it when it was pressed.
 struct Origin {
     HWND focus = nullptr;
@@ -74,10 +69,6 @@ struct WordInProgress {
     Origin origin;
 } word;
 
-// Enter with nothing highlighted goes back to the program as a key-down of its own; the user's
-// key release follows it.
-void replayEnter() { keybd_event(VK_RETURN, 0, 0, 0); }
-
 // The list follows the shown state of the hook library, which the keys and the hook set, from
 // this window's message loop: the program typed in never waits for a move, show, hide or paint,
 // which under Wine on a bare display can take a round trip to a window manager that never comes.
@@ -100,36 +91,27 @@ void requestSuggestions(HWND window, bool shown, const Origin *at) {
         syncSuggestions(window);
 }
 
-// Types into a program that may hang: each character is sent with a bounded wait; once one was not
-// taken in time, the rest is posted, in order, so that nothing is lost and nothing waits.
-class BoundedTyping {
-public:
-    explicit BoundedTyping(HWND target) : target_(target) {}
-    void type(UINT message, WPARAM ch, LPARAM flags) {
-        DWORD_PTR ignored = 0;
-        if (!hung_ && SendMessageTimeoutA(target_, message, ch, flags, SMTO_ABORTIFHUNG, kTypeTimeoutMs, &ignored))
-            return;
-        hung_ = true;
-        PostMessageA(target_, message, ch, flags);
-    }
+// The rest of a picked word is posted to the program's focus window, a character a message: the
+// program takes each exactly once and in order, before any key typed after the pick (posted
+// messages come before input), however slowly it works, and nothing here waits for it. A character
+// sent with a time-out would be taken late all the same and so could arrive twice.
+void typeCharacter(HWND focus, unsigned char ch) { PostMessageA(focus, kImeChar, ch, 0); }
 
-private:
-    HWND target_;
-    bool hung_ = false;
-};
-
-int actOnKey(HWND window, int key, LPARAM flags, const Origin &keyOrigin) {
+int actOnKey(HWND window, int key, unsigned serial, const Origin &keyOrigin) {
     const Origin &wordOrigin = word.active ? word.origin : keyOrigin;
     // The seams are called only during handleKey: they may refer to what lives on this frame.
-    BoundedTyping typing(keyOrigin.focus);
     KeyHandlerSeams seams;
     seams.focusedProgram = [&wordOrigin](std::string &moduleName, std::string &modulePath) {
         moduleName = wordOrigin.moduleName;
         modulePath = wordOrigin.modulePath;
     };
-    seams.sendImeChar = [&typing](unsigned char ch) { typing.type(kImeChar, ch, 0); };
-    seams.sendChar = [&typing](int ch, long keyFlags) { typing.type(WM_CHAR, ch, keyFlags); };
-    seams.replayEnter = replayEnter;
+    seams.sendImeChar = [&keyOrigin](unsigned char ch) { typeCharacter(keyOrigin.focus, ch); };
+    // A key the hook waits for is acted on once: the claim comes before the hook's give-up, or the
+    // key went on to the program, whose text the word then follows, once: when the main program
+    // declines it, or at the hook's note of a key it gave up on. Keys without a serial are the
+    // handler's own.
+    seams.claimKey = [serial]() { return serial == 0 || ClaimForwardedKey(serial) != FALSE; };
+    seams.followKey = [serial]() { return serial == 0 || FollowForwardedKey(serial) != FALSE; };
     seams.hideList = [window]() { requestSuggestions(window, false, nullptr); };
     // A letter pressed before the hooks last hid the list (a click, a focus change, the end of the
     // word) changes the word but never brings the list back.
@@ -140,10 +122,9 @@ int actOnKey(HWND window, int key, LPARAM flags, const Origin &keyOrigin) {
         unsigned long long windowBits = static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(keyOrigin.focus));
         return static_cast<long long>(windowBits << 32 ^ static_cast<unsigned>(keyOrigin.caretY));
     };
-    return handleKey(*wordStore, *settings, seams, key, static_cast<long>(flags));
+    return handleKey(*wordStore, *settings, seams, key);
 }
 
-bool isLetter(int key) { return (key >= 'a' && key <= 'z') || (key >= 'A' && key <= 'Z'); }
 bool sameProgram(const Origin &a, const Origin &b) { return a.focus == b.focus && a.modulePath == b.modulePath; }
 
 // Ends the word in progress without learning it.
@@ -155,53 +136,53 @@ void dropWord(HWND window) {
 
 } // namespace
 
-int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags, bool stale) {
+int handleSuggestionKey(HWND window, WPARAM wParam, bool stale) {
     if (!wordStore || !settings)
-        return 1;
+        return 0;
     const int key = forwardedKeyCode(wParam);
     const unsigned serial = forwardSerial(wParam);
+    const bool letter = forwarded_key::isLetter(key);
     Origin origin;
-    // A key too old to trust, or whose record later keys took over, spoils its word.
-    if (stale || !originOf(serial, origin)) {
+    // A key too old to trust, or whose record later keys took over, spoils its word; so does a
+    // letter that no vocabulary can hold.
+    if (stale || !originOf(serial, origin) || key == forwarded_key::kForeignLetter) {
         dropWord(window);
-        word.spoiled = isLetter(key);
-        return 1;
+        word.spoiled = letter;
+        return 0;
     }
     if (word.spoiled) {
-        if (isLetter(key))
-            return 1;
+        if (letter)
+            return 0;
         word.spoiled = false;
         dropWord(window);
-        return 1;
+        return 0;
     }
     // A letter in a field that accessibility marks protected is a password's: the word is dropped,
     // neither shown nor learned, and the hooks leave that field's keys alone from now on.
-    if ((isLetter(key) || key == forwarded_key::kBackspace) && examineTypingTarget(origin.focus)) {
+    if ((letter || key == forwarded_key::kBackspace) && examineTypingTarget(origin.focus)) {
         dropWord(window);
-        return 1;
+        return 0;
     }
     // A letter from another window than the word's: that word ended there, and is learned there.
-    if (isLetter(key) && word.active && !sameProgram(word.origin, origin)) {
+    if (letter && word.active && !sameProgram(word.origin, origin)) {
         actOnKey(window, VK_ESCAPE, 0, word.origin);
         word.active = false;
     }
-    if (isLetter(key) && !word.active) {
+    if (letter && !word.active) {
         word.active = true;
         word.origin = origin;
     }
-    const int result = actOnKey(window, key, flags, origin);
+    const int answer = actOnKey(window, key, serial, origin);
     if (wordStore->typedLength() == 0)
         word.active = false;
-    return result;
+    return answer == kTaken ? static_cast<int>(kKeyTaken) : 0;
 }
 
-int handleSentSuggestionKey(HWND window, WPARAM wParam, LPARAM flags) {
-    // A key the hook gave up waiting for has reached the program already: acting on it now would
-    // act twice. The claim decides it once, against the hook's own give-up.
-    const unsigned serial = forwardSerial(wParam);
-    if (serial != 0 && !ClaimForwardedKey(serial))
-        return 1;
-    return handleSuggestionKey(window, wParam, flags, false);
+int handleSentSuggestionKey(HWND window, WPARAM wParam) {
+    // The claim on the key, against the hook's own give-up, is made by the handler right before it
+    // acts in the user's place: a key given up on, or one there is nothing to act on for, is the
+    // program's, and the word follows what it did there.
+    return handleSuggestionKey(window, wParam, false);
 }
 
 void syncSuggestions(HWND window) {

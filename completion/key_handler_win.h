@@ -3,16 +3,17 @@
 #include <windows.h>
 
 // The main program's side of the keystroke protocol: one key that the hook library handed to the
-// suggestion window (key code and serial in wParam, flags = lParam of the user's key-down),
+// suggestion window (key code and serial in wParam),
 // handled for the program and window it was typed in. Drives the process-wide word store and
-// settings; returns 1. The key only asks for the list to be shown or hidden
+// settings; returns kKeyTaken (larkhook.h) when it acted on the key in the user's place, 0 when the
+// key is the program's. The key only asks for the list to be shown or hidden
 // (SetSuggestionsShown); the window follows when it takes kSyncSuggestionsMessage, right after
-// the key. A stale key (it waited too long in the queue) spoils its word: nothing of that word is
-// shown or learned.
-int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags, bool stale);
-// A key the hook sent and waits for (WM_KEYDOWN): acted on only when the main program's claim on
-// it comes before the hook's give-up.
-int handleSentSuggestionKey(HWND window, WPARAM wParam, LPARAM flags);
+// the key. A stale key (it waited too long in the queue) spoils its word, and so does a letter
+// outside the ANSI code page: nothing of that word is shown or learned.
+int handleSuggestionKey(HWND window, WPARAM wParam, bool stale);
+// A key the hook sent and waits for (WM_KEYDOWN): taken only when the main program's claim on it
+// comes before the hook's give-up; otherwise the word follows what the key did in the program.
+int handleSentSuggestionKey(HWND window, WPARAM wParam);
 
 // Brings the window in line with GetSuggestionsShown: placed at the caret and shown, or hidden
 // (the suggestion window's handling of kSyncSuggestionsMessage).

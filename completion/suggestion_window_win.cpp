@@ -146,28 +146,41 @@ void repaintIfShown(HWND window) {
 // rather than showing a list for a moment long gone.
 const DWORD kStalePostedKeyMs = 2000;
 
-void handlePostedKey(HWND window, WPARAM key, LPARAM flags, DWORD postedAt) {
-    handleSuggestionKey(window, key, flags, GetTickCount() - postedAt > kStalePostedKeyMs);
+void handlePostedKey(HWND window, WPARAM key, DWORD postedAt) {
+    handleSuggestionKey(window, key, GetTickCount() - postedAt > kStalePostedKeyMs);
     PostedKeyHandled();
 }
 
-// The letters posted before a key that is handled now come first, in their order.
-void catchUpWithPostedKeys(HWND window) {
+// Serials count round through 16 bits: a key pressed after another has a serial less than half
+// the round ahead of it.
+bool pressedAfter(unsigned serial, unsigned other) {
+    return serial != 0 && other != 0 && ((serial - other) & 0xFFFF) != 0 && ((serial - other) & 0xFFFF) < 0x8000;
+}
+
+// The letters posted before a key that is handled now come first, in their order. Those pressed
+// after it stay queued: a sent key handled late (its hook gave up waiting and the user typed on)
+// must not see the letters that followed it.
+void catchUpWithPostedKeys(HWND window, unsigned before = 0) {
     MSG posted;
-    while (PeekMessageA(&posted, window, kPostedKeyMessage, kPostedKeyMessage, PM_REMOVE))
-        handlePostedKey(window, posted.wParam, posted.lParam, posted.time);
+    while (PeekMessageA(&posted, window, kPostedKeyMessage, kPostedKeyMessage, PM_NOREMOVE)) {
+        if (pressedAfter(forwardSerial(posted.wParam), before))
+            return;
+        PeekMessageA(&posted, window, kPostedKeyMessage, kPostedKeyMessage, PM_REMOVE);
+        handlePostedKey(window, posted.wParam, posted.time);
+    }
     PostedKeysCaughtUp();
 }
 
-LRESULT onKeyDown(HWND window, WPARAM key, LPARAM flags) {
-    catchUpWithPostedKeys(window);
-    handleSentSuggestionKey(window, key, flags);
+// The answer tells the waiting hook whether the key was taken or goes on to the program.
+LRESULT onKeyDown(HWND window, WPARAM key) {
+    catchUpWithPostedKeys(window, forwardSerial(key));
+    const int answer = handleSentSuggestionKey(window, key);
     repaintIfShown(window);
-    return 0;
+    return answer;
 }
 
-LRESULT onPostedKey(HWND window, WPARAM key, LPARAM flags) {
-    handlePostedKey(window, key, flags, static_cast<DWORD>(GetMessageTime()));
+LRESULT onPostedKey(HWND window, WPARAM key) {
+    handlePostedKey(window, key, static_cast<DWORD>(GetMessageTime()));
     repaintIfShown(window);
     return 0;
 }
@@ -188,9 +201,9 @@ LRESULT CALLBACK suggestionWindowProc(HWND window, UINT message, WPARAM wParam, 
     case WM_PAINT:
         return onPaint(window);
     case WM_KEYDOWN:
-        return onKeyDown(window, wParam, lParam);
+        return onKeyDown(window, wParam);
     case kPostedKeyMessage:
-        return onPostedKey(window, wParam, lParam);
+        return onPostedKey(window, wParam);
     case kSyncSuggestionsMessage:
         syncSuggestions(window);
         return 0;

@@ -11,7 +11,8 @@ static_assert(offsetof(HookState, moduleFileName) == 72, "fixed-width fields bef
 static_assert(offsetof(HookState, suggestionsShown) == 332, "the name is 260 bytes");
 static_assert(sizeof(KeySlot) == 288, "six 32-bit fields and the name");
 static_assert(offsetof(HookState, keySlots) == 380, "fixed-width fields before the key slots");
-static_assert(sizeof(HookState) == 380 + kKeySlots * 288 + 4, "the same size in every build");
+static_assert(offsetof(HookState, protectedWindow) == 380 + kKeySlots * 288, "the key slots, then the rest");
+static_assert(sizeof(HookState) == 380 + kKeySlots * 288 + 12, "the same size in every build");
 
 namespace {
 
@@ -44,6 +45,21 @@ void initHookState(HookState &state) {
     state.ready = kReady;
 }
 
+void resetVolatileHookState(HookState &state) {
+    state.suggestionsShown = 0;
+    state.protectedWindow = 0;
+    state.forwardStalled = 0;
+    state.postedKeysHandled = state.postedKeys;
+    state.focusWindow = 0;
+    state.metricsWindow = 0;
+    state.moduleProcessId = 0;
+    state.moduleFileName[0] = '\0';
+    state.heldKey = 0;
+    state.heldKeyConsumed = 0;
+    // A key handed over before never shows the list again.
+    ++state.listEpoch;
+}
+
 bool isSoundHookState(const HookState &state) {
     return state.size == sizeof state && state.layoutVersion == kLayoutVersion && state.ready == kReady;
 }
@@ -60,6 +76,9 @@ void setHookStateModuleFileName(HookState &state, const char *name) {
         std::memcpy(state.moduleFileName, name, length);
     state.moduleFileName[length] = '\0';
 }
+
+int resolvedCaretX(const HookState &state) { return state.caretClientX != 0 ? state.caretScreenX : state.clickX; }
+int resolvedCaretY(const HookState &state) { return state.caretClientY != 0 ? state.caretScreenY : state.clickY; }
 
 KeySlot &keySlotOf(HookState &state, unsigned serial) { return state.keySlots[(serial & 0xFFFF) % kKeySlots]; }
 
@@ -82,12 +101,18 @@ void markKey(KeySlot &slot, unsigned serial, KeyClaim state) {
 
 bool claimKey(KeySlot &slot, unsigned serial) { return exchangeClaim(slot, serial, kKeyWaiting, kKeyClaimed); }
 
-bool abandonKey(KeySlot &slot, unsigned serial) {
+bool followKey(KeySlot &slot, unsigned serial) {
+    return exchangeClaim(slot, serial, kKeyWaiting, kKeyFollowed) ||
+           exchangeClaim(slot, serial, kKeyAbandoned, kKeyFollowed);
+}
+
+GivenUp giveUpKey(KeySlot &slot, unsigned serial) {
     if (exchangeClaim(slot, serial, kKeyWaiting, kKeyAbandoned))
-        return true;
-    // Not waiting any more: claimed by the main program, or (a slot taken over by a key 128
-    // later, which cannot happen while this hook waits) something else; only a claim keeps it.
-    return __atomic_load_n(&slot.claim, __ATOMIC_SEQ_CST) != claimValue(serial, kKeyClaimed);
+        return GivenUp::Abandoned;
+    // Not waiting any more: claimed or declined by the main program (a slot taken over by a key
+    // 128 later cannot happen while this hook waits); only a claim keeps the key.
+    return __atomic_load_n(&slot.claim, __ATOMIC_SEQ_CST) == claimValue(serial, kKeyClaimed) ? GivenUp::Claimed
+                                                                                             : GivenUp::Declined;
 }
 
 } // namespace hookstate

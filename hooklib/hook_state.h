@@ -14,7 +14,7 @@
 // checked before use: the header (isSoundHookState) and the one string (hookStateModuleFileName).
 namespace hookstate {
 
-const uint32_t kLayoutVersion = 3;
+const uint32_t kLayoutVersion = 4;
 const int kPathSize = 260;
 // Enough for every key typed while the main program stands still for a while; a key whose slot
 // was taken again by a later one before the main program got to it counts as stale.
@@ -23,8 +23,17 @@ const int32_t kReady = 2;
 
 // What became of a key handed to the main program, with its serial in the low 16 bits of the
 // slot's claim. A key the hook waits for is decided once: the main program claims it before it
-// acts, or the hook abandons it when its wait runs out and passes it on, never both.
-enum KeyClaim : int32_t { kKeyPosted = 1, kKeyWaiting = 2, kKeyClaimed = 3, kKeyAbandoned = 4 };
+// acts in the user's place, or declines it, or the hook abandons it when its wait runs out; a key
+// the main program did not claim reaches the program typed in, and the main program follows what
+// it did there (kKeyFollowed) exactly once.
+enum KeyClaim : int32_t { kKeyPosted = 1, kKeyWaiting = 2, kKeyClaimed = 3, kKeyAbandoned = 4, kKeyFollowed = 5 };
+
+// What the hook makes of a key whose wait ran out.
+enum class GivenUp {
+    Claimed,  // the main program claimed it just before: it acts on it, the key is consumed
+    Abandoned, // the program typed in gets it; the main program has yet to hear of it
+    Declined, // the main program declined it already and follows it: the program typed in gets it
+};
 
 // A key handed to the main program (posted or sent), with what it needs of the program it was
 // typed in, as the hook saw them when the key was pressed: the main program may handle it later,
@@ -84,10 +93,19 @@ struct HookState {
     // A window whose focused field accessibility marks protected (a web page's password field),
     // as the main program found it: the hooks treat it as a password field.
     uint32_t protectedWindow;
+    // The key of the last press (not an auto-repeat) and whether that press was consumed: a held
+    // key's repeats are decided by how its press went, in whichever library and thread they come.
+    int32_t heldKey;
+    int32_t heldKeyConsumed;
 };
 
 // The defaults of a fresh block, marked ready: completion on, Ctrl+Space, Ctrl+M and Ctrl+O.
 void initHookState(HookState &state);
+
+// What the block says of keys, the list and the programs typed in, set back as a fresh block has
+// it: a main program that ended without cleaning up (a crash) must not leave a list "shown" that
+// makes the hooks hand the next Enter over, or a protected window, or keys still "posted".
+void resetVolatileHookState(HookState &state);
 
 // True when the block is one of this layout, completely set up. A block that is not is never
 // used: the hooks then pass every key on.
@@ -98,6 +116,11 @@ std::string hookStateModuleFileName(const HookState &state);
 
 // Stores a name, cut to fit its field with the terminator.
 void setHookStateModuleFileName(HookState &state, const char *name);
+
+// Where the list goes for the last key: the caret, or the last left click where the program
+// showed none (a caret client coordinate of exactly 0 counts as none).
+int resolvedCaretX(const HookState &state);
+int resolvedCaretY(const HookState &state);
 
 KeySlot &keySlotOf(HookState &state, unsigned serial);
 const KeySlot &keySlotOf(const HookState &state, unsigned serial);
@@ -111,8 +134,11 @@ void markKey(KeySlot &slot, unsigned serial, KeyClaim state);
 // The main program, before it acts on a key the hook waits for: true when the key is now its own;
 // false when the hook already gave up on it (the program typed in has it) or the slot moved on.
 bool claimKey(KeySlot &slot, unsigned serial);
-// The hook, when its wait for the key ran out: true when the key is abandoned and goes to the
-// program typed in; false when the main program claimed it and acts on it, late.
-bool abandonKey(KeySlot &slot, unsigned serial);
+// The main program, for a key it does not claim: true once, for whoever comes first of the main
+// program declining a waiting key and the hook's note of a key it abandoned, so that the word
+// follows the key exactly once.
+bool followKey(KeySlot &slot, unsigned serial);
+// The hook, when its wait for the key ran out.
+GivenUp giveUpKey(KeySlot &slot, unsigned serial);
 
 } // namespace hookstate

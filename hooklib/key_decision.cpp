@@ -80,18 +80,33 @@ KeyDecision decideHotKeysOnly(const KeyInput &in) {
     return d;
 }
 
-} // namespace
+bool typesALetter(const KeyInput &in) { return in.typed == Typed::Letter || in.typed == Typed::ForeignLetter; }
 
-KeyDecision decideKeyDown(const KeyInput &in) {
-    if (in.role == KeyRole::PassesOn)
-        return KeyDecision();
+// Ctrl and Alt together are AltGr on the layouts that have it: when they make the key type a
+// character (ß, é, @), the key is typed, not a shortcut.
+bool isAltGrTyping(const KeyInput &in) { return in.ctrlDown && in.altDown && in.typed != Typed::Other; }
+
+enum class Repeat { Swallow, PassOn, Decide };
+
+// A held key repeats what its press did to the program and the word, and nothing else: a pick, a
+// hot key or a steering key acts once and its repeats never reach the program either (a held
+// Shift+Down would select lines under the list, a held Ctrl+1 switch a browser's tabs); letters
+// and Backspace go on changing the word as they change the text.
+Repeat repeatOf(const KeyInput &in) {
+    if (in.heldKeyConsumed)
+        return in.shiftDown && (in.vk == kUp || in.vk == kDown) ? Repeat::Decide : Repeat::Swallow;
+    return typesALetter(in) || in.vk == kBackspace ? Repeat::Decide : Repeat::PassOn;
+}
+
+KeyDecision decidePress(const KeyInput &in) {
     if (in.role == KeyRole::HotKeysOnly)
         return decideHotKeysOnly(in);
-    if (in.altDown)
+    const bool altGr = isAltGrTyping(in);
+    if (in.altDown && !altGr)
         return dismissAndPassOn();
     // The key state does not show a key as down during its own first key-down, so Ctrl's own
     // press counts as Ctrl held: it is consumed and leaves the list shown for Ctrl+digit.
-    if (in.ctrlDown || in.vk == kControl)
+    if (!altGr && (in.ctrlDown || in.vk == kControl))
         return decideWithCtrl(in);
     if (!in.enabled)
         return dismissAndPassOn();
@@ -108,12 +123,16 @@ KeyDecision decideKeyDown(const KeyInput &in) {
     // Letters typed into the command window's own edit field are the launcher's, not a word.
     if (in.inCommandEdit)
         return d;
+    // An accent waits for its letter: the word goes on.
+    if (in.typed == Typed::DeadKey)
+        return d;
     d.recordContext = true;
 
-    if (in.vk >= 'A' && in.vk <= 'Z') {
-        // Shift decides the case; Caps Lock is deliberately not consulted.
+    // The letter the layout types, in the case that Shift, Caps Lock and the layout give it: the
+    // word is what the program shows.
+    if (typesALetter(in)) {
         d.forward = true;
-        d.forwardCode = in.shiftDown ? in.vk : in.vk + ('a' - 'A');
+        d.forwardCode = in.typed == Typed::Letter ? in.letter : kForeignLetter;
         return d;
     }
     if (!listShown || !isSteeringKey(in)) {
@@ -127,8 +146,33 @@ KeyDecision decideKeyDown(const KeyInput &in) {
     return d;
 }
 
+} // namespace
+
+KeyDecision decideKeyDown(const KeyInput &in) {
+    if (in.role == KeyRole::PassesOn)
+        return KeyDecision();
+    if (in.repeat) {
+        switch (repeatOf(in)) {
+        case Repeat::Swallow: {
+            KeyDecision d;
+            d.consume = true;
+            return d;
+        }
+        case Repeat::PassOn:
+            return KeyDecision();
+        case Repeat::Decide:
+            break;
+        }
+    }
+    return decidePress(in);
+}
+
+bool repeatActsOnTheWord(const KeyInput &in) { return repeatOf(in) == Repeat::Decide; }
+
 bool dependsOnTheList(const KeyInput &in) {
     if (in.role != KeyRole::Acts || in.altDown)
+        return false;
+    if (in.repeat && repeatOf(in) != Repeat::Decide)
         return false;
     if (in.ctrlDown || in.vk == kControl)
         return in.vk >= '0' && in.vk <= '9';

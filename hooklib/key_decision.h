@@ -18,10 +18,28 @@ const int kSpace = 0x20;
 const int kUp = 0x26;
 const int kDown = 0x28;
 const int kDelete = 0x2E;
+// Forwarded for a letter that the system's ANSI code page cannot hold (Cyrillic on a Western
+// system): the word it falls in is neither completed nor learned. Every other forwarded letter is
+// its byte in that code page, 0x41 or above, above every forwarded key code.
+const int kForeignLetter = 0x100;
+
+// What a key types in the keyboard layout of the thread that reads it, read without touching the
+// layout's dead-key state: what the program itself makes of the key.
+enum class Typed {
+    Other,         // no character, or a character that is no letter, or several characters
+    Letter,        // one letter of the ANSI code page (KeyInput::letter)
+    ForeignLetter, // one letter outside it
+    DeadKey,       // an accent waiting for the next key, which then types the accented letter
+};
 
 // The inputs of one decision, as the hook reads them in the typing program's thread.
 struct KeyInput {
     int vk = 0;
+    Typed typed = Typed::Other;
+    unsigned char letter = 0; // with Typed::Letter
+    // An auto-repeat of a held key, and whether the press it repeats was consumed.
+    bool repeat = false;
+    bool heldKeyConsumed = false;
     bool ctrlDown = false;
     bool altDown = false;
     bool shiftDown = false;
@@ -56,11 +74,20 @@ struct KeyDecision {
     // into it during the wait. Letters are only posted, the program typed in goes on at once.
     bool forwardWaits = false;
     bool dismissAfter = false;
-    bool consume = false;        // the application never sees this key-down, once it was handed over
+    // The application never sees this key-down: a key handed over only when the main program
+    // took it (it answers "taken" or "not taken"), otherwise at once.
+    bool consume = false;
 };
 
-// Decides a first key-down; auto-repeats and key-ups never get here.
+// Decides a key-down, a first press or an auto-repeat; key-ups never get here. A repeat of a
+// consumed press is consumed too (only Shift+Up and Shift+Down go on walking the list); a
+// letter's or Backspace's repeat changes the word as the program's text changes; every other
+// repeat is the program's alone.
 KeyDecision decideKeyDown(const KeyInput &in);
+
+// Whether an auto-repeat changes the word or the list (a letter, Backspace, a held Shift+Up or
+// Shift+Down on a list); every other repeat follows its press alone, consumed or passed on.
+bool repeatActsOnTheWord(const KeyInput &in);
 
 // Whether the decision on this key depends on the list being shown (the steering keys and
 // Ctrl+digit): the hook then first lets the main program catch up with the letters it posted,

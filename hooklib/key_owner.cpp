@@ -3,14 +3,16 @@
 namespace hookkeys {
 
 KeyRole decideKeyRole(const KeyOwnerInput &in) {
+    // A program loads only the library of its own bitness: in context the key is this library's.
+    if (in.inContext)
+        return KeyRole::Acts;
     if (in.program != Bitness::Unknown && in.program == in.library)
         return KeyRole::Acts;
-    // The program is of the other bitness, or could not be asked (a process this user may not
-    // open). The helper's library never speaks for the main program's bitness; the main library
-    // keeps the hot keys alive wherever no library of the program's own bitness serves it.
-    if (!in.mainLibrary)
-        return KeyRole::PassesOn;
-    if (in.program != Bitness::Unknown && in.otherLibraryServes)
+    // The program is of the other bitness, or none can be named (no foreground window). The
+    // helper's library never speaks for the main program's bitness; where the other library runs,
+    // it is the one called in the program's own thread. The main library keeps the hot keys alive
+    // only where no library of the program's bitness serves it.
+    if (!in.mainLibrary || in.otherLibraryServes)
         return KeyRole::PassesOn;
     return KeyRole::HotKeysOnly;
 }

@@ -4,8 +4,9 @@
 // the 32-bit one of its helper process. Windows calls each library's procedure for every key, in
 // the program typed in when that program could load the library, and otherwise out of context on
 // the thread that installed the hooks; a procedure reached through the other library's pass-on
-// may run out of context too. Where the procedure runs says nothing about whose key it is: the
-// bitness of the program typed in does, so exactly one library acts on each key.
+// may run out of context too. In context the key is the reading thread's own, and that program is
+// of the library's bitness; out of context the program is the foreground's, and its bitness
+// decides, so that exactly one library acts on each key.
 
 namespace hookkeys {
 
@@ -22,7 +23,12 @@ enum class KeyRole {
 struct KeyOwnerInput {
     Bitness library = Bitness::Unknown; // this library's own
     bool mainLibrary = true;            // the main program's library, not the helper's
-    Bitness program = Bitness::Unknown; // the program typed in; Unknown when it cannot be asked
+    // The procedure runs in the thread that reads the key (not on an installing thread, where
+    // Windows calls it out of context).
+    bool inContext = false;
+    // Out of context: the program that owns the foreground window; Unknown when there is none or
+    // it cannot be asked.
+    Bitness program = Bitness::Unknown;
     // The other library's hooks are installed and the process that installed them runs.
     bool otherLibraryServes = false;
 };

@@ -38,6 +38,9 @@ LARKHOOK_API int GetSuggestionsShown();
 // true when the key is its own now; false when the hook's wait ran out first and the program
 // typed in got the key, which must then not be acted on as well.
 LARKHOOK_API BOOL ClaimForwardedKey(unsigned serial);
+// The main program, for a key it does not take: true when it is to follow now what the key did in
+// the program typed in (a space ends the word); false when it already did, for this key.
+LARKHOOK_API BOOL FollowForwardedKey(unsigned serial);
 
 // Where a key handed to the main program was typed, as the hook saw it when the key was pressed.
 struct KeyOrigin {
@@ -67,9 +70,15 @@ LARKHOOK_API LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM inf
 
 // The keystroke protocol: the hook forwards a key to the suggestion window, the key code in the low
 // word of wParam, a serial number that names its KeyOrigin in the high word, the user's key flags
-// in lParam. Letters and the Escape that ends a word are posted as kPostedKeyMessage; the keys
-// that act on the list are sent as WM_KEYDOWN, and the program typed in waits (bounded) until the
-// main program has handled them.
+// in lParam. Letters and the Escape that ends a word are posted as kPostedKeyMessage; a letter is
+// its byte in the system's ANSI code page (0x41 and above), or kForeignLetter for one outside it.
+// The keys that act on the list are sent as WM_KEYDOWN, and the program typed in waits (bounded)
+// until the main program has handled them. The main program answers kKeyTaken when it acted on the
+// key in its place; any other answer gives the user's own key to the program typed in. A key whose
+// wait ran out before the main program claimed it is posted to it again as a note, among the
+// letters, so that it follows what the key did in the program.
+const LRESULT kKeyTaken = 1;
+const int kForeignLetter = 0x100;
 inline int forwardedKeyCode(WPARAM wParam) { return static_cast<int>(wParam & 0xFFFF); }
 inline unsigned forwardSerial(WPARAM wParam) { return static_cast<unsigned>((wParam >> 16) & 0xFFFF); }
 

@@ -1,16 +1,19 @@
-// The system-wide keyboard and mouse hooks. This code runs inside every program that receives
-// input, and out of context on the installing thread for the programs that cannot load it, so it
-// keeps its state in the session's shared hook state block (hook_state.h), allocates nothing and
-// decides each key with hookkeys::decideKeyRole and hookkeys::decideKeyDown. Built twice:
-// larkhook.dll, the main program's own library, and larkhook32.dll, the library of the helper of
-// the other bitness.
+// The system-wide keyboard and mouse hooks: the path of a key through the hook library. This code
+// runs inside every program that receives input, and out of context on the installing thread for
+// the programs that cannot load it, so it keeps its state in the session's shared hook state
+// block (hook_state.h), allocates nothing and decides each key with hookkeys::decideKeyRole and
+// hookkeys::decideKeyDown. Built twice: larkhook.dll, the main program's own library, and
+// larkhook32.dll, the library of the helper of the other bitness. The exported setters and getters
+// live in published_state_win.cpp, the installation of the hooks in hook_installation_win.cpp.
 #define LARKHOOK_BUILD
 #include "hooklib/larkhook.h"
 
+#include "hooklib/hook_installation_win.h"
 #include "hooklib/hook_state_win.h"
 #include "hooklib/key_decision.h"
-#include "hooklib/shared_section.h"
+#include "hooklib/published_state_win.h"
 #include "hooklib/typed_in_program_win.h"
+#include "hooklib/typed_key_win.h"
 #include "win32/kernel_handle_win.h"
 #include "win32/window_dc_win.h"
 
@@ -25,62 +28,8 @@ namespace {
 const UINT kForwardTimeoutMs = 500;
 const UINT kStalledForwardTimeoutMs = 50;
 
-#ifdef WL_HOOK_HELPER_LIBRARY
-const LibraryRole kRole = kHelperLibrary;
-const LibraryRole kOtherRole = kMainLibrary;
-#else
-const LibraryRole kRole = kMainLibrary;
-const LibraryRole kOtherRole = kHelperLibrary;
-#endif
-
-HINSTANCE moduleInstance = nullptr;
-
-} // namespace
-
-// What belongs to this library alone: its hooks, shared by every process that loads it.
-LARKHOOK_SHARED HHOOK keyboardHook = 0;
-LARKHOOK_SHARED HHOOK mouseHook = 0;
-
-namespace {
-
-// What the main program handed to the block, kept in its own process so that a block set up anew
-// (another program spoiled it) gets it back at once. Only the process that installed this
-// library's hooks fills it.
-struct Published {
-    uint32_t programWindow = 0, keyboardWindow = 0, commandWindow = 0, commandCombo = 0;
-    uint8_t commandKey = 0x20, enableKey = 0x4D, keyboardKey = 0x4F;
-    int32_t enableState = 1;
-    bool hooksInstalled = false;
-} published;
-
-void publish(HookState &s) {
-    s.installerProcessId[kRole] = published.hooksInstalled ? GetCurrentProcessId() : 0;
-    s.hooksInstalled[kRole] = published.hooksInstalled ? 1 : 0;
-    if (kRole != kMainLibrary)
-        return;
-    s.programWindow = published.programWindow;
-    s.keyboardWindow = published.keyboardWindow;
-    s.commandWindow = published.commandWindow;
-    s.commandCombo = published.commandCombo;
-    s.commandKey = published.commandKey;
-    s.enableKey = published.enableKey;
-    s.keyboardKey = published.keyboardKey;
-}
-
-// The block for the main program's setters. Set up anew when it is not sound, and then given
-// everything the main program published before, so that completion goes on without a restart.
-// The helper never sets the block up: it waits for the main program to do it.
-HookState *publishedHookState() {
-    HookState *sound = soundHookState();
-    if (sound || kRole != kMainLibrary)
-        return sound;
-    HookState *s = ownedHookState();
-    if (!s)
-        return nullptr;
-    publish(*s);
-    s->enableState = published.enableState;
-    return s;
-}
+const LPARAM kRepeatFlag = 0x40000000;
+const LPARAM kKeyUpFlag = static_cast<LPARAM>(0x80000000u);
 
 unsigned nextKeySerial(HookState &s) {
     for (;;) {
@@ -94,11 +43,6 @@ unsigned nextKeySerial(HookState &s) {
 
 void endListEpoch(HookState &s) { InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.listEpoch)); }
 
-
-// Where the list goes for the last key: a caret client coordinate of exactly 0 counts as no
-// caret, and the last left click stands in for it.
-int resolvedCaretX(const HookState &s) { return s.caretClientX != 0 ? s.caretScreenX : s.clickX; }
-int resolvedCaretY(const HookState &s) { return s.caretClientY != 0 ? s.caretScreenY : s.clickY; }
 
 // A key handed to the main program takes a slot with the context of the program it was typed in,
 // as recorded for the last key there, so that the main program handles it for that program even
@@ -124,23 +68,37 @@ WPARAM keyParameter(int code, unsigned serial) {
     return static_cast<WPARAM>(code & 0xFFFF) | static_cast<WPARAM>(serial) << 16;
 }
 
-// True when the main program took the key. The only wait of the hook on the main program, and a
-// bounded one. When the wait runs out the key is decided once: the main program may have claimed
-// it just before (it then acts on it and the key is consumed), or the program typed in gets it.
+// True when the main program took the key: it answers kKeyTaken, or "not taken", and then the
+// user's own key goes on to the program typed in, as pressed, never replayed later. The only wait
+// of the hook on the main program, and a bounded one. When the wait runs out the key is decided
+// once: the main program may have claimed it just before (it then acts on it and the key is
+// consumed), or the program typed in gets it.
 bool forwardKey(HookState &s, int code, LPARAM flags) {
     const HWND program = toWindow(s.programWindow);
     if (!program)
         return false;
     const unsigned serial = handOver(s, kKeyWaiting);
     const UINT timeout = s.forwardStalled ? kStalledForwardTimeoutMs : kForwardTimeoutMs;
-    DWORD_PTR ignored = 0;
+    DWORD_PTR answer = 0;
     if (SendMessageTimeoutA(program, WM_KEYDOWN, keyParameter(code, serial), flags, SMTO_ABORTIFHUNG, timeout,
-                            &ignored)) {
+                            &answer)) {
         s.forwardStalled = 0;
-        return true;
+        return answer == kKeyTaken;
     }
     s.forwardStalled = 1;
-    return !abandonKey(keySlotOf(s, serial), serial);
+    switch (giveUpKey(keySlotOf(s, serial), serial)) {
+    case GivenUp::Claimed:
+        return true;
+    case GivenUp::Abandoned:
+        // Windows may withdraw a message whose sender stopped waiting: the main program hears of
+        // the key from the note, in its place among the keys, and follows what it did here.
+        if (PostMessageA(program, kPostedKeyMessage, keyParameter(code, serial), flags))
+            InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s.postedKeys));
+        return false;
+    case GivenUp::Declined:
+        break;
+    }
+    return false;
 }
 
 // Letters and the Escape that ends a word: the main program takes them in order, right after.
@@ -239,32 +197,30 @@ void recordContext(HookState &s, const TypedInProgram &program, const FocusAndCa
     }
 }
 
-bool processIsAlive(DWORD id) {
-    KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
-    return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
-}
-
-// Asked at every key; the answer is kept for a second in this thread, as it changes only when the
-// other library's installer ends.
+// Asked out of context only, at every key; the answer is kept for a second in this thread, as it
+// changes only when the other library's installer ends.
 bool installerIsAlive(DWORD id) {
     thread_local DWORD checkedId = 0;
     thread_local DWORD checkedAt = 0;
     thread_local bool alive = false;
     const DWORD now = GetTickCount();
     if (id != checkedId || now - checkedAt > 1000) {
-        alive = processIsAlive(id);
+        KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+        alive = process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
         checkedId = id;
         checkedAt = now;
     }
     return alive;
 }
 
-hookkeys::KeyRole roleFor(const HookState &s, const TypedInProgram &program) {
+hookkeys::KeyRole roleFor(const HookState &s, const TypedInProgram &program, bool outOfContext) {
     hookkeys::KeyOwnerInput owner;
     owner.library = kOwnBitness;
     owner.mainLibrary = kRole == kMainLibrary;
-    owner.program = program.bitness;
-    owner.otherLibraryServes = s.hooksInstalled[kOtherRole] && installerIsAlive(s.installerProcessId[kOtherRole]);
+    owner.inContext = !outOfContext;
+    owner.program = program.known ? program.bitness : hookkeys::Bitness::Unknown;
+    owner.otherLibraryServes =
+        outOfContext && s.hooksInstalled[kOtherRole] && installerIsAlive(s.installerProcessId[kOtherRole]);
     return hookkeys::decideKeyRole(owner);
 }
 
@@ -275,62 +231,20 @@ thread_local bool passingOn = false;
 
 LRESULT passOn(int code, WPARAM vk, LPARAM flags) {
     passingOn = true;
-    const LRESULT result = CallNextHookEx(keyboardHook, code, vk, flags);
+    const LRESULT result = CallNextHookEx(nullptr, code, vk, flags);
     passingOn = false;
     return result;
 }
 
-bool isButtonDown(WPARAM message) {
-    switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCRBUTTONDOWN:
-    case WM_NCMBUTTONDOWN:
-    case WM_NCXBUTTONDOWN:
-        return true;
-    default:
-        return false;
-    }
-}
+// Letters are read from the layout with the keys as held: a plain key, or one with Ctrl and Alt
+// together (AltGr). Ctrl or Alt alone make shortcuts, which type no letter.
+bool mayBeTyped(const KeyboardState &keys) { return keys.ctrl == keys.alt; }
 
-} // namespace
-
-LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
-    if (code != 0 || passingOn)
-        return CallNextHookEx(keyboardHook, code, vk, flags);
-    if (flags & 0x40000000)
-        return passOn(0, vk, flags);
-    HookState *state = soundHookState();
-    if (!state)
-        return passOn(0, vk, flags);
-    HookState &s = *state;
-
-    // Every call below may be a round trip to the window system (under Wine, to its server), and
-    // the program typed in waits for all of them: the key state comes in one call, the focus and
-    // the caret in another, the program's bitness and executable once per program.
-    const TypedInProgram program = typedInProgram();
-    const Modifiers modifiers = modifiersOf(program);
-
-    hookkeys::KeyInput in;
-    in.vk = static_cast<int>(vk);
-    in.altDown = modifiers.alt;
-    in.ctrlDown = modifiers.ctrl;
-    in.shiftDown = modifiers.shift;
-    in.winDown = modifiers.win;
-    in.enabled = s.enableState != 0;
-    in.commandKey = static_cast<char>(s.commandKey);
-    in.enableKey = static_cast<char>(s.enableKey);
-    in.keyboardKey = static_cast<char>(s.keyboardKey);
-    in.haveCommandWindow = s.commandWindow != 0;
-    in.haveKeyboardWindow = s.keyboardWindow != 0;
-    in.suggestionsVisible = s.suggestionsShown != 0;
-    in.role = roleFor(s, program);
+// What the key does to the word and the list, and whether the program gets it.
+LRESULT actOnKeyDown(HookState &s, hookkeys::KeyInput &in, const TypedInProgram &program, WPARAM vk, LPARAM flags) {
     const HWND commandWindow = toWindow(s.commandWindow);
     FocusAndCaret at;
-    if (in.role == hookkeys::KeyRole::Acts && !in.altDown && in.enabled) {
+    if (in.role == hookkeys::KeyRole::Acts && (!in.altDown || in.typed != hookkeys::Typed::Other) && in.enabled) {
         at = focusAndCaretOf(program);
         in.focusChanged = fromWindow(at.focus) != s.focusWindow;
         in.passwordField = isPasswordField(s, at.focus);
@@ -366,20 +280,91 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     case hookkeys::Toggle::None:
         break;
     }
-    // A key that could not be handed over is the application's after all: nothing is lost.
-    bool handedOver = true;
+    // A key the main program did not take, or could not be handed over, is the program's after
+    // all, as the user pressed it: nothing is lost, nothing replayed.
+    bool taken = true;
     if (d.forward && d.forwardWaits)
-        handedOver = forwardKey(s, d.forwardCode, flags);
+        taken = forwardKey(s, d.forwardCode, flags);
     else if (d.forward)
         postKey(s, d.forwardCode, flags);
     if (d.dismissAfter)
         dismissSuggestions(s);
-    return d.consume && handedOver ? 1 : passOn(0, vk, flags);
+    const bool consumed = d.consume && taken;
+    // The repeats of this key, if it is held, follow its press.
+    if (!in.repeat) {
+        s.heldKey = static_cast<int32_t>(vk);
+        s.heldKeyConsumed = consumed ? 1 : 0;
+    }
+    return consumed ? 1 : passOn(0, vk, flags);
+}
+
+bool isButtonDown(WPARAM message) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCXBUTTONDOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
+    if (code != 0 || passingOn || (flags & kKeyUpFlag))
+        return CallNextHookEx(nullptr, code, vk, flags);
+    HookState *state = soundHookState();
+    if (!state)
+        return passOn(0, vk, flags);
+    HookState &s = *state;
+
+    // Every call below may be a round trip to the window system (under Wine, to its server), and
+    // the program typed in waits for all of them: the key state comes in one call, the focus and
+    // the caret in another, the program's bitness and executable once per program.
+    const bool outOfContext = isInstallingThread();
+    const TypedInProgram program = typedInProgram(outOfContext);
+    hookkeys::KeyInput in;
+    in.role = roleFor(s, program, outOfContext);
+    if (in.role == hookkeys::KeyRole::PassesOn)
+        return passOn(0, vk, flags);
+    KeyboardState keys;
+    readKeyboardState(program, keys);
+
+    in.vk = static_cast<int>(vk);
+    in.repeat = (flags & kRepeatFlag) != 0;
+    in.heldKeyConsumed = in.repeat && s.heldKey == static_cast<int32_t>(vk) && s.heldKeyConsumed != 0;
+    in.altDown = keys.alt;
+    in.ctrlDown = keys.ctrl;
+    in.shiftDown = keys.shift;
+    in.winDown = keys.win;
+    in.enabled = s.enableState != 0;
+    in.commandKey = static_cast<char>(s.commandKey);
+    in.enableKey = static_cast<char>(s.enableKey);
+    in.keyboardKey = static_cast<char>(s.keyboardKey);
+    in.haveCommandWindow = s.commandWindow != 0;
+    in.haveKeyboardWindow = s.keyboardWindow != 0;
+    in.suggestionsVisible = s.suggestionsShown != 0;
+    if (in.role == hookkeys::KeyRole::Acts && in.enabled && mayBeTyped(keys)) {
+        const TypedKey typed = typedKeyOf(static_cast<UINT>(vk), static_cast<UINT>(flags >> 16) & 0xFF, keys.keys,
+                                          GetKeyboardLayout(program.threadId));
+        in.typed = typed.typed;
+        in.letter = typed.letter;
+    }
+    // A held key whose repeats only follow its press needs nothing more of the program.
+    if (in.repeat && !hookkeys::repeatActsOnTheWord(in))
+        return hookkeys::decideKeyDown(in).consume ? 1 : passOn(0, vk, flags);
+    return actOnKeyDown(s, in, program, vk, flags);
 }
 
 LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info) {
     if (code != 0)
-        return CallNextHookEx(mouseHook, code, message, info);
+        return CallNextHookEx(nullptr, code, message, info);
     HookState *state = soundHookState();
     if (state && message != WM_MOUSEMOVE) {
         if (message == WM_LBUTTONDOWN && info) {
@@ -393,260 +378,12 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info) {
             endListEpoch(*state);
         hideSuggestions(*state);
     }
-    return CallNextHookEx(mouseHook, 0, message, info);
+    return CallNextHookEx(nullptr, 0, message, info);
 }
 
-// The setters are the main program's: they set the block up anew when another program spoiled it,
-// with everything published before.
-HWND SetProgramWindow(HWND window) {
-    published.programWindow = fromWindow(window);
-    if (HookState *s = publishedHookState())
-        s->programWindow = published.programWindow;
-    return window;
-}
-
-HWND SetKeyboardWindow(HWND window) {
-    published.keyboardWindow = fromWindow(window);
-    if (HookState *s = publishedHookState())
-        s->keyboardWindow = published.keyboardWindow;
-    return window;
-}
-
-HWND SetCommandWindow(HWND window, HWND combo) {
-    published.commandWindow = fromWindow(window);
-    published.commandCombo = fromWindow(combo);
-    if (HookState *s = publishedHookState()) {
-        s->commandWindow = published.commandWindow;
-        s->commandCombo = published.commandCombo;
-    }
-    return window;
-}
-
-int SetEnableState(int state) {
-    published.enableState = state;
-    if (HookState *s = publishedHookState())
-        s->enableState = state;
-    return state;
-}
-
-int GetEnableState() {
-    const HookState *s = soundHookState();
-    return s ? s->enableState : 1;
-}
-
-int SetSuggestionsShown(int shown) {
-    if (HookState *s = publishedHookState())
-        s->suggestionsShown = shown;
-    return shown;
-}
-
-int GetSuggestionsShown() {
-    const HookState *s = soundHookState();
-    return s ? s->suggestionsShown : 0;
-}
-
-BOOL ClaimForwardedKey(unsigned serial) {
-    HookState *s = soundHookState();
-    return s && serial != 0 && claimKey(keySlotOf(*s, serial), serial);
-}
-
-BOOL GetKeyOrigin(unsigned serial, KeyOrigin *origin) {
-    const HookState *s = soundHookState();
-    if (!s || !origin || !keySlotHolds(keySlotOf(*s, serial), serial))
-        return FALSE;
-    const KeySlot &slot = keySlotOf(*s, serial);
-    origin->focus = toWindow(slot.focusWindow);
-    origin->caretX = slot.caretX;
-    origin->caretY = slot.caretY;
-    origin->hasCaret = slot.hasCaret;
-    origin->charHeight = slot.charHeight;
-    origin->listCurrent = slot.listEpoch == s->listEpoch;
-    lstrcpynA(origin->modulePath, keySlotModuleFileName(slot).c_str(), sizeof origin->modulePath);
-    // A later key took the slot over while it was read: what was read may be mixed.
-    return keySlotHolds(slot, serial);
-}
-
-void PostedKeyHandled() {
-    if (HookState *s = soundHookState())
-        InterlockedIncrement(reinterpret_cast<volatile LONG *>(&s->postedKeysHandled));
-}
-
-void PostedKeysCaughtUp() {
-    if (HookState *s = soundHookState())
-        s->postedKeysHandled = s->postedKeys;
-}
-
-HWND SetProtectedWindow(HWND window) {
-    if (HookState *s = ownedHookState())
-        s->protectedWindow = fromWindow(window);
-    return window;
-}
-
-void SetHotKeys(char command, char enable, char keyboard) {
-    published.commandKey = static_cast<uint8_t>(command);
-    published.enableKey = static_cast<uint8_t>(enable);
-    published.keyboardKey = static_cast<uint8_t>(keyboard);
-    if (HookState *s = publishedHookState()) {
-        s->commandKey = published.commandKey;
-        s->enableKey = published.enableKey;
-        s->keyboardKey = published.keyboardKey;
-    }
-}
-
-void RepairHookState() {
-    // The hot keys switch the enable state inside the block: what it was a second ago is what a
-    // block set up anew gets back.
-    if (const HookState *sound = soundHookState(); sound && kRole == kMainLibrary)
-        published.enableState = sound->enableState;
-    if (HookState *s = publishedHookState())
-        publish(*s);
-}
-
-namespace {
-
-// The helper's hooks, one keyboard and one mouse hook per thread of a program of its bitness, in
-// the helper's process. A global hook's chain is shared by every program: where the first hook of
-// that chain cannot be loaded (a library of the other bitness) Wine ends the chain, and Windows
-// calls it out of context. A thread's own hooks come before the global ones in every system, so
-// the helper's library is always the first hook in a program of its bitness, and the main
-// library's global hooks serve the programs of the main bitness.
-struct ThreadHooks {
-    DWORD threadId;
-    HHOOK keyboard, mouse;
-};
-const int kMaxThreadHooks = 256;
-ThreadHooks threadHooks[kMaxThreadHooks];
-int threadHookCount = 0;
-
-bool threadIsAlive(DWORD threadId) {
-    KernelHandle thread(OpenThread(SYNCHRONIZE, FALSE, threadId));
-    return thread && WaitForSingleObject(thread.get(), 0) == WAIT_TIMEOUT;
-}
-
-void unhookThread(ThreadHooks &hooks) {
-    if (hooks.keyboard)
-        UnhookWindowsHookEx(hooks.keyboard);
-    if (hooks.mouse)
-        UnhookWindowsHookEx(hooks.mouse);
-    hooks = ThreadHooks{0, nullptr, nullptr};
-}
-
-// Makes room by dropping the hooks of threads that ended.
-void pruneThreadHooks() {
-    int kept = 0;
-    for (int i = 0; i < threadHookCount; ++i) {
-        if (threadIsAlive(threadHooks[i].threadId))
-            threadHooks[kept++] = threadHooks[i];
-        else
-            unhookThread(threadHooks[i]);
-    }
-    threadHookCount = kept;
-}
-
-} // namespace
-
-HHOOK Start() {
-    published.hooksInstalled = true;
-    if (HookState *s = publishedHookState())
-        publish(*s);
-    // The helper hooks the threads of its programs one by one (ServeThreadOf).
-    if (kRole != kMainLibrary)
-        return nullptr;
-    keyboardHook = SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, moduleInstance, 0);
-    mouseHook = SetWindowsHookExA(WH_MOUSE, MouseHookProc, moduleInstance, 0);
-    return mouseHook;
-}
-
-BOOL ServeThreadOf(HWND window) {
-    DWORD processId = 0;
-    const DWORD threadId = window ? GetWindowThreadProcessId(window, &processId) : 0;
-    if (!threadId || processId == GetCurrentProcessId())
-        return FALSE;
-    for (int i = 0; i < threadHookCount; ++i)
-        if (threadHooks[i].threadId == threadId)
-            return TRUE;
-    if (factsOf(processId).bitness != kOwnBitness)
-        return FALSE;
-    if (threadHookCount == kMaxThreadHooks)
-        pruneThreadHooks();
-    if (threadHookCount == kMaxThreadHooks)
-        return FALSE;
-    ThreadHooks hooks = {threadId, SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, moduleInstance, threadId),
-                         SetWindowsHookExA(WH_MOUSE, MouseHookProc, moduleInstance, threadId)};
-    if (!hooks.keyboard && !hooks.mouse)
-        return FALSE;
-    threadHooks[threadHookCount++] = hooks;
-    return TRUE;
-}
-
-BOOL Stop() {
-    for (int i = 0; i < threadHookCount; ++i)
-        unhookThread(threadHooks[i]);
-    threadHookCount = 0;
-    if (keyboardHook && UnhookWindowsHookEx(keyboardHook))
-        keyboardHook = 0;
-    BOOL removed = FALSE;
-    if (mouseHook && UnhookWindowsHookEx(mouseHook)) {
-        mouseHook = 0;
-        removed = TRUE;
-    }
-    published.hooksInstalled = false;
-    HookState *s = soundHookState();
-    if (s && s->installerProcessId[kRole] == GetCurrentProcessId())
-        s->hooksInstalled[kRole] = 0;
-    return removed;
-}
-
-HWND GetFocusWindow() {
-    const HookState *s = soundHookState();
-    return s ? toWindow(s->focusWindow) : nullptr;
-}
-
-int GetCaretX() {
-    const HookState *s = soundHookState();
-    return s ? resolvedCaretX(*s) : 0;
-}
-
-int GetCaretY() {
-    const HookState *s = soundHookState();
-    return s ? resolvedCaretY(*s) : 0;
-}
-
-int GetCharX() {
-    const HookState *s = soundHookState();
-    return s ? s->charWidth : 0;
-}
-
-int GetCharY() {
-    const HookState *s = soundHookState();
-    return s ? s->charHeight : 0;
-}
-
-namespace {
-
-int copyOut(char *buffer, const char *text) {
-    if (!buffer)
-        return 0;
-    lstrcpynA(buffer, text, kPathSize);
-    return lstrlenA(buffer);
-}
-
-} // namespace
-
-int GetModuleName(char *buffer) {
-    const HookState *s = soundHookState();
-    const std::string path = s ? hookStateModuleFileName(*s) : std::string();
-    const size_t slash = path.find_last_of("\\/");
-    return copyOut(buffer, path.c_str() + (slash == std::string::npos ? 0 : slash + 1));
-}
-
-int GetModulePath(char *buffer) {
-    const HookState *s = soundHookState();
-    return copyOut(buffer, s ? hookStateModuleFileName(*s).c_str() : "");
-}
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    moduleInstance = instance;
+    setHookModule(instance);
     if (reason == DLL_PROCESS_ATTACH)
         mapHookState();
     else if (reason == DLL_PROCESS_DETACH && !reserved) // a process that ends frees it anyway

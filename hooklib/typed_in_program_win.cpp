@@ -50,16 +50,23 @@ const ProgramFacts &factsOf(DWORD processId) {
     return facts;
 }
 
-TypedInProgram typedInProgram() {
+TypedInProgram typedInProgram(bool outOfContext) {
     TypedInProgram program;
+    program.processId = GetCurrentProcessId();
+    program.threadId = GetCurrentThreadId();
+    if (!outOfContext)
+        return program;
     const HWND foreground = GetForegroundWindow();
     DWORD processId = 0;
     const DWORD threadId = foreground ? GetWindowThreadProcessId(foreground, &processId) : 0;
-    if (!threadId || processId == GetCurrentProcessId()) {
-        program.processId = GetCurrentProcessId();
-        program.threadId = GetCurrentThreadId();
+    if (!threadId) {
+        program.here = false;
+        program.known = false;
+        program.bitness = hookkeys::Bitness::Unknown;
         return program;
     }
+    if (processId == GetCurrentProcessId())
+        return program;
     program.processId = processId;
     program.threadId = threadId;
     program.here = false;
@@ -92,21 +99,20 @@ FocusAndCaret focusAndCaretOf(const TypedInProgram &program) {
     return result;
 }
 
-Modifiers modifiersOf(const TypedInProgram &program) {
-    Modifiers m;
-    BYTE keys[256];
-    if (program.here && GetKeyboardState(keys)) {
-        m.ctrl = (keys[VK_CONTROL] & 0x80) != 0;
-        m.alt = (keys[VK_MENU] & 0x80) != 0;
-        m.shift = (keys[VK_SHIFT] & 0x80) != 0;
-        m.win = (keys[VK_LWIN] & 0x80) != 0 || (keys[VK_RWIN] & 0x80) != 0;
-        return m;
+void readKeyboardState(const TypedInProgram &program, KeyboardState &state) {
+    BYTE *keys = state.keys;
+    if (!program.here || !GetKeyboardState(keys)) {
+        ZeroMemory(keys, sizeof state.keys);
+        const int modifiers[] = {VK_SHIFT, VK_LSHIFT, VK_RSHIFT,   VK_CONTROL, VK_LCONTROL,
+                                 VK_RCONTROL, VK_MENU, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN};
+        for (int vk : modifiers)
+            keys[vk] = (GetAsyncKeyState(vk) & 0x8000) ? 0x80 : 0;
+        keys[VK_CAPITAL] = GetKeyState(VK_CAPITAL) & 1;
     }
-    m.ctrl = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
-    m.alt = (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
-    m.shift = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
-    m.win = (GetAsyncKeyState(VK_LWIN) & 0x8000) != 0 || (GetAsyncKeyState(VK_RWIN) & 0x8000) != 0;
-    return m;
+    state.ctrl = (keys[VK_CONTROL] & 0x80) != 0;
+    state.alt = (keys[VK_MENU] & 0x80) != 0;
+    state.shift = (keys[VK_SHIFT] & 0x80) != 0;
+    state.win = (keys[VK_LWIN] & 0x80) != 0 || (keys[VK_RWIN] & 0x80) != 0;
 }
 
 } // namespace hookstate

@@ -12,14 +12,17 @@ namespace hookstate {
 
 const hookkeys::Bitness kOwnBitness = sizeof(void *) == 8 ? hookkeys::Bitness::Bits64 : hookkeys::Bitness::Bits32;
 
-// The program that owns the foreground window, whose thread gets the keyboard input.
+// The program a key is typed in. In context that is the thread that reads the key, whatever has
+// the foreground by then (keys queued to a busy program are read after the user moved on); out of
+// context only the foreground window can name it.
 struct TypedInProgram {
     DWORD processId = 0;
     DWORD threadId = 0;
     bool here = true; // the procedure runs inside it
+    bool known = true; // false out of context with no foreground window
     hookkeys::Bitness bitness = kOwnBitness;
 };
-TypedInProgram typedInProgram();
+TypedInProgram typedInProgram(bool outOfContext);
 
 // A program's bitness and executable, read from outside it once per program and thread: Unknown
 // and an empty path when the process cannot be opened.
@@ -40,12 +43,13 @@ struct FocusAndCaret {
 };
 FocusAndCaret focusAndCaretOf(const TypedInProgram &program);
 
-// The modifier keys as they were when the key was pressed. Inside the program typed in that is its
-// thread's key state, read in one call; out of context the installing thread has no key state of
-// that program, so the keys' physical state stands in.
-struct Modifiers {
+// The keys as they were when the key was pressed. Inside the program typed in that is its thread's
+// key state, read in one call; out of context the installing thread has no key state of that
+// program, so the keys' physical state stands in for the modifiers and Caps Lock.
+struct KeyboardState {
+    BYTE keys[256];
     bool ctrl = false, alt = false, shift = false, win = false;
 };
-Modifiers modifiersOf(const TypedInProgram &program);
+void readKeyboardState(const TypedInProgram &program, KeyboardState &state);
 
 } // namespace hookstate

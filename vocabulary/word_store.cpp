@@ -1,6 +1,7 @@
 #include "vocabulary/word_store.h"
 
 #include "common/ascii_case.h"
+#include "common/letter_case.h"
 #include "common/plain_file_name.h"
 
 #include <algorithm>
@@ -22,8 +23,6 @@ const int32_t kLearnedOwnCount = 1000;
 bool startsWith(const std::string &text, const std::string &prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
-
-char upperLetter(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; }
 
 } // namespace
 
@@ -274,7 +273,7 @@ bool WordStore::feedCharacter(char ch, const std::string &programKey, bool offer
     } else {
         if (typedLength_ >= kMaxTypedLength)
             resetLocked(); // the new character begins a new word
-        char lower = lowerAscii(ch);
+        char lower = lowerLetter(ch);
         lowerWord_.push_back(lower);
         if (capitalsMode_ && lower == ch)
             capitalsMode_ = false;
@@ -323,22 +322,35 @@ void WordStore::mergeSecondary() {
     }
 }
 
+// The suggestion a digit names on the shown page, or -1: digit 1 is the first row of the page, 0
+// the last of a full page; larger ones wrap round.
+int WordStore::pickIndexLocked(int digit) const {
+    const int size = static_cast<int>(suggestions_.size());
+    const int rows = std::min(pageSize_, size);
+    if (rows <= 0)
+        return -1;
+    int index = ((rows + digit - 1) % rows + rows) % rows;
+    while (index < pageStart_)
+        index += rows;
+    return index < size ? index : -1;
+}
+
+bool WordStore::canComplete(int digit) {
+    ThreadMutexLock hold(lock_, lock_.tryWait());
+    return hold.acquired() && pickIndexLocked(digit) >= 0;
+}
+
 bool WordStore::completeSuggestion(int digit, std::string &remainder, const std::string &programKey,
                                    bool learningAllowed) {
     ThreadMutexLock hold(lock_, lock_.tryWait());
     if (!hold.acquired())
         return false;
-    int size = static_cast<int>(suggestions_.size());
-    int rows = std::min(pageSize_, size);
-    if (rows <= 0) {
+    if (suggestions_.empty()) {
         resetLocked();
         return false;
     }
-    // Digit 1 is the first row of the page, 0 the last of a full page; larger ones wrap round.
-    int index = ((rows + digit - 1) % rows + rows) % rows;
-    while (index < pageStart_)
-        index += rows;
-    if (index >= size)
+    const int index = pickIndexLocked(digit);
+    if (index < 0)
         return false; // the caller resets
 
     std::string word = suggestions_[index].text;

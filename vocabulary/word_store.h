@@ -44,6 +44,8 @@ public:
     // the word where learningAllowed, sets remainder to its untyped rest and resets. False when
     // the lock is busy or nothing was taken.
     bool completeSuggestion(int digit, std::string &remainder, const std::string &programKey, bool learningAllowed);
+    // Whether completeSuggestion would take a row for digit now; false also when the lock is busy.
+    bool canComplete(int digit);
     // A word of 5 or more characters ended without a pick: learned when allowed, bumped in the
     // base vocabulary and custom list when they know it. The caller resets afterwards.
     void learnTypedWord(const std::string &programKey, bool learningAllowed);
@@ -118,6 +120,7 @@ private:
     void searchCustomAndBase(const std::string &word);
     void mergeSecondary();
     void resetLocked();
+    int pickIndexLocked(int digit) const;
     void noteIfUnsavable(bool refuses, const std::string &path);
 
     std::unique_ptr<WordTrie> base_;

@@ -134,5 +134,8 @@ int main(int argc, char **argv) {
     printf("  ratio:            median %.2fx, p95 %.2fx\n", m0 > 0 ? m1 / m0 : 0.0, p0 > 0 ? p1 / p0 : 0.0);
     printf("  an empty hook:    median %.0f, p95 %.0f (%zu samples), ratio median %.2fx, p95 %.2fx\n", me, pe,
            emptyHooked.size(), m0 > 0 ? me / m0 : 0.0, p0 > 0 ? pe / p0 : 0.0);
+    // What Wordlark's hook costs beside any system-wide hook's own cost.
+    printf("  Wordlark against the empty hook: median %.2fx, p95 %.2fx\n", me > 0 ? m1 / me : 0.0,
+           pe > 0 ? p1 / pe : 0.0);
     return 0;
 }

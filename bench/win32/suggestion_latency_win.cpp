@@ -66,14 +66,14 @@ std::vector<double> handlerPerLetter(const std::string &folder, std::vector<doub
         for (char ch : words[w]) {
             LARGE_INTEGER start;
             QueryPerformanceCounter(&start);
-            handleSuggestionKey(list, static_cast<unsigned char>(ch), 0x1E0001, false);
+            handleSuggestionKey(list, static_cast<unsigned char>(ch), false);
             samples.push_back(microsecondsSince(start));
             // What the key asked for: the list moved, sized, shown and painted by the message loop.
             QueryPerformanceCounter(&start);
             pump();
             placing.push_back(microsecondsSince(start));
         }
-        handleSuggestionKey(list, VK_ESCAPE, 0, false);
+        handleSuggestionKey(list, VK_ESCAPE, false);
         pump();
     }
     DestroyWindow(list);
@@ -90,8 +90,6 @@ std::vector<double> decisionsPerLetter(const std::string &folder) {
         path = "C:\\bench.exe";
     };
     seams.sendImeChar = [](unsigned char) {};
-    seams.sendChar = [](int, long) {};
-    seams.replayEnter = [] {};
     seams.hideList = [] {};
     seams.showListAtCaret = [] {};
     std::vector<double> samples;
@@ -100,10 +98,10 @@ std::vector<double> decisionsPerLetter(const std::string &folder) {
         for (char ch : words[w]) {
             LARGE_INTEGER start;
             QueryPerformanceCounter(&start);
-            handleKey(*wordStore, *settings, seams, static_cast<unsigned char>(ch), 0);
+            handleKey(*wordStore, *settings, seams, static_cast<unsigned char>(ch));
             samples.push_back(microsecondsSince(start));
         }
-        handleKey(*wordStore, *settings, seams, VK_ESCAPE, 0);
+        handleKey(*wordStore, *settings, seams, VK_ESCAPE);
     }
     return samples;
 }

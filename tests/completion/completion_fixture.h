@@ -26,8 +26,11 @@ protected:
             path = programPath_;
         };
         seams_.sendImeChar = [this](unsigned char ch) { imeChars_ += static_cast<char>(ch); };
-        seams_.sendChar = [this](int key, long flags) { chars_.push_back({key, flags}); };
-        seams_.replayEnter = [this]() { ++enters_; };
+        seams_.claimKey = [this]() {
+            ++claims_;
+            return claimGranted_;
+        };
+        seams_.followKey = [this]() { return followGranted_; };
         seams_.hideList = [this]() { shown_ = false; };
         seams_.showListAtCaret = [this]() {
             shown_ = true;
@@ -47,10 +50,11 @@ protected:
     }
     void allowLearning() { settings_->putProgram(program_, programPath_, true); }
 
-    void key(int k, long flags = 0x1E0001) { EXPECT_EQ(handleKey(*store_, *settings_, seams_, k, flags), 1); }
+    // The handler's answer: kTaken when it acted in the user's place.
+    int key(int k) { return handleKey(*store_, *settings_, seams_, k); }
     void type(const std::string &letters) {
         for (char ch : letters)
-            key(static_cast<unsigned char>(ch));
+            EXPECT_EQ(key(static_cast<unsigned char>(ch)), kNotTaken); // the program types its letters
     }
     std::vector<std::string> words() const {
         std::vector<std::string> out;
@@ -65,11 +69,6 @@ protected:
         return readBytes((folder_ / name).string());
     }
 
-    struct SentChar {
-        int key;
-        long flags;
-    };
-
     ScratchFolder scratch_; // before the store and settings, which write into it when destroyed
     const std::filesystem::path &folder_ = scratch_.folder();
     std::unique_ptr<WordStore> store_;
@@ -77,7 +76,11 @@ protected:
     KeyHandlerSeams seams_;
     std::string program_ = kProgram, programPath_ = kProgramPath;
     std::string imeChars_;
-    std::vector<SentChar> chars_;
-    int enters_ = 0, placements_ = 0;
+    int placements_ = 0;
+    // Whether the claim on a key comes before the hook's give-up, and whether following a key the
+    // program got is still to be done (not done before, for the same key).
+    bool claimGranted_ = true;
+    bool followGranted_ = true;
+    int claims_ = 0;
     bool shown_ = false;
 };

@@ -26,10 +26,9 @@ TEST_F(KeyHandler, LettersShowTheListAndADigitTypesTheRestAsImeCharacters) {
     EXPECT_TRUE(shown_);
     EXPECT_EQ(placements_, 3); // re-placed at every letter, so the list follows the caret
     EXPECT_EQ(words()[0], "hello");
-    key('1');
+    EXPECT_EQ(key('1'), kTaken);
     EXPECT_EQ(imeChars_, "lo");
     EXPECT_FALSE(shown_);
-    EXPECT_TRUE(chars_.empty());
     EXPECT_EQ(store_->typedLength(), 0);
     // A program met for the first time may not learn: not even the pick is kept.
     ASSERT_NE(store_->learnedVocabulary(kProgram), nullptr);
@@ -65,9 +64,8 @@ TEST_F(KeyHandler, ShiftArrowsMoveTheHighlightAndEnterCompletesItAlsoOnALaterPag
     key(kDown);
     EXPECT_EQ(store_->selectedIndex(), 1);
     EXPECT_EQ(placements_, 2); // arrows neither feed nor place
-    key(kEnter);
+    EXPECT_EQ(key(kEnter), kTaken);
     EXPECT_EQ(imeChars_, "ab");
-    EXPECT_EQ(enters_, 0);
     EXPECT_FALSE(shown_);
 
     imeChars_.clear();
@@ -87,15 +85,14 @@ TEST_F(KeyHandler, ShiftArrowsMoveTheHighlightAndEnterCompletesItAlsoOnALaterPag
     EXPECT_EQ(imeChars_, "ee");
 }
 
-TEST_F(KeyHandler, EnterWithoutHighlightIsReplayedOnceAndLearnsLongWordsWhereAllowed) {
+TEST_F(KeyHandler, EnterWithoutHighlightIsTheProgramsAndEndsTheLineAndTheWordLearnedWhereAllowed) {
     start(kVocabulary);
     allowLearning();
     type("helix");
-    key(kEnter);
-    EXPECT_EQ(enters_, 1);
+    EXPECT_EQ(key(kEnter), kNotTaken); // the user's own Enter goes on to the program, as pressed
+    EXPECT_EQ(claims_, 0);
     EXPECT_FALSE(shown_);
     EXPECT_TRUE(imeChars_.empty());
-    EXPECT_TRUE(chars_.empty());
     EXPECT_EQ(store_->typedLength(), 0);
     EXPECT_EQ(store_->learnedVocabulary(kProgram)->countOf("helix"), 1);
 
@@ -168,22 +165,54 @@ TEST_F(KeyHandler, CapitalsModeTypesTheRestInCapitals) {
     EXPECT_EQ(imeChars_, "lo");
 }
 
-TEST_F(KeyHandler, APickThatFindsNothingDoesWhatTheKeyDoesWithoutAList) {
+TEST_F(KeyHandler, AKeyWithNothingToTakeIsTheProgramsAndNeverClaimed) {
     start(kVocabulary);
     type("hel");
-    // The word ends (Escape) while Shift+Space and Enter are on their way: the list goes with the
-    // word, and the two keys are a space and an Enter.
+    // The word ends (Escape) while Shift+Space, Enter and Ctrl+1 are on their way: the list goes
+    // with the word, and the three keys go on to the program as the user pressed them.
     key(kEscape);
     EXPECT_FALSE(shown_);
-    key(kSpace, 0x20001);
-    key(kEnter);
-    ASSERT_EQ(chars_.size(), 1u);
-    EXPECT_EQ(chars_[0].key, ' ');
-    EXPECT_EQ(enters_, 1);
+    for (int k : {kSpace, kEnter, static_cast<int>('1'), kDown})
+        EXPECT_EQ(key(k), kNotTaken) << k;
+    EXPECT_EQ(claims_, 0);
     EXPECT_TRUE(imeChars_.empty());
 }
 
-TEST_F(KeyHandler, BusyStoreTypesTheKeysOwnCharacterInstead) {
+// The hook's wait ran out and the key reached the program before the main program claimed it: the
+// word follows what the key did there, and nothing is typed in its place.
+TEST_F(KeyHandler, AKeyThatReachedTheProgramFirstChangesTheWordAsItDidThere) {
+    start(kVocabulary);
+    claimGranted_ = false;
+    // "the" + Shift+Space (a space in the program) + "re" is "the re", not "there".
+    type("the");
+    EXPECT_EQ(key(kSpace), kNotTaken);
+    EXPECT_EQ(claims_, 1);
+    EXPECT_EQ(store_->typedLength(), 0);
+    type("re");
+    EXPECT_EQ(store_->currentWord(), "re");
+    // Backspace erased a letter there: here too.
+    EXPECT_EQ(key(kBackspace), kNotTaken);
+    EXPECT_EQ(store_->currentWord(), "r");
+    key(kEscape);
+    // Ctrl+1 did nothing to the text (the hook ends the word after it); Shift+Down moved the
+    // program's selection away from the word, which ends unlearned.
+    type("hel");
+    EXPECT_EQ(key('1'), kNotTaken);
+    EXPECT_EQ(store_->typedLength(), 3);
+    EXPECT_EQ(key(kDown), kNotTaken);
+    EXPECT_EQ(store_->typedLength(), 0);
+    EXPECT_FALSE(shown_);
+    EXPECT_TRUE(imeChars_.empty());
+    // A key the word followed already (the late key before the hook's note of it) changes nothing
+    // the second time.
+    type("hel");
+    followGranted_ = false;
+    for (int k : {kBackspace, kSpace, kEnter, kDown})
+        EXPECT_EQ(key(k), kNotTaken) << k;
+    EXPECT_EQ(store_->currentWord(), "hel");
+}
+
+TEST_F(KeyHandler, ABusyStoreLeavesTheKeysToTheProgram) {
     start(kVocabulary);
     type("hel");
     key(kDown);
@@ -195,16 +224,10 @@ TEST_F(KeyHandler, BusyStoreTypesTheKeysOwnCharacterInstead) {
         store_->lock().release();
     });
     held.get_future().wait();
-    const long flags = 0x20001;
-    key('3', flags);
-    key(kSpace, flags);
-    key(kEnter, flags);
-    // Ctrl+digit types its digit, Shift+Space a space, Enter goes on as Enter; never a row number.
-    ASSERT_EQ(chars_.size(), 2u);
-    EXPECT_EQ(chars_[0].key, '3');
-    EXPECT_EQ(chars_[0].flags, flags);
-    EXPECT_EQ(chars_[1].key, ' ');
-    EXPECT_EQ(enters_, 1); // selection survives: reset could not take the lock either
+    // Ctrl+digit, Shift+Space and Enter are neither claimed nor acted on: the program gets them.
+    for (int k : {static_cast<int>('3'), kSpace, kEnter})
+        EXPECT_EQ(key(k), kNotTaken) << k;
+    EXPECT_EQ(claims_, 1); // only the Down before
     EXPECT_TRUE(imeChars_.empty());
     type("x");
     EXPECT_FALSE(shown_);

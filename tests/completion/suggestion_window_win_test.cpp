@@ -184,8 +184,9 @@ protected:
         for (const char *p = letters; *p; ++p)
             PostMessageA(list_, kPostedKeyMessage, block_.handOver(*p, edit_, module, hookstate::kKeyPosted), 0x1E0001);
     }
-    void send(int key, hookstate::KeyClaim claim = hookstate::kKeyWaiting) {
-        SendMessageA(list_, WM_KEYDOWN, block_.handOver(key, edit_, kEditorA, claim), 0x1E0001);
+    // The main program's answer to the hook: kKeyTaken, or the key is the program's.
+    LRESULT send(int key, hookstate::KeyClaim claim = hookstate::kKeyWaiting) {
+        return SendMessageA(list_, WM_KEYDOWN, block_.handOver(key, edit_, kEditorA, claim), 0x1E0001);
     }
     std::string editText() const {
         char text[64] = "";
@@ -214,8 +215,8 @@ TEST_F(HandedOverKeys, TheListNeverOutlivesItsWord) {
     pump();
     EXPECT_TRUE(shown());
 
-    // The word ends (Escape, queued behind a letter) while Shift+Space and Enter are on their way:
-    // the list goes with the word, and the keys are a space and an Enter, never the row's digit.
+    // The word ends (Escape, queued behind a letter) while Shift+Space is on its way: the list goes
+    // with the word, and the key is the program's, never a row's word.
     post("l");
     PostMessageA(list_, kPostedKeyMessage, block_.handOver(VK_ESCAPE, edit_, kEditorA, hookstate::kKeyPosted), 0);
     block_.hide();
@@ -223,14 +224,15 @@ TEST_F(HandedOverKeys, TheListNeverOutlivesItsWord) {
     // with the word, so the hook leaves the key to the program.
     SendMessageA(list_, kCatchUpMessage, 0, 0);
     EXPECT_EQ(GetSuggestionsShown(), 0);
-    // One that was on its way already finds nothing to take: it types a space.
-    send(VK_SPACE);
+    // One that was on its way already finds nothing to take: the answer gives the user's own key to
+    // the program, and nothing is typed in its place.
+    EXPECT_EQ(send(VK_SPACE), 0);
     pump();
     EXPECT_FALSE(shown());
-    EXPECT_EQ(editText(), " ");
+    EXPECT_EQ(editText(), "");
 }
 
-TEST_F(HandedOverKeys, AKeyTheHookGaveUpOnIsNotActedOnAgain) {
+TEST_F(HandedOverKeys, AKeyTheHookGaveUpOnIsThePrograms) {
     ASSERT_TRUE(block_.mapped());
     post("hel");
     pump();
@@ -239,10 +241,39 @@ TEST_F(HandedOverKeys, AKeyTheHookGaveUpOnIsNotActedOnAgain) {
     send('1', hookstate::kKeyAbandoned);
     EXPECT_EQ(learned("editor-a.exe", "hello"), 0);
     EXPECT_EQ(wordStore->typedLength(), 3);
-    // Claimed in time, it picks once.
-    send('1');
+    // Claimed in time, it picks once, and the rest of the word reaches the program once, posted.
+    EXPECT_EQ(send('1'), kKeyTaken);
     EXPECT_EQ(learned("editor-a.exe", "hello"), 1);
     EXPECT_EQ(wordStore->typedLength(), 0);
+    pump();
+    EXPECT_EQ(editText(), "lo");
+
+    // A Shift+Space given up on was a space in the program: Wordlark's word ended there too, so
+    // "the" and "re" are two words, not "there".
+    SetWindowTextA(edit_, "");
+    post("the");
+    pump();
+    send(VK_SPACE, hookstate::kKeyAbandoned);
+    post("re");
+    pump();
+    EXPECT_EQ(wordStore->currentWord(), "re");
+    // A Backspace given up on erased a letter there: here too, once, though the key came late and
+    // the hook's note of it came after.
+    const WPARAM late = block_.handOver(VK_BACK, edit_, kEditorA, hookstate::kKeyAbandoned);
+    SendMessageA(list_, WM_KEYDOWN, late, 0x1E0001);
+    PostMessageA(list_, kPostedKeyMessage, late, 0x1E0001);
+    pump();
+    EXPECT_EQ(wordStore->currentWord(), "r");
+    // Windows withdrew the late Shift+Space: the note alone ends the word, in its place among the
+    // letters typed before and after it.
+    post("e");
+    PostMessageA(list_, kPostedKeyMessage, block_.handOver(VK_SPACE, edit_, kEditorA, hookstate::kKeyAbandoned),
+                 0x1E0001);
+    post("wo");
+    pump();
+    EXPECT_EQ(wordStore->currentWord(), "wo");
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(editText(), "");
 }
 
 TEST_F(HandedOverKeys, AWordIsLearnedInTheProgramItWasTypedIn) {

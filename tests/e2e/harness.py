@@ -403,8 +403,12 @@ class Wordlark:
 
     def wait_started(self, timeout=30):
         # The suggestion window and the main window share the class; both exist once started,
-        # and the command window (a dialog) shows at start-up.
-        return wait_until(lambda: len(self.main_windows()) >= 2, timeout, 0.3, "wordlark windows")
+        # and the command window (a dialog) shows at start-up. The hooks go in last, once the
+        # vocabularies are loaded.
+        wait_until(lambda: len(self.main_windows()) >= 2, timeout, 0.3, "wordlark windows")
+        pid = self.main_window()["pid"]
+        wait_until(lambda: (lambda l: l and l["main"] and l["mainProcess"] == pid)(self.probe.call("hook-libraries")),
+                   timeout, 0.2, "wordlark's hooks")
 
     def main_window(self):
         """The hidden main window: the one of the class without an owner (it owns the suggestion

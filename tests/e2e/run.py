@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Runs the end-to-end tests (tests/e2e/test_*.py, or those the patterns name) and ends with 'N passed, N failed'."""
+"""Runs the end-to-end tests (tests/e2e/test_*.py, or the files, classes or tests the patterns name) and ends
+with 'N passed, N failed'."""
 
 import argparse
 import os
@@ -24,6 +25,10 @@ def main():
 
     suite = unittest.TestSuite()
     for pattern in args.patterns:
+        # A dotted name picks one class or test: test_completion.NothingLost.
+        if "." in pattern and not pattern.endswith(".py"):
+            suite.addTests(unittest.defaultTestLoader.loadTestsFromName(pattern))
+            continue
         pattern = pattern if pattern.endswith(".py") else "test_*%s*.py" % pattern
         suite.addTests(unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here))
     result = unittest.TextTestRunner(verbosity=2).run(suite)

@@ -374,13 +374,13 @@ class TypingNeverWaitsOnABareDisplay(TypingNeverWaits):
 
 
 class NothingLost(WineTestCase):
-    def start_editor_from(self, folder):
+    def start_editor_from(self, folder, *args):
         """Our test editor run from a folder of its own under C:, as an installed program runs."""
         unix = os.path.join(self.wine.drive_c, *folder.split("\\"))
         os.makedirs(unix, exist_ok=True)
         shutil.copy(os.path.join(os.environ["WL_E2E_BIN"], "wltestedit.exe"), unix)
         known = {w["hwnd"] for w in self.probe.find(cls="WordlarkTestEditor")}
-        process = self.wine.start([self.wine.unix_to_windows(os.path.join(unix, "wltestedit.exe"))])
+        process = self.wine.start([self.wine.unix_to_windows(os.path.join(unix, "wltestedit.exe"))] + list(args))
         window = wait_until(lambda: next((w for w in self.probe.find(cls="WordlarkTestEditor")
                                           if w["hwnd"] not in known), None), 30, 0.3, "the test editor")
         edit = wait_until(lambda: next((c for c in self.probe.children(window["hwnd"]) if c["id"] == 101), None),
@@ -391,6 +391,100 @@ class NothingLost(WineTestCase):
         wait_until(lambda: (self.probe.focus_of(window["hwnd"]) or {}).get("hwnd") == edit["hwnd"], 10, 0.2,
                    "the editor's edit field focused")
         return process, edit
+
+    def list_shown(self, app):
+        return wait_until(lambda: next((w for w in app.main_windows() if w["visible"]), None), 30, 0.1, "the list")
+
+    def test_keys_sent_in_one_batch_and_held_act_once_and_the_rest_reach_the_program(self):
+        # What a fast typist or a tool sends: key-downs and key-ups in one SendInput, a held key
+        # as repeated key-downs.
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        notepad = self.start_notepad()
+        notepad.focus()
+        X.key("Return")
+        X.type("second line")
+        X.key("Return")
+        X.type("third line")
+        notepad.wait_text("\r\nsecond line\r\nthird line")
+        X.key("ctrl+Home")
+        X.type("hel")
+        self.list_shown(app)
+        # Shift+Down held walks the list to its third row; none of its repeats selects text under
+        # it, which the pick would then replace.
+        self.probe.call("sendinput", "shift+ down+ down+ down+ down- shift-")
+        self.probe.call("sendinput", "return+ return-")
+        notepad.wait_text("helmet\r\nsecond line\r\nthird line")
+        self.assertEqual(self.probe.call("selection", notepad.edit["hwnd"]), [6, 6])
+        # Enter with nothing highlighted is notepad's own, at once; it is not left held, so the
+        # next Enter is examined again and takes the highlighted word.
+        X.type(" hel")
+        self.list_shown(app)
+        self.probe.call("sendinput", "return+ return-")
+        notepad.wait_text("helmet hel\r\n\r\nsecond line\r\nthird line")
+        self.assertEqual(self.probe.call("keystate", 0x0D), 0)
+        X.type("wor")
+        self.list_shown(app)
+        self.probe.call("sendinput", "shift+ down+ down- shift-")
+        self.probe.call("sendinput", "return+ return-")
+        notepad.wait_text("helmet hel\r\nworld\r\nsecond line\r\nthird line")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_the_users_own_key_goes_on_and_a_slow_program_gets_each_character_once(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+        process, edit = self.start_editor_from(r"apps\slow", "slow")
+        editor = next(w for w in self.probe.find(cls="WordlarkTestEditor") if w["pid"] == edit["pid"])
+        title = lambda: self.probe.text(editor["hwnd"])
+        text = lambda expected: wait_until(lambda: self.probe.text(edit["hwnd"]) == expected, 10, 0.1,
+                                           "the editor's text %r" % expected)
+        # Shift+Enter with Shift let go before Enter: the editor gets Enter with Shift, as pressed.
+        X.type("hel")
+        self.list_shown(app)
+        self.probe.call("sendinput", "shift+ return+ shift- return-")
+        wait_until(lambda: title().endswith(" shift+enter"), 10, 0.1, "Shift+Enter in the editor")
+        # A held Ctrl+1 picks once; none of its repeats reaches the editor. The editor takes its
+        # first typed character a second late, and still gets each one once.
+        X.type("hel")
+        self.list_shown(app)
+        self.probe.call("sendinput", "ctrl+ 1+ 1+ 1+ 1- ctrl-")
+        text("helhello")
+        self.assertNotIn("ctrl+1", title())
+        # Wordlark stands still while Shift+Space waits for it: the key goes on to the editor as a
+        # space, and Wordlark's word ends there too, so "wo" typed after it is a word of its own.
+        X.type(" hel")
+        self.list_shown(app)
+        self.assertEqual(self.probe.call("freeze", app.main_window()["hwnd"], 1500), 1)
+        X.key("shift+space")
+        X.type("wo")
+        text("helhello hel wo")
+        wait_until(lambda: (lambda l: l and l["posted"] == l["postedHandled"])(self.probe.call("hook-libraries")),
+                   10, 0.1, "Wordlark caught up with the keys")
+        self.list_shown(app)
+        X.key("shift+space")
+        text("helhello hel world")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_letters_are_what_the_layout_types(self):
+        # Letters beyond A to Z come in whole words (the ä of a German keyboard, typed here through
+        # xdotool's stand-in key for it); a word with a letter the code page cannot hold (Cyrillic
+        # on this Western system) is neither offered nor learned.
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY, "wordlark.cfg": allowed_notepad_settings()})
+        notepad = self.start_notepad()
+        notepad.focus()
+        # xdotool binds a spare key to each such letter as it types it: slowly, so that Wine sees
+        # every new binding.
+        X.type("Verst")
+        X.type("\u00e4", delay_ms=250)
+        X.type("ndnis ")
+        X.type("\u0434\u043e\u043c", delay_ms=250)
+        X.type(" ")
+        # Notepad's text read in the code page: the Cyrillic letters come back as question marks.
+        notepad.wait_text("Verst\u00e4ndnis ??? ")
+        X.type("Verst")
+        self.list_shown(app)
+        X.key("shift+space")
+        notepad.wait_text("Verst\u00e4ndnis ??? Verst\u00e4ndnis")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        self.assertEqual(app.read("notepad.exe.vob"), b"Verst\xe4ndnis 2\r\n")
 
     def test_a_program_updated_beside_its_old_folder_keeps_its_words_and_a_namesake_takes_none(self):
         settings = allowed_notepad_settings() + b"wltestedit.exe\tC:\\apps\\tool\\app-1.0\\wltestedit.exe\t1\t\r\n"

@@ -50,14 +50,14 @@ class Spine(WineTestCase):
         # The forwarded letters reached the suggestion window: it shows the words of 'hel'.
         wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the suggestion list")
 
-    def test_a_key_handled_out_of_context_completes_with_the_programs_own_context(self):
-        # The hook procedure called from a process that is not the program typed in, as Windows
-        # calls it on the installing thread for a program that cannot load the library: it reads
-        # the focus, caret and executable of the foreground program across processes.
+    def test_a_key_is_the_programs_that_reads_it_and_out_of_context_the_foregrounds(self):
+        # The hook procedure called on a thread that installed the library's hooks, as Windows calls
+        # it out of context for a program that cannot load the library: it reads the focus, caret
+        # and executable of the foreground program across processes.
         app, notepad = self.start()
         self.assertEqual(app.hook_state()["moduleName"], "")
         for key in (0x48, 0x45, 0x4C):  # H, E, L
-            self.probe.call("hook-key", app.hook_dll, key)
+            self.probe.call("hook-key-outside", app.hook_dll, key)
         state = wait_until(lambda: (lambda s: s if s["moduleName"].lower() == "notepad.exe" else None)(
             app.hook_state()), 10, 0.2, "notepad's executable, read from outside it")
         self.assertEqual(state["focus"], notepad.edit["hwnd"])
@@ -65,6 +65,11 @@ class Spine(WineTestCase):
         self.assertTrue(edit[0] <= state["caretX"] <= edit[2] and edit[1] <= state["caretY"] <= edit[3], state)
         self.assertGreater(state["charY"], 0)
         wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for the keys handed over")
+        # Called in a thread of the probe, a process that is not the foreground, the key is that
+        # thread's own: keys queued to a busy program are read there after the user moved on.
+        self.probe.call("hook-key", app.hook_dll, 0x4C)
+        wait_until(lambda: app.hook_state()["moduleName"].lower() == "wlprobe.exe", 10, 0.2,
+                   "the key as the probe's own")
         self.assertEqual(app.exit(), 0)
 
     def test_a_spoiled_state_block_is_set_up_again_with_everything_published(self):
@@ -83,14 +88,17 @@ class Spine(WineTestCase):
         notepad.wait_text("hel hello")
         self.assertEqual(app.exit(), 0)
 
-    def test_shift_decides_the_case_and_caps_lock_does_not(self):
+    def test_caps_lock_types_capitals_and_the_pick_follows_them(self):
+        # The word is what the layout types: with Caps Lock on, "he" is "HE" in notepad and in the
+        # word, which then takes its rest in capitals too.
         app, notepad = self.start()
         X.key("Caps_Lock")
         try:
             X.type("he")
             notepad.wait_text("HE")
-            # Caps Lock typed capitals in notepad but the hook forwarded lower case: 'he' matches.
-            wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for 'he'")
+            wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for 'HE'")
+            X.key("ctrl+1")
+            notepad.wait_text("HELLO")
         finally:
             X.key("Caps_Lock")
 
@@ -339,7 +347,7 @@ class SpineInOtherWindows(WineTestCase):
         self.assertEqual(set(dialogs()), set(before))
         self.assertEqual(self.probe.text(plain["hwnd"]), "hel")
 
-    def test_a_held_letter_is_forwarded_once(self):
+    def test_a_held_letter_makes_the_word_that_the_program_shows(self):
         app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
         notepad = self.start_notepad()
         notepad.focus()
@@ -349,8 +357,10 @@ class SpineInOtherWindows(WineTestCase):
             wait_until(lambda: len(notepad.text() or "") >= 3, 10, 0.1, "auto-repeated letters")
         finally:
             X.keyup("h")
-        # Only the first 'h' was forwarded: the word is 'h', which has words, not 'hhh'.
-        wait_until(lambda: app.suggestion_window()["visible"], 10, 0.2, "the list for a single 'h'")
+        # The repeats are letters of the word as they are of the text: "hhh" has no words, so no
+        # list offers the words of a single 'h' over it.
+        wait_until(lambda: not app.suggestion_window()["visible"], 10, 0.2, "no list for 'hhh'")
+        self.assertEqual(app.exit(), 0)
 
     def test_tray_icon_double_click_shows_the_command_window_and_right_click_the_menu(self):
         app = self.start_wordlark()

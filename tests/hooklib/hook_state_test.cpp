@@ -20,6 +20,26 @@ TEST(HookState, AFreshBlockHoldsTheDefaultsAndIsSound) {
     EXPECT_EQ(state.programWindow, 0u);
     EXPECT_EQ(state.hooksInstalled[kHelperLibrary], 0);
     EXPECT_EQ(hookStateModuleFileName(state), "");
+
+    // A main program that crashed left a list shown, a protected window and keys it never took:
+    // a new start clears them and keeps what was published (hot keys, enable state, windows).
+    state.suggestionsShown = 1;
+    state.protectedWindow = 0x1234;
+    state.postedKeys = 7;
+    state.heldKey = 0x0D;
+    state.heldKeyConsumed = 1;
+    state.commandKey = 'K';
+    state.enableState = 0;
+    const uint32_t epoch = state.listEpoch;
+    resetVolatileHookState(state);
+    EXPECT_EQ(state.suggestionsShown, 0);
+    EXPECT_EQ(state.protectedWindow, 0u);
+    EXPECT_EQ(state.postedKeysHandled, state.postedKeys);
+    EXPECT_EQ(state.heldKeyConsumed, 0);
+    EXPECT_NE(state.listEpoch, epoch); // a key of the old run never shows the list
+    EXPECT_EQ(state.commandKey, 'K');
+    EXPECT_EQ(state.enableState, 0);
+    EXPECT_TRUE(isSoundHookState(state));
 }
 
 TEST(HookState, ABlockWrittenOverByAnotherProgramIsRefused) {
@@ -72,13 +92,25 @@ TEST(HookState, AWaitedKeyIsEitherHandledOrPassedOnNeverBoth) {
     // consumes the key, as the main program is acting on it.
     markKey(slot, serial, kKeyWaiting);
     EXPECT_TRUE(claimKey(slot, serial));
-    EXPECT_FALSE(abandonKey(slot, serial));
+    EXPECT_EQ(giveUpKey(slot, serial), GivenUp::Claimed);
     EXPECT_FALSE(claimKey(slot, serial)); // and only once
+    EXPECT_FALSE(followKey(slot, serial));
 
-    // The wait runs out first: the program typed in gets the key, the main program's late claim fails.
+    // The wait runs out first: the program typed in gets the key, the main program's late claim
+    // fails, and the word follows the key once, whichever of the late key and the hook's note of
+    // it comes first.
     markKey(slot, serial, kKeyWaiting);
-    EXPECT_TRUE(abandonKey(slot, serial));
+    EXPECT_EQ(giveUpKey(slot, serial), GivenUp::Abandoned);
     EXPECT_FALSE(claimKey(slot, serial));
+    EXPECT_TRUE(followKey(slot, serial));
+    EXPECT_FALSE(followKey(slot, serial));
+
+    // The main program declines the key (nothing to pick) and follows it at once; the hook's wait
+    // running out then gives it to the program with no note.
+    markKey(slot, serial, kKeyWaiting);
+    EXPECT_TRUE(followKey(slot, serial));
+    EXPECT_EQ(giveUpKey(slot, serial), GivenUp::Declined);
+    EXPECT_FALSE(followKey(slot, serial));
 
     // A posted key is never claimed; a slot taken over by the key 128 later no longer holds this one.
     markKey(slot, serial, kKeyPosted);

@@ -9,17 +9,24 @@ using namespace hookkeys;
 
 namespace {
 
+// A key as a US layout types it without Shift: A to Z are letters.
 KeyInput typing(int vk) {
     KeyInput in;
     in.vk = vk;
     in.haveCommandWindow = true;
     in.haveKeyboardWindow = true;
+    if (vk >= 'A' && vk <= 'Z') {
+        in.typed = Typed::Letter;
+        in.letter = static_cast<unsigned char>(vk - 'A' + 'a');
+    }
     return in;
 }
 
+// With Ctrl (or Ctrl and Alt), a US layout types no letter.
 KeyInput withCtrl(int vk) {
     KeyInput in = typing(vk);
     in.ctrlDown = true;
+    in.typed = Typed::Other;
     return in;
 }
 
@@ -30,7 +37,7 @@ bool passedOnUntouched(const KeyDecision &d) {
 
 } // namespace
 
-TEST(KeyDecision, LettersAreForwardedWithTheCaseThatShiftGivesAndReachTheApplication) {
+TEST(KeyDecision, LettersAreForwardedAsTheLayoutTypesThemAndReachTheApplication) {
     KeyInput in = typing('A');
     KeyDecision d = decideKeyDown(in);
     EXPECT_TRUE(d.forward);
@@ -42,12 +49,51 @@ TEST(KeyDecision, LettersAreForwardedWithTheCaseThatShiftGivesAndReachTheApplica
     EXPECT_FALSE(d.forwardWaits); // the program typed in goes on at once
     EXPECT_FALSE(dependsOnTheList(in));
 
-    in.shiftDown = true;
-    EXPECT_EQ(decideKeyDown(in).forwardCode, 'A');
+    // Whatever the key: the character the layout makes of it, in the case Shift or Caps Lock give
+    // it, a letter of the code page as its byte (ä on the German layout's VK_OEM_7, é on the French
+    // digit row), one outside it as the foreign letter.
+    struct Case {
+        int vk;
+        Typed typed;
+        unsigned char letter;
+        bool ctrlAlt; // AltGr
+        int forwarded;
+    };
+    const Case cases[] = {
+        {'A', Typed::Letter, 'A', false, 'A'},
+        {0xDE, Typed::Letter, 0xE4, false, 0xE4},
+        {'2', Typed::Letter, 0xE9, false, 0xE9},
+        {'C', Typed::ForeignLetter, 0, false, kForeignLetter}, // Cyrillic es on a Western system
+        {'E', Typed::Letter, 0x80, true, 0x80},                 // AltGr+E: a letter of its own
+    };
+    for (const Case &c : cases) {
+        KeyInput key = typing(c.vk);
+        key.typed = c.typed;
+        key.letter = c.letter;
+        key.ctrlDown = key.altDown = c.ctrlAlt;
+        key.suggestionsVisible = true; // letters are forwarded whether or not the list is shown
+        d = decideKeyDown(key);
+        SCOPED_TRACE(c.vk);
+        EXPECT_TRUE(d.forward);
+        EXPECT_EQ(d.forwardCode, c.forwarded);
+        EXPECT_FALSE(d.consume);
+        EXPECT_FALSE(d.dismissFirst);
+        EXPECT_EQ(d.toggle, Toggle::None);
+    }
+    // The digit row types no letter on a US layout: it ends the word.
+    EXPECT_TRUE(decideKeyDown(typing('2')).dismissFirst);
 
-    // Letters are forwarded whether or not the list is shown.
-    in.suggestionsVisible = true;
-    EXPECT_TRUE(decideKeyDown(in).forward);
+    // A dead key's accent waits for the next letter: the word goes on, nothing is forwarded.
+    for (bool shown : {false, true}) {
+        KeyInput dead = typing(0xDC);
+        dead.typed = Typed::DeadKey;
+        dead.suggestionsVisible = shown;
+        d = decideKeyDown(dead);
+        EXPECT_FALSE(d.forward);
+        EXPECT_FALSE(d.dismissFirst);
+        EXPECT_FALSE(d.consume);
+        EXPECT_FALSE(d.hideSuggestions);
+    }
 }
 
 TEST(KeyDecision, HotKeysWorkWhateverTheEnableStateAndAreConsumed) {
@@ -151,9 +197,8 @@ TEST(KeyDecision, CtrlAloneIsConsumedAndDismissesNothing) {
 }
 
 TEST(KeyDecision, AltAndDisabledCompletionDismissAndPassOn) {
-    KeyInput in = typing('A');
-    in.altDown = true;
-    in.ctrlDown = true; // Alt wins over a hot key
+    KeyInput in = withCtrl('A');
+    in.altDown = true; // Alt wins over a hot key
     KeyDecision d = decideKeyDown(in);
     EXPECT_TRUE(d.dismissFirst);
     EXPECT_EQ(d.toggle, Toggle::None);
@@ -213,6 +258,47 @@ TEST(KeyDecision, SteeringKeysWhileTheListIsShown) {
         if (c.forward) {
             EXPECT_EQ(d.forwardCode, c.vk);
         }
+    }
+}
+
+// A held key: its repeats come with the list still up (a pick hid it only in the main program),
+// and do what its press did to the program and the word, never more.
+TEST(KeyDecision, RepeatsFollowTheirPress) {
+    struct Case {
+        const char *what;
+        KeyInput in;
+        bool pressConsumed;
+        bool forward, consume, dismiss;
+    };
+    KeyInput shiftDown = typing(kDown), enter = typing(kEnter), space = typing(kSpace);
+    shiftDown.shiftDown = space.shiftDown = true;
+    KeyInput ctrlOne = withCtrl('1'), ctrlM = withCtrl('M'), letter = typing('L'), backspace = typing(kBackspace);
+    KeyInput shift = typing(kShift), period = typing(0xBE), notTaken = typing(kEnter);
+    const Case cases[] = {
+        {"Shift+Down walks on down the list", shiftDown, true, true, true, false},
+        {"Enter picked once", enter, true, false, true, false},
+        {"Shift+Space picked once", space, true, false, true, false},
+        {"Ctrl+1 picked once", ctrlOne, true, false, true, false},
+        {"a hot key toggles once", ctrlM, true, false, true, false},
+        {"a letter goes on into the word", letter, false, true, false, false},
+        {"Backspace goes on shortening it", backspace, false, true, false, false},
+        {"Shift held before a capital waits for nothing", shift, false, false, false, false},
+        {"the word ended at the press already", period, false, false, false, false},
+        {"Enter that the main program did not take is the program's", notTaken, false, false, false, false},
+    };
+    for (const Case &c : cases) {
+        KeyInput in = c.in;
+        in.suggestionsVisible = true;
+        in.repeat = true;
+        in.heldKeyConsumed = c.pressConsumed;
+        const KeyDecision d = decideKeyDown(in);
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(d.forward, c.forward);
+        EXPECT_EQ(d.consume, c.consume);
+        EXPECT_EQ(d.dismissFirst, c.dismiss);
+        EXPECT_EQ(d.toggle, Toggle::None);
+        EXPECT_EQ(repeatActsOnTheWord(in), c.forward);
+        EXPECT_EQ(dependsOnTheList(in), c.forward && in.vk != 'L');
     }
 }
 
@@ -299,10 +385,11 @@ TEST(KeyDecision, AProgramNoLibraryServesGetsEveryKeyButTheHotKeysUntouched) {
     }
 }
 
-// Every arrangement of the session's libraries. Windows may call a procedure in the program typed
-// in, out of context on the installer's thread, or through the other library's pass-on (which may
-// run out of context too); the role depends on none of that, only on the bitness of the program
-// typed in, so for every key exactly one library does something with it.
+// Every arrangement of the session's libraries. A key is read by a thread of a program of one
+// bitness, or by one whose program cannot be named from outside (no foreground window). The
+// library of that bitness, where one runs, is called in that thread; every other library out of
+// context (on its installing thread, or through the pass-on), where only the foreground names the
+// program. For every key exactly one library does something with it.
 TEST(KeyRole, ExactlyOneLibraryActsOnEachKey) {
     struct Library {
         Bitness bits;
@@ -318,29 +405,32 @@ TEST(KeyRole, ExactlyOneLibraryActsOnEachKey) {
         {"32-bit package", {{Bitness::Bits32, true}}},
     };
     for (const Package &package : packages) {
-        for (Bitness program : {Bitness::Bits64, Bitness::Bits32, Bitness::Unknown}) {
-            for (bool hotKey : {false, true}) {
-                SCOPED_TRACE(testing::Message() << package.what << ", program " << static_cast<int>(program)
-                                                << ", hot key " << hotKey);
-                int acting = 0, completing = 0;
-                for (const Library &library : package.libraries) {
-                    KeyOwnerInput owner;
-                    owner.library = library.bits;
-                    owner.mainLibrary = library.main;
-                    owner.program = program;
-                    owner.otherLibraryServes = package.libraries.size() == 2;
-                    KeyInput in = hotKey ? withCtrl('M') : typing('A');
-                    in.role = decideKeyRole(owner);
-                    const KeyDecision d = decideKeyDown(in);
-                    acting += passedOnUntouched(d) ? 0 : 1;
-                    completing += d.forward ? 1 : 0;
+        for (Bitness reader : {Bitness::Bits64, Bitness::Bits32}) {
+            for (bool foreground : {true, false}) {
+                for (bool hotKey : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << package.what << ", program " << static_cast<int>(reader)
+                                                    << ", foreground " << foreground << ", hot key " << hotKey);
+                    int acting = 0, completing = 0;
+                    for (const Library &library : package.libraries) {
+                        KeyOwnerInput owner;
+                        owner.library = library.bits;
+                        owner.mainLibrary = library.main;
+                        owner.inContext = library.bits == reader;
+                        owner.program = foreground ? reader : Bitness::Unknown;
+                        owner.otherLibraryServes = package.libraries.size() == 2;
+                        KeyInput in = hotKey ? withCtrl('M') : typing('A');
+                        in.role = decideKeyRole(owner);
+                        const KeyDecision d = decideKeyDown(in);
+                        acting += passedOnUntouched(d) ? 0 : 1;
+                        completing += d.forward ? 1 : 0;
+                    }
+                    // A hot key works once everywhere; a letter is completed once by the library of
+                    // the program's own bitness where one runs, and left alone where none does.
+                    const bool served = std::any_of(package.libraries.begin(), package.libraries.end(),
+                                                    [&](const Library &l) { return l.bits == reader; });
+                    EXPECT_EQ(acting, hotKey || served ? 1 : 0);
+                    EXPECT_EQ(completing, !hotKey && served ? 1 : 0);
                 }
-                // A hot key works once everywhere; a letter is completed once by the library of
-                // the program's own bitness where one runs, and left alone by both where none does.
-                const bool served = std::any_of(package.libraries.begin(), package.libraries.end(),
-                                                [&](const Library &l) { return l.bits == program; });
-                EXPECT_EQ(acting, hotKey || served ? 1 : 0);
-                EXPECT_EQ(completing, !hotKey && served ? 1 : 0);
             }
         }
     }

@@ -70,6 +70,22 @@ TEST_F(StoreFixture, CapitalisedTypingFindsLowerCaseWordsAndTypesTheRestInTheTyp
     EXPECT_EQ(rest, "lo");
 }
 
+// The letters of the code page beyond A to Z have their capitals too (Windows-1252 here): Ä typed
+// finds äpfel, ÜBE in capitals types the rest as RMUT, and ß, which has no capital, ends nothing.
+TEST_F(StoreFixture, AccentedLettersFindTheirWordsWhateverTheirCase) {
+    open("\xE4pfel 5\r\n\xFC""bermut 4\r\nstra\xDF""e 3\r\n");
+    EXPECT_TRUE(type("\xC4p"));
+    EXPECT_EQ(words(), std::vector<std::string>{"\xE4pfel"});
+    store->reset();
+    std::string rest;
+    EXPECT_TRUE(type("\xDC""BE"));
+    EXPECT_TRUE(store->capitalsMode());
+    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_EQ(rest, "RMUT");
+    EXPECT_TRUE(type("STRA\xDF"));
+    EXPECT_EQ(words(), std::vector<std::string>{"stra\xDF""e"});
+}
+
 TEST_F(StoreFixture, TheTypedWordIsOfferedWhenNothingMatchesAndLearnedWhenPicked) {
     open("");
     EXPECT_FALSE(type("zq"));

@@ -130,18 +130,114 @@ int readHookState(const char *dllPath) {
 
 typedef LRESULT(CALLBACK *HookProcedure)(int, WPARAM, LPARAM);
 
-// Calls the library's keyboard hook for a key-down from this process, which is not the program
-// typed in: the call Windows makes out of context, on the installing thread, for a program that
-// cannot load the library.
-int callKeyboardHook(const char *dllPath, const char *key) {
+struct HookCall {
+    HMODULE dll;
+    WPARAM vk;
+    bool outside;
+    LRESULT result;
+};
+
+typedef BOOL(WINAPIV *ServeThreadOfFunction)(HWND);
+typedef BOOL(WINAPIV *StopFunction)();
+
+DWORD WINAPI callHookOnThread(LPVOID parameter) {
+    HookCall &call = *static_cast<HookCall *>(parameter);
+    const LPARAM flags = 1 | static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(call.vk), MAPVK_VK_TO_VSC)) << 16;
+    // Out of context Windows calls a hook on the thread that installed it: this thread becomes one
+    // by hooking the foreground program's thread, as the helper does.
+    if (call.outside)
+        exported<ServeThreadOfFunction>(call.dll, "ServeThreadOf")(GetForegroundWindow());
+    call.result = exported<HookProcedure>(call.dll, "KeyboardHookProc")(0, call.vk, flags);
+    if (call.outside)
+        exported<StopFunction>(call.dll, "Stop")();
+    return 0;
+}
+
+// Calls the library's keyboard hook for a key-down in a thread of this process, which is not the
+// foreground program: in context, as Windows calls it in the thread that reads the key; or, from
+// outside, on a thread that installed the library's hooks, as Windows calls it out of context for
+// a program that cannot load the library.
+int callKeyboardHook(const char *dllPath, const char *key, bool outside) {
     HMODULE dll = LoadLibraryA(dllPath);
     if (!dll) {
         fprintf(stderr, "cannot load %s\n", dllPath);
         return 2;
     }
-    const WPARAM vk = static_cast<WPARAM>(strtoul(key, nullptr, 0));
-    const LPARAM flags = 1 | static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC)) << 16;
-    printf("%ld\n", static_cast<long>(exported<HookProcedure>(dll, "KeyboardHookProc")(0, vk, flags)));
+    HookCall call = {dll, static_cast<WPARAM>(strtoul(key, nullptr, 0)), outside, 0};
+    HANDLE thread = CreateThread(nullptr, 0, callHookOnThread, &call, 0, nullptr);
+    if (!thread)
+        return 2;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    printf("%ld\n", static_cast<long>(call.result));
+    return 0;
+}
+
+// Keys as a user's tool or a fast typist sends them: one SendInput of the whole sequence, each
+// token a virtual key (a name or a number) with + for down and - for up ("shift+ down+ down+
+// down- shift-"). A key sent down while it is down is an auto-repeat.
+int sendInputBatch(const char *spec) {
+    static const std::map<std::string, WORD> names = {
+        {"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU},   {"return", VK_RETURN},
+        {"space", VK_SPACE}, {"down", VK_DOWN},    {"up", VK_UP},      {"back", VK_BACK},
+        {"delete", VK_DELETE}, {"escape", VK_ESCAPE}};
+    std::vector<INPUT> inputs;
+    std::string token;
+    for (const char *p = spec;; ++p) {
+        if (*p && *p != ' ') {
+            token += *p;
+            continue;
+        }
+        if (token.size() >= 2) {
+            const char direction = token.back();
+            const std::string name = token.substr(0, token.size() - 1);
+            const auto named = names.find(name);
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = named != names.end()         ? named->second
+                           : name.size() == 1            ? static_cast<WORD>(toupper(static_cast<unsigned char>(name[0])))
+                                                         : static_cast<WORD>(strtoul(name.c_str(), nullptr, 0));
+            input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(input.ki.wVk, MAPVK_VK_TO_VSC));
+            input.ki.dwFlags = direction == '-' ? KEYEVENTF_KEYUP : 0;
+            if (input.ki.wVk == VK_DOWN || input.ki.wVk == VK_UP || input.ki.wVk == VK_DELETE)
+                input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+            inputs.push_back(input);
+        }
+        token.clear();
+        if (!*p)
+            break;
+    }
+    printf("%u\n", SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)));
+    return 0;
+}
+
+// Holds the thread of a window still for a while, as a program busy with something else is, and
+// answers at once: the thread runs on by itself afterwards.
+struct Freeze {
+    HANDLE thread;
+    DWORD milliseconds;
+};
+
+DWORD WINAPI thawLater(LPVOID parameter) {
+    Freeze *freeze = static_cast<Freeze *>(parameter);
+    Sleep(freeze->milliseconds);
+    ResumeThread(freeze->thread);
+    CloseHandle(freeze->thread);
+    delete freeze;
+    return 0;
+}
+
+int freezeThreadOf(HWND window, DWORD milliseconds) {
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr));
+    if (!thread || SuspendThread(thread) == static_cast<DWORD>(-1)) {
+        if (thread)
+            CloseHandle(thread);
+        return 2;
+    }
+    HANDLE thawer = CreateThread(nullptr, 0, thawLater, new Freeze{thread, milliseconds}, 0, nullptr);
+    if (thawer)
+        CloseHandle(thawer);
+    printf("1\n");
     return 0;
 }
 
@@ -255,7 +351,9 @@ int usage() {
     fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
                     "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
                     "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
-                    "               hook-libraries | hook-key DLL VK | hook-spoil | acc-caret HWND | move HWND X Y W H |\n"
+                    "               hook-libraries | hook-key[-outside] DLL VK | hook-spoil | acc-caret HWND |\n"
+                    "               move HWND X Y W H | sendinput KEYS | freeze HWND MS | selection HWND |\n"
+                    "               keystate VK |\n"
                     "               workarea X Y | modules PID | hold PATH | release PATH |\n"
                     "               message-id NAME | tray-remove HWND ID   (serve mode)\n");
     return 2;
@@ -293,8 +391,18 @@ int run(int argc, char **argv) {
         printf("[%ld, %ld, %ld, %ld]\n", info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom);
     } else if (verb == "acc-caret" && argc >= 3) {
         return accessibleCaret(parseHandle(argv[2]));
-    } else if (verb == "hook-key" && argc >= 4) {
-        return callKeyboardHook(argv[2], argv[3]);
+    } else if ((verb == "hook-key" || verb == "hook-key-outside") && argc >= 4) {
+        return callKeyboardHook(argv[2], argv[3], verb == "hook-key-outside");
+    } else if (verb == "sendinput" && argc >= 3) {
+        return sendInputBatch(argv[2]);
+    } else if (verb == "freeze" && argc >= 4) {
+        return freezeThreadOf(parseHandle(argv[2]), static_cast<DWORD>(strtoul(argv[3], nullptr, 0)));
+    } else if (verb == "selection" && argc >= 3) {
+        DWORD_PTR range = 0;
+        SendMessageTimeoutA(parseHandle(argv[2]), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &range);
+        printf("[%u, %u]\n", static_cast<unsigned>(LOWORD(range)), static_cast<unsigned>(HIWORD(range)));
+    } else if (verb == "keystate" && argc >= 3) {
+        printf("%d\n", (GetAsyncKeyState(static_cast<int>(strtoul(argv[2], nullptr, 0))) & 0x8000) ? 1 : 0);
     } else if (verb == "hook-spoil") {
         return spoilHookState();
     } else if (verb == "hook-libraries") {

@@ -1,0 +1,46 @@
+#include "hooklib/typed_key_win.h"
+
+namespace hookstate {
+
+namespace {
+
+// ToUnicodeEx leaves the keyboard state (the dead key pending in the layout) untouched with this
+// flag, on Windows 10 version 1607 and later.
+const UINT kKeepKeyboardState = 0x4;
+
+// Letters come from A to Z, the digit row (é and à on French layouts) and the keys from VK_OEM_1
+// on (ü, ö, ä on German layouts, ж, э, х on Russian ones, and the keys a layout or an input
+// method makes up). Modifiers, navigation, function, numeric-pad and media keys are answered
+// without asking the layout, and so is an injected character (VK_PACKET), whose code the hook
+// does not get whole.
+bool mayTypeALetter(UINT vk) { return (vk >= '0' && vk <= 'Z') || (vk >= VK_OEM_1 && vk <= 0xFE && vk != VK_PACKET); }
+
+} // namespace
+
+TypedKey typedKeyOf(UINT vk, UINT scanCode, const BYTE keys[256], HKL layout) {
+    TypedKey key;
+    if (!mayTypeALetter(vk))
+        return key;
+    WCHAR typed[4] = {};
+    const int count = ToUnicodeEx(vk, scanCode, keys, typed, 4, kKeepKeyboardState, layout);
+    if (count < 0) {
+        key.typed = hookkeys::Typed::DeadKey;
+        return key;
+    }
+    // Several characters are an accent that found no letter to join (^ then t): no word goes on.
+    if (count != 1 || !IsCharAlphaW(typed[0]))
+        return key;
+    char ansi[2] = {};
+    BOOL lossy = FALSE;
+    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, typed, 1, ansi, sizeof ansi, nullptr, &lossy);
+    // A letter the code page lacks, or holds in two bytes, is none the vocabularies can store.
+    if (bytes != 1 || lossy || static_cast<unsigned char>(ansi[0]) < 'A') {
+        key.typed = hookkeys::Typed::ForeignLetter;
+        return key;
+    }
+    key.typed = hookkeys::Typed::Letter;
+    key.letter = static_cast<unsigned char>(ansi[0]);
+    return key;
+}
+
+} // namespace hookstate
