@@ -132,7 +132,8 @@ public:
     // The items that token (a whole indexed word) occurs in, in the order they were added; empty
     // when there are none or the harvest holds `lock`.
     std::vector<std::string> tokenItems(const std::string &token);
-    // The weight of token, -1 when it was never indexed. The caller holds `lock` or is alone.
+    // The weight of token, -1 when it was never indexed (the words of visited pages are kept apart,
+    // token_table.h). The caller holds `lock` or is alone.
     int32_t tokenWeight(const std::string &token) const;
     // Sorts what was added since the last search into the index's prefix orders, which the next
     // search would otherwise do first. The caller holds `lock`.

@@ -277,9 +277,7 @@ void CommandCatalogue::settle() {
 
 int32_t CommandCatalogue::tokenWeight(const std::string &token) const {
     const uint32_t number = tokens_.find(token);
-    if (number == TokenTable::kNone)
-        return -1;
-    return std::max(0, tokens_.weight(number)); // a word of visited pages alone weighs nothing
+    return number == TokenTable::kNone ? -1 : tokens_.weight(number);
 }
 
 std::vector<std::string> CommandCatalogue::tokenItems(const std::string &token) {

@@ -13,6 +13,8 @@ namespace {
 const char kSlipAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
 // Tokens looked at for one slipped word at most; a short prefix of a common word can reach thousands.
 const size_t kSlipCandidateCap = 4096;
+// Put before the words of visited pages: below every letter, so they sort apart.
+const char kVisitedMark = '\x01';
 
 bool beginsWith(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
@@ -39,8 +41,6 @@ uint32_t TokenTable::add(std::string_view token, int32_t weight) {
         byText_.insert(number, [this](uint32_t n) { return text(n); });
     }
     int32_t &current = weights_[number];
-    if (current == kVisitedOnly)
-        current = 0;
     if (weight <= 0)
         current = 0;
     else
@@ -48,7 +48,9 @@ uint32_t TokenTable::add(std::string_view token, int32_t weight) {
     return number;
 }
 
-uint32_t TokenTable::addVisited(std::string_view token) {
+uint32_t TokenTable::addVisited(std::string_view word) {
+    std::string token(1, kVisitedMark);
+    token += word;
     const uint32_t number = find(token);
     if (number != kNone)
         return number;
@@ -151,7 +153,9 @@ void TokenTable::heaviestWithPrefix(std::string_view prefix, size_t max, std::ve
 
 void TokenTable::visitedWithPrefix(std::string_view prefix, size_t max, std::vector<uint32_t> &out) const {
     out.clear();
-    collectPrefix(prefix, out, SIZE_MAX, true);
+    std::string marked(1, kVisitedMark);
+    marked += prefix;
+    collectPrefix(marked, out, SIZE_MAX, true);
     std::vector<std::pair<uint32_t, uint32_t>> keyed; // first item, token
     keyed.reserve(out.size());
     for (uint32_t token : out)

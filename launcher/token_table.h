@@ -17,9 +17,10 @@
 class TokenTable {
 public:
     static constexpr uint32_t kNone = TextKeyedSet::kNone;
-    // The weight of a token that only visited pages brought (addVisited): found by
-    // visitedWithPrefix alone, so that the many words of a browser's history never crowd the
-    // words of programs and documents out of the heaviest tokens of a prefix.
+    // The weight of a word of visited pages (addVisited). Their words are kept apart from the
+    // others, under a mark no typed word begins with, and found by visitedWithPrefix alone: the
+    // many words of a browser's history neither crowd the words of programs and documents out of
+    // the heaviest tokens of a prefix nor lengthen their item lists.
     static constexpr int32_t kVisitedOnly = -1;
 
     TokenTable() = default;
@@ -30,9 +31,8 @@ public:
     // Adds weight to token (created if new) and returns its number. As the vocabulary's counts do,
     // a weight of 0 or below leaves the token with weight 0, which no search finds.
     uint32_t add(std::string_view token, int32_t weight);
-    // The number of token for a word of a visited page: a new token has weight kVisitedOnly, a
-    // known one keeps its weight.
-    uint32_t addVisited(std::string_view token);
+    // The number of the token for a word of a visited page (weight kVisitedOnly), made if new.
+    uint32_t addVisited(std::string_view word);
     // Records that token occurs in item, unless it is recorded already.
     void post(uint32_t token, uint32_t item);
 

@@ -23,6 +23,7 @@ CB_ERR = -1
 WM_KEYDOWN = 0x0100
 VK_DOWN = 0x28
 COMBO_ID = 1006
+IDM_QUICK_LAUNCH = 32773
 WEB_SEARCH_LABELS = ["  Google Search", "  Yahoo Search", "  MSN Search"]
 # Marks a search engine's icon resource in a row's item data (launcher/command_rows_win.cpp).
 WEB_SEARCH_ICON_MARK = 0x40000000
@@ -425,12 +426,12 @@ class Launcher(WineTestCase):
         wait_until(lambda: self.probe.clipboard() == "14", 10, 0.2, "14 on the clipboard")
         wait_until(lambda: not self.command_window(app)[0]["visible"], 10, 0.2, "the command window closed")
 
-        # Opened again, the strip lists the windows open now: notepad's among them.
-        notepad.focus()
-        X.key("ctrl+space")
+        # Opened again (from the tray menu), the strip lists the windows open now: notepad's among them.
+        app.command(IDM_QUICK_LAUNCH)
         wait_until(lambda: self.command_window(app)[0]["visible"], 10, 0.2, "the command window shown")
-        page = "Bluetooth & devices\tms-settings:bluetooth"
-        _, combo, edit = self.query_afresh(app, "bluetooth")
+        # Control Panel's page, which every release of Windows has (and Wine's prefix reports one).
+        page = "Devices and Printers\tcontrol.exe /name Microsoft.DevicesAndPrinters"
+        _, combo, edit = self.query_afresh(app, "printers")
 
         def found():
             if page in self.rows(combo):
