@@ -1,5 +1,6 @@
 #include "synthetic_catalogue.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -184,4 +185,38 @@ std::vector<std::pair<size_t, int32_t>> syntheticLaunches(size_t itemCount) {
         launches.emplace_back(random.below(itemCount), times < 1 ? 1 : times);
     }
     return launches;
+}
+
+std::vector<SyntheticPage> syntheticPages(size_t count) {
+    Random random(0x415170f1ULL);
+    // Sites visited again and again: a few hundred hosts hold most pages.
+    std::vector<std::string> hosts;
+    for (size_t i = 0; i < 400; ++i)
+        hosts.push_back(inventedWord(random) + random.pick(kSites) + (random.below(4) ? ".com" : ".org"));
+    std::vector<SyntheticPage> pages;
+    pages.reserve(count);
+    while (pages.size() < count) {
+        const std::string &host = hosts[std::min(random.below(hosts.size()), random.below(hosts.size()))];
+        const std::string site = capitalised(host.substr(0, host.find('.')));
+        SyntheticPage page;
+        const size_t kind = random.below(10);
+        if (kind < 5) { // articles
+            page.url = "https://www." + host + "/" + random.pickSkewed(kDocWords) + "/" + number(random.below(1000000), 6);
+            page.title = capitalised(random.pickSkewed(kDocWords)) + " " + random.pickSkewed(kDocWords) + " and " +
+                         random.pickSkewed(kDocWords) + " - " + site;
+        } else if (kind < 7) { // searches
+            const std::string a = random.pickSkewed(kDocWords), b = random.pickSkewed(kAppWords);
+            page.url = "https://" + host + "/search?q=" + a + "+" + b;
+            page.title = a + " " + b + " - " + site + " Search";
+        } else if (kind < 9) { // videos
+            page.url = "https://" + host + "/watch?v=" + number(random.below(100000000), 8);
+            page.title = capitalised(inventedWord(random)) + " " + random.pick(kMonths) + " " +
+                         number(2005 + random.below(20), 4) + " " + random.pickSkewed(kDocWords) + " - " + site;
+        } else { // forum threads
+            page.url = "https://forum." + host + "/t/" + number(random.below(1000000), 6);
+            page.title = capitalised(random.pickSkewed(kAppWords)) + " " + random.pickSkewed(kDocWords) + " question";
+        }
+        pages.push_back(std::move(page));
+    }
+    return pages;
 }

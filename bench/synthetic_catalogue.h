@@ -17,6 +17,17 @@ struct SyntheticItem {
 // distributions, whose results differ between standard libraries.
 std::vector<SyntheticItem> syntheticItems(size_t count);
 
+// A visited page of a browser's history: its address and title.
+struct SyntheticPage {
+    std::string url;
+    std::string title;
+};
+
+// `count` visited pages, most visited first as the harvest hands them over: articles, searches,
+// videos and forum threads on a few hundred sites (many pages per site, as real histories are),
+// titled as sites title them ("Budget letter and invoice - Kalora News").
+std::vector<SyntheticPage> syntheticPages(size_t count);
+
 // Launch counts skewed as real use is: a few things launched hundreds of times, a long tail once.
 // Returns (index into items, launches) pairs.
 std::vector<std::pair<size_t, int32_t>> syntheticLaunches(size_t itemCount);

@@ -5,7 +5,6 @@
 #include "harvest/firefox_backups.h"
 #include "harvest/firefox_profiles.h"
 
-#include <algorithm>
 #include <unordered_set>
 
 namespace {
@@ -80,23 +79,10 @@ void gatherChromiumBrowser(const std::string &userData, BookmarkGathering &gathe
     std::vector<std::string> listed;
     if (!gathering.list(userData, true, listed))
         return; // not installed
-    std::vector<std::string> named;
     std::string localState;
-    if (gathering.read(userData + "\\Local State", localState))
-        named = localStateProfiles(localState);
-    for (const std::string &name : listed) {
-        if (isProfileFolderName(name))
-            named.push_back(name);
-    }
-    // An empty name is the folder itself, where Opera keeps its profile.
-    std::vector<std::string> profiles{std::string()};
-    for (const std::string &name : named) {
-        if (std::find(profiles.begin(), profiles.end(), name) == profiles.end())
-            profiles.push_back(name);
-    }
-    for (const std::string &profile : profiles) {
+    gathering.read(userData + "\\Local State", localState);
+    for (const std::string &folder : chromiumProfileFolders(userData, listed, localState)) {
         std::string json;
-        std::string folder = profile.empty() ? userData : userData + "\\" + profile;
         if (gathering.read(folder + "\\Bookmarks", json))
             gathering.add(parseChromiumBookmarks(json), true);
     }

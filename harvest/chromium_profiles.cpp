@@ -2,6 +2,8 @@
 
 #include "harvest/json_events.h"
 
+#include <algorithm>
+
 namespace {
 
 struct BrowserFolder {
@@ -89,4 +91,22 @@ bool isProfileFolderName(const std::string &name) {
     if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
         return false;
     return name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+std::vector<std::string> chromiumProfileFolders(const std::string &userData, const std::vector<std::string> &subfolders,
+                                                const std::string &localState) {
+    std::vector<std::string> named = localStateProfiles(localState);
+    for (const std::string &name : subfolders) {
+        if (isProfileFolderName(name))
+            named.push_back(name);
+    }
+    std::vector<std::string> names{std::string()};
+    for (const std::string &name : named) {
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    }
+    std::vector<std::string> folders;
+    for (const std::string &name : names)
+        folders.push_back(name.empty() ? userData : userData + "\\" + name);
+    return folders;
 }

@@ -20,3 +20,9 @@ std::vector<std::string> localStateProfiles(const std::string &localState);
 
 // "Default", or "Profile " followed by a number: the names the browsers give profile folders.
 bool isProfileFolderName(const std::string &name);
+
+// The profile folders of a user-data folder, given the names of its subfolders and the text of
+// its "Local State": the folder itself first (Opera keeps its one profile there), then each
+// profile that "Local State" lists, then each other "Default" or "Profile N" subfolder, each once.
+std::vector<std::string> chromiumProfileFolders(const std::string &userData, const std::vector<std::string> &subfolders,
+                                                const std::string &localState);

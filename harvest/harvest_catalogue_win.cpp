@@ -2,15 +2,18 @@
 
 #include "common/file_contents.h"
 #include "harvest/browser_bookmarks.h"
+#include "harvest/history_files_win.h"
 #include "harvest/registry_names.h"
 #include "harvest/search_path.h"
 #include "harvest/utf8_to_ansi_win.h"
 #include "launcher/command_catalogue.h"
+#include "launcher/system_pages.h"
 
 #include <shlobj.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -20,6 +23,7 @@ const int32_t kShallowLevels = 2;
 const int32_t kSubfolderCap = 1000;
 const int32_t kHistorySubfolderCap = 100;
 const int32_t kBookmarkWeight = 2;
+const int32_t kSystemPageWeight = 2;
 // Bookmark files of the largest collections stay far below this; a larger file is read this far.
 const size_t kMaxBrowserFileBytes = size_t(64) << 20;
 
@@ -170,6 +174,51 @@ void harvestBrowserBookmarks(CommandCatalogue &catalogue) {
     harvestBrowserBookmarksUnder(catalogue, roaming, local);
 }
 
+namespace {
+
+// The version Windows reports to itself: GetVersionEx answers as the manifest asks, and
+// RtlGetVersion does not.
+WindowsRelease runningRelease() {
+    using RtlGetVersionFunction = LONG(WINAPI *)(OSVERSIONINFOW *);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto getVersion = ntdll ? reinterpret_cast<RtlGetVersionFunction>(
+                                  reinterpret_cast<void *>(GetProcAddress(ntdll, "RtlGetVersion")))
+                            : nullptr;
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!getVersion || getVersion(&version) != 0)
+        return WindowsRelease(0);
+    return windowsReleaseOf(version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber);
+}
+
+} // namespace
+
+void harvestSystemPages(CommandCatalogue &catalogue) {
+    const std::vector<SystemPage> pages = systemPagesOf(runningRelease());
+    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
+    for (const SystemPage &page : pages)
+        catalogue.addTitledItem(page.title, page.target, page.keywords, kSystemPageWeight);
+}
+
+void harvestBrowserHistory(CommandCatalogue &catalogue) {
+    const HistoryFileAccess access = historyFileAccess();
+    if (access.copyPath.empty())
+        return;
+    std::vector<VisitedPage> pages = gatherBrowserHistory(specialFolderUtf8(CSIDL_APPDATA),
+                                                          specialFolderUtf8(CSIDL_LOCAL_APPDATA), access,
+                                                          int64_t(std::time(nullptr)));
+    access.removeFile(access.copyPath);
+    if (pages.empty() || harvestStopping)
+        return;
+    std::vector<TitledAddress> items;
+    items.reserve(pages.size());
+    for (VisitedPage &page : pages)
+        items.push_back({std::move(page.url), std::move(page.title)});
+    pages.clear();
+    ThreadMutexLock hold(catalogue.lock, catalogue.lock.wait());
+    catalogue.addVisitedPages(items);
+}
+
 void harvestRegistryKey(CommandCatalogue &catalogue, RegistryKey key) {
     RegistryWalkBuffers buffers;
     walkRegistryKey(catalogue, std::move(key), buffers);
@@ -187,12 +236,14 @@ void harvestRegistry(CommandCatalogue &catalogue) {
 }
 
 void harvestCatalogue(CommandCatalogue &catalogue) {
+    harvestSystemPages(catalogue);
     for (const SpecialFolderStep &step : kLeadingFolders) {
         if (harvestStopping)
             return;
         harvestSpecialFolder(catalogue, step.csidl, step.depth, step.maxSubfolders, step.countUse);
     }
-    void (*const middleSteps[])(CommandCatalogue &) = {harvestSearchPath, harvestBrowserBookmarks, harvestRegistry};
+    void (*const middleSteps[])(CommandCatalogue &) = {harvestSearchPath, harvestBrowserBookmarks,
+                                                       harvestBrowserHistory, harvestRegistry};
     for (auto step : middleSteps) {
         if (harvestStopping)
             return;

@@ -8,15 +8,17 @@
 
 class CommandCatalogue;
 
-// The background scan that fills the command catalogue at every start: special folders, the PATH
-// folders, the browsers' bookmarks and registry value names, in a fixed order of 20 steps.
+// The background scan that fills the command catalogue at every start: the pages of Windows'
+// settings, special folders, the PATH folders, the browsers' bookmarks and history and registry
+// value names, in a fixed order of 22 steps.
 //
 // Worker thread only. Each step waits for the catalogue's lock and holds it while it adds: a
 // folder or registry step for its whole walk, the bookmarks step once its files are read. The
 // command window's searches (which only try the lock) find nothing meanwhile and the whole
 // catalogue between steps. Every source fails silently; the harvest goes on with the next.
 
-// Steps 1 to 20 in order.
+// Steps 1 to 22 in order: the settings pages, 12 special folders, PATH, bookmarks, history, the
+// registry, 5 special folders.
 void harvestCatalogue(CommandCatalogue &catalogue);
 
 // Asks the harvest to stop at the next step or registry key, for shut-down: the catalogue is made
@@ -49,6 +51,13 @@ BrowserFileAccess browserFileAccess();
 // bookmarks are added.
 void harvestBrowserBookmarksUnder(CommandCatalogue &catalogue, const std::string &roamingAppData,
                                   const std::string &localAppData);
+
+// The pages of Windows' settings of this release (launcher/system_pages.h), weight 2.
+void harvestSystemPages(CommandCatalogue &catalogue);
+
+// The pages of every browser's history (harvest/browser_history.h), read and ranked before the
+// lock is taken, then added below the other items (CommandCatalogue::addVisitedPages).
+void harvestBrowserHistory(CommandCatalogue &catalogue);
 
 // Value names under SOFTWARE of HKEY_CURRENT_USER, HKEY_USERS and HKEY_LOCAL_MACHINE that are web
 // addresses or file paths, one root at a time.

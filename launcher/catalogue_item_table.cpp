@@ -21,13 +21,14 @@ CatalogueItemTable::Id CatalogueItemTable::firstOfTarget(std::string_view target
     return byTarget_.find(target, [this](uint32_t id) { return targetOf(id); });
 }
 
-std::pair<CatalogueItemTable::Id, bool> CatalogueItemTable::add(const std::string &item, const std::string &target) {
+std::pair<CatalogueItemTable::Id, bool> CatalogueItemTable::add(const std::string &item, const std::string &target,
+                                                                bool withInitials) {
     const Id first = firstOfTarget(target);
     for (Id id = first; id != kNone; id = nextOfTarget_[id])
         if (text(id) == item)
             return {id, false};
     const Id id = Id(refs_.size());
-    const std::string initials = nameInitials(item);
+    const std::string initials = withInitials ? nameInitials(item) : std::string();
     std::string record(1, char(initials.size()));
     record += initials;
     record += item;

@@ -23,8 +23,9 @@ public:
     static constexpr Id kNone = TextKeyedSet::kNone;
 
     // The number of item, which is added with its target (a prefix of item) unless present; second
-    // is true when it was added now.
-    std::pair<Id, bool> add(const std::string &item, const std::string &target);
+    // is true when it was added now. Without withInitials the item is not found by its initials
+    // (a visited page: its title's initials would only add noise and memory).
+    std::pair<Id, bool> add(const std::string &item, const std::string &target, bool withInitials = true);
 
     std::string_view text(Id id) const {
         const std::string_view whole = record(id);

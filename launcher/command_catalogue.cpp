@@ -103,6 +103,43 @@ void CommandCatalogue::addToIndex(const std::string &text, CatalogueItemTable::I
         tokens_.post(tokens_.add(token, weight), item);
 }
 
+void CommandCatalogue::addTitledItem(const std::string &title, const std::string &target, const std::string &keywords,
+                                     int32_t weight) {
+    addEntry(target + kTitleSeparator + title, title + ' ' + keywords, weight, false);
+}
+
+void CommandCatalogue::addVisitedPages(const std::vector<TitledAddress> &pages) {
+    const CatalogueItemTable::Id first = CatalogueItemTable::Id(itemTable_.size());
+    for (const TitledAddress &page : pages) {
+        if (page.address.empty() || itemTable_.hasTarget(page.address))
+            continue; // a bookmark, or a page two browsers visited: listed once
+        const auto added = itemTable_.add(page.address + kTitleSeparator + page.title, page.address, false);
+        if (!useCounts.empty() || !rememberedItems_.empty()) {
+            const std::string key = md5Hex(page.address);
+            auto counted = useCounts.find(key);
+            if (counted != useCounts.end())
+                itemTable_.bindCount(page.address, &counted->second);
+            auto remembered = rememberedItems_.find(key);
+            if (remembered != rememberedItems_.end() && remembered->second == CatalogueItemTable::kNone)
+                remembered->second = added.first;
+        }
+        std::string words = page.title + ' ' + addressHost(page.address);
+        lowerAscii(words);
+        for (const std::string &token : splitWords(words, kIndexedWordMinLength))
+            tokens_.post(tokens_.addVisited(token), added.first);
+    }
+    const CatalogueItemTable::Id end = CatalogueItemTable::Id(itemTable_.size());
+    if (end > first)
+        visitedRanges_.emplace_back(first, end);
+}
+
+bool CommandCatalogue::isVisitedPage(CatalogueItemTable::Id id) const {
+    for (const auto &range : visitedRanges_)
+        if (id >= range.first && id < range.second)
+            return true;
+    return false;
+}
+
 void CommandCatalogue::addFolder(const std::string &folder, int32_t depth, int32_t maxSubfolders, bool countUse) {
     if (folder.empty())
         return;

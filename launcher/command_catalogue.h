@@ -1,8 +1,10 @@
 #pragma once
 
 #include "common/thread_mutex.h"
+#include "launcher/calculator.h"
 #include "launcher/catalogue_item_table.h"
 #include "launcher/launcher_platform.h"
+#include "launcher/open_windows.h"
 #include "launcher/query_memory.h"
 #include "launcher/token_table.h"
 #include "launcher/use_count_file.h"
@@ -13,6 +15,17 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// A page of the browsers' history as the catalogue takes it: its address and its title, in the
+// ANSI text of the catalogue.
+struct TitledAddress {
+    std::string address;
+    std::string title;
+};
+
+// What a row of the command window's list is: the calculator's row (first, when the query is a
+// sum), a web search, a catalogue item or an open window.
+enum class CommandRowKind { None, Calculation, WebSearch, Item, Window };
 
 // The store behind Quick Search and Launch: every launchable thing the harvest finds, indexed by
 // the words of its path or title; the file-type table; the three web-search rows; the use counts
@@ -28,6 +41,7 @@ class CommandCatalogue {
 public:
     static constexpr int32_t kItemGatherLimit = 1000; // a token search stops gathering beyond this
     static constexpr size_t kMinSlipLength = 4;       // shorter words are too easily one slip from anything
+    static constexpr size_t kWindowRowLimit = 10;     // open windows listed for one query at most
 
     // Builds the catalogue with the services of this build, the use counts of useCountFile (the
     // start-up passes 25 and "wordlark.cmd" in the program folder) and the query memory of the
@@ -56,6 +70,18 @@ public:
     void addFolder(const std::string &folder, int32_t depth, int32_t maxSubfolders, bool countUse);
     // The weight of a path's extension, 0 when such a file is not catalogued.
     int32_t typeWeight(const std::string &path) const;
+    // Adds a titled item (target, two tabs, title) found by the words of its title and of
+    // keywords, which are not shown: a page of Windows' settings found by "bluetooth" or "wifi".
+    void addTitledItem(const std::string &title, const std::string &target, const std::string &keywords,
+                       int32_t weight);
+    // Adds the pages of the browsers' history, the most wanted first, each as a titled item found
+    // by the words of its title and of its address's host name ("github"). A page whose address is
+    // an item already (a bookmark) is left out. Visited pages rank below every other item of the
+    // same match, and among themselves by use count and then in the order given. Their words
+    // never outweigh those of other items (token_table.h), and they are not found by initials.
+    void addVisitedPages(const std::vector<TitledAddress> &pages);
+    // Whether an item has target as its target. The caller holds `lock`.
+    bool hasItemTarget(const std::string &target) const { return itemTable_.hasTarget(target); }
 
     // --- Use counts ---
 
@@ -78,6 +104,10 @@ public:
 
     // --- Matching and launching (user-interface thread) ---
 
+    // The top-level windows open now (open_windows.h), listed by the command window each time it
+    // is shown; searches list those whose title matches every query word.
+    void setOpenWindows(std::vector<OpenWindow> windows) { openWindows_ = std::move(windows); }
+
     // Lowers the query in place, cuts it into words and fills `results` with the items that every
     // query word matches, one per launchKey, at most resultLimit. A word matches an item that has a
     // word beginning with it, or whose name's initials from some word on begin with it ("vsc",
@@ -87,6 +117,8 @@ public:
     // slip before those that do; within each, highest use count first, word prefixes before
     // initials, then byte order. False when the query is empty, a word has no match or no item
     // matches all words (results empty); true otherwise, also for a query of separators only.
+    // It also works the query out as a sum (calculator.h) and lists the open windows whose title
+    // matches every word (at most kWindowRowLimit, top of the screen first), both without the lock.
     bool search(std::string &query);
     // The same on a zero-terminated buffer that is lowered in place (the command window's text).
     bool search(char *query);
@@ -100,24 +132,39 @@ public:
     // The items that token (a whole indexed word) occurs in, in the order they were added; empty
     // when there are none or the harvest holds `lock`.
     std::vector<std::string> tokenItems(const std::string &token);
-    // The weight of token, -1 when it was never indexed. The caller holds `lock` or is alone.
+    // The weight of token, -1 when it was never indexed (the words of visited pages are kept apart,
+    // token_table.h). The caller holds `lock` or is alone.
     int32_t tokenWeight(const std::string &token) const;
     // Sorts what was added since the last search into the index's prefix orders, which the next
     // search would otherwise do first. The caller holds `lock`.
     void settle();
-    // The three web-search rows followed by one row per result; true when there is a row.
+    // The rows of the last search: the calculator's row when the query was a sum, the three
+    // web-search rows, then the item launched from this query (when it matched), the matching open
+    // windows and the other results. Each row's text is its main column, a tab and its grey
+    // column; targets holds what the row's icon is taken from (an item's target, a web search's
+    // address prefix, a window's program; empty for the calculator's row). True when there is a row.
     bool buildDisplayList(std::vector<std::string> &rows, std::vector<std::string> &targets) const;
-    // The target of list row `row` (web-search rows first): for a web search the search address of
-    // query (the ANSI query converted to UTF-8 first); for a result its item target, whose use count
-    // grows by 1. False for a row that does not exist.
+    // What row `row` of that list is; None past its end.
+    CommandRowKind rowKind(int32_t row) const;
+    // The first row after the web-search rows (3, or 4 below a calculator's row), where the first
+    // move after the list drops down goes.
+    int32_t firstResultRow() const { return calculationRows() + int32_t(webSearches.size()); }
+    // The target of list row `row`: for the calculator's row its value (false for an error); for
+    // a web search the search address of query (the ANSI query converted to UTF-8 first); for an
+    // item its target, whose use count grows by 1. False for a window's row and a row that does
+    // not exist.
     bool resolveChoice(int32_t row, const std::string &query, std::string &target);
-    // Opens row `row`: a query beginning with "http://" or "https://" (any case) is opened as typed
-    // without looking at the row; otherwise resolveChoice's target. True when something was handed
-    // to the shell.
+    // Acts on row `row`: a query beginning with "http://" or "https://" (any case) is opened as
+    // typed without looking at the row; the calculator's value is copied to the clipboard; a
+    // window is brought to the front; anything else has resolveChoice's target opened by the
+    // shell. True when something was done.
     bool launch(int32_t row, const std::string &query);
 
     // --- Read access for the command window and tests ---
     const std::vector<std::string> &searchResults() const { return results; }
+    const Calculation &calculation() const { return calculation_; }
+    // The open windows the last search matched, in list order.
+    std::vector<OpenWindow> windowResults() const;
     const std::vector<WebSearchEntry> &webSearchEntries() const { return webSearches; }
     const std::map<std::string, int32_t> &fileTypeTable() const { return fileTypes; }
     const UseCountMap &useCountTable() const { return useCounts; }
@@ -127,6 +174,12 @@ public:
 
 private:
     struct Gathered; // the distinct items of one query word, in command_catalogue_search.cpp
+
+    // A row after the web-search rows: an item of `results` or a window of `openWindows_`.
+    struct ResultRow {
+        CommandRowKind kind;
+        size_t index;
+    };
 
     struct Deferred {
         std::string target;
@@ -142,6 +195,9 @@ private:
     std::string addFolderEntry(const std::string &base, const DirectoryEntry &entry, int32_t weight, bool countUse);
     void addToIndex(const std::string &text, CatalogueItemTable::Id item, int32_t weight);
     bool gatherItems(const std::string &word, Gathered &gathered);
+    bool isVisitedPage(CatalogueItemTable::Id id) const;
+    int32_t calculationRows() const { return calculation_.kind == Calculation::Kind::NotArithmetic ? 0 : 1; }
+    void planResultRows(bool learnedFirst);
 
     int32_t resultLimit;
     std::map<std::string, int32_t> fileTypes;
@@ -164,6 +220,15 @@ private:
     // MD5 digest for each; complete because the counts are loaded before anything is added.
     CatalogueItemTable itemTable_;
     TokenTable tokens_;
+    // The item numbers of visited pages: each call of addVisitedPages adds one range, [first, end).
+    std::vector<std::pair<CatalogueItemTable::Id, CatalogueItemTable::Id>> visitedRanges_;
+
+    // The last search's calculation, matching windows and the order of its rows after the
+    // web searches. User-interface thread only.
+    Calculation calculation_;
+    std::vector<OpenWindow> openWindows_;
+    std::vector<size_t> windowMatches_;
+    std::vector<ResultRow> resultRows_;
 
     QueryMemory queryMemory_;
     std::string queryMemoryFile_;

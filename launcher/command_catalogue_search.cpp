@@ -50,6 +50,7 @@ enum MatchKind : uint8_t { kNoMatch = 0, kWordPrefix = 1, kInitials = 2, kOneSli
 struct RankedItem {
     bool learned;
     bool slip;
+    bool visited;
     int32_t count;
     bool initials;
     std::string_view item;
@@ -57,15 +58,20 @@ struct RankedItem {
 };
 
 // The item launched from this query first; then exact matches before those that needed a typing
-// slip forgiven; then highest use count first; word prefixes before initials; ascending byte
-// order (items are distinct, so the order is total).
+// slip forgiven; then every other item before the browsers' visited pages; then highest use count
+// first; visited pages in the order the harvest ranked them (how often and how lately visited);
+// word prefixes before initials; ascending byte order (items are distinct, so the order is total).
 bool ranksBefore(const RankedItem &a, const RankedItem &b) {
     if (a.learned != b.learned)
         return a.learned;
     if (a.slip != b.slip)
         return b.slip;
+    if (a.visited != b.visited)
+        return b.visited;
     if (a.count != b.count)
         return a.count > b.count;
+    if (a.visited)
+        return a.id < b.id;
     if (a.initials != b.initials)
         return b.initials;
     return a.item < b.item;
@@ -98,24 +104,30 @@ private:
 
 bool CommandCatalogue::gatherItems(const std::string &word, Gathered &gathered) {
     gathered.kind.assign(itemTable_.size(), kNoMatch);
-    std::vector<uint32_t> tokens;
+    std::vector<uint32_t> tokens, visitedTokens;
     tokens_.heaviestWithPrefix(word, size_t(2 * resultLimit), tokens);
+    tokens_.visitedWithPrefix(word, size_t(2 * resultLimit), visitedTokens);
     MatchKind tokenKind = kWordPrefix;
-    if (tokens.empty() && word.size() >= kMinSlipLength) {
+    if (tokens.empty() && visitedTokens.empty() && word.size() >= kMinSlipLength) {
         tokens_.heaviestWithinOneEdit(word, size_t(2 * resultLimit), tokens);
         tokenKind = kOneSlip;
     }
-    // Lightest tokens first, so the rare words are gathered whole before the limit cuts in.
-    for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
-        tokens_.forEachItem(*token, [&gathered, tokenKind](CatalogueItemTable::Id id) {
+    auto gatherToken = [this, &gathered, tokenKind](uint32_t token) {
+        tokens_.forEachItem(token, [&gathered, tokenKind](CatalogueItemTable::Id id) {
             if (gathered.kind[id] == kNoMatch) {
                 gathered.kind[id] = tokenKind;
                 gathered.distinct.push_back(id);
             }
         });
-        if (gathered.distinct.size() > size_t(kItemGatherLimit))
-            break;
-    }
+        return gathered.distinct.size() <= size_t(kItemGatherLimit);
+    };
+    // Lightest tokens first, so the rare words are gathered whole before the limit cuts in; then
+    // the words of visited pages alone, those of the best ranked pages first.
+    bool room = true;
+    for (auto token = tokens.rbegin(); room && token != tokens.rend(); ++token)
+        room = gatherToken(*token);
+    for (auto token = visitedTokens.begin(); room && token != visitedTokens.end(); ++token)
+        room = gatherToken(*token);
     std::vector<CatalogueItemTable::Id> items;
     itemTable_.withInitials(word, size_t(kItemGatherLimit), items);
     for (CatalogueItemTable::Id id : items) {
@@ -146,10 +158,18 @@ CatalogueItemTable::Id CommandCatalogue::learnedItem(const std::string &query, c
 
 bool CommandCatalogue::search(std::string &query) {
     results.clear();
+    windowMatches_.clear();
+    resultRows_.clear();
+    calculation_ = Calculation();
     if (query.empty())
         return false;
+    calculation_ = calculate(query);
     lowerAscii(query);
     std::vector<std::string> words = splitWords(query, kQueryWordMinLength);
+    for (size_t i = 0; i < openWindows_.size() && windowMatches_.size() < kWindowRowLimit; ++i)
+        if (windowMatches(openWindows_[i], words))
+            windowMatches_.push_back(i);
+    planResultRows(false);
     if (words.empty())
         return true;
 
@@ -173,10 +193,11 @@ bool CommandCatalogue::search(std::string &query) {
         for (size_t w = 1; w < gathered.size() && worst != kNoMatch; ++w)
             worst = gathered[w].kind[id] == kNoMatch ? uint8_t(kNoMatch) : std::max(worst, gathered[w].kind[id]);
         if (worst != kNoMatch)
-            ranked.push_back({false, worst == kOneSlip, itemTable_.useCount(id), worst == kInitials,
-                              itemTable_.text(id), id});
+            ranked.push_back({false, worst == kOneSlip, isVisitedPage(id), itemTable_.useCount(id),
+                              worst == kInitials, itemTable_.text(id), id});
     }
     const bool matchedAll = !ranked.empty();
+    bool learnedFirst = false;
     if (matchedAll && !rememberedItems_.empty()) {
         // Marking the first word's kinds of the items that did not match all words would let a
         // remembered item that the other words miss through; the ranked list alone is tested.
@@ -185,8 +206,10 @@ bool CommandCatalogue::search(std::string &query) {
         for (const RankedItem &entry : ranked)
             all.kind[entry.id] = kWordPrefix;
         const CatalogueItemTable::Id learned = learnedItem(query, all);
-        for (RankedItem &entry : ranked)
+        for (RankedItem &entry : ranked) {
             entry.learned = entry.id == learned;
+            learnedFirst = learnedFirst || entry.learned;
+        }
     }
 
     // One result per launch key, in rank order: the first of a program's files and shortcuts wins.
@@ -198,7 +221,28 @@ bool CommandCatalogue::search(std::string &query) {
         if (keys.insert(::launchKey(text)).second)
             results.push_back(std::move(text));
     }
+    planResultRows(learnedFirst);
     return matchedAll;
+}
+
+// The item launched from this query stays first; the open windows come before the other items,
+// since switching to a window the user has open is what most such queries are for.
+void CommandCatalogue::planResultRows(bool learnedFirst) {
+    resultRows_.clear();
+    size_t item = 0;
+    if (learnedFirst && !results.empty())
+        resultRows_.push_back({CommandRowKind::Item, item++});
+    for (size_t window : windowMatches_)
+        resultRows_.push_back({CommandRowKind::Window, window});
+    for (; item < results.size(); ++item)
+        resultRows_.push_back({CommandRowKind::Item, item});
+}
+
+std::vector<OpenWindow> CommandCatalogue::windowResults() const {
+    std::vector<OpenWindow> windows;
+    for (size_t index : windowMatches_)
+        windows.push_back(openWindows_[index]);
+    return windows;
 }
 
 bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::string> &items) {
@@ -217,7 +261,7 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
     std::vector<RankedItem> ranked;
     ranked.reserve(gathered.distinct.size());
     for (CatalogueItemTable::Id id : gathered.distinct)
-        ranked.push_back({false, gathered.kind[id] == kOneSlip, itemTable_.useCount(id),
+        ranked.push_back({false, gathered.kind[id] == kOneSlip, isVisitedPage(id), itemTable_.useCount(id),
                           gathered.kind[id] == kInitials, itemTable_.text(id), id});
     std::sort(ranked.begin(), ranked.end(), ranksBefore);
     items.reserve(ranked.size());
@@ -256,29 +300,61 @@ std::string CommandCatalogue::launchKey(const std::string &item) { return ::laun
 bool CommandCatalogue::buildDisplayList(std::vector<std::string> &rows, std::vector<std::string> &targets) const {
     rows.clear();
     targets.clear();
+    if (calculation_.kind == Calculation::Kind::Value) {
+        rows.push_back("= " + calculation_.text + "\tEnter copies the result");
+        targets.emplace_back();
+    } else if (calculation_.kind == Calculation::Kind::Error) {
+        rows.push_back(calculation_.text);
+        targets.emplace_back();
+    }
     for (const WebSearchEntry &entry : webSearches) {
         rows.push_back(entry.label);
         targets.push_back(entry.urlPrefix);
     }
-    for (const std::string &item : results) {
-        DisplayRow row = displayRowForItem(item);
+    for (const ResultRow &result : resultRows_) {
+        if (result.kind == CommandRowKind::Window) {
+            const OpenWindow &window = openWindows_[result.index];
+            rows.push_back(windowRowText(window));
+            targets.push_back(window.programPath);
+            continue;
+        }
+        DisplayRow row = displayRowForItem(results[result.index]);
         rows.push_back(std::move(row.text));
         targets.push_back(std::move(row.target));
     }
     return !rows.empty();
 }
 
+CommandRowKind CommandCatalogue::rowKind(int32_t row) const {
+    if (row < 0)
+        return CommandRowKind::None;
+    const int64_t calculationRow = calculationRows();
+    const int64_t searchEnd = calculationRow + int64_t(webSearches.size());
+    if (row < calculationRow)
+        return CommandRowKind::Calculation;
+    if (row < searchEnd)
+        return CommandRowKind::WebSearch;
+    if (row - searchEnd < int64_t(resultRows_.size()))
+        return resultRows_[size_t(row - searchEnd)].kind;
+    return CommandRowKind::None;
+}
+
 bool CommandCatalogue::resolveChoice(int32_t row, const std::string &query, std::string &target) {
-    const int64_t searchRows = int64_t(webSearches.size());
-    if (row < 0 || int64_t(row) >= searchRows + int64_t(results.size()))
-        return false;
-    if (row < searchRows) {
+    const CommandRowKind kind = rowKind(row);
+    const int64_t searchRow = int64_t(row) - calculationRows();
+    if (kind == CommandRowKind::Calculation) {
+        target = calculation_.text;
+        return calculation_.kind == Calculation::Kind::Value;
+    }
+    if (kind == CommandRowKind::WebSearch) {
         // Search engines read the escapes of a query as UTF-8.
-        target =
-            webSearchAddress(webSearches[size_t(row)].urlPrefix, platform_.toUtf8 ? platform_.toUtf8(query) : query);
+        target = webSearchAddress(webSearches[size_t(searchRow)].urlPrefix,
+                                  platform_.toUtf8 ? platform_.toUtf8(query) : query);
         return true;
     }
-    target = itemTarget(results[size_t(row - searchRows)]);
+    if (kind != CommandRowKind::Item)
+        return false;
+    target = itemTarget(results[resultRows_[size_t(searchRow - int64_t(webSearches.size()))].index]);
     // The launch is counted and remembered now if the harvest lets go of the lock at once,
     // otherwise at the next search; the user-interface thread does not wait for a whole source.
     const std::string normal = QueryMemory::normalQuery(query);
@@ -295,14 +371,18 @@ bool CommandCatalogue::resolveChoice(int32_t row, const std::string &query, std:
 
 bool CommandCatalogue::launch(int32_t row, const std::string &query) {
     std::string target;
-    if (startsWithNoCase(query, "http://") || startsWithNoCase(query, "https://"))
+    if (startsWithNoCase(query, "http://") || startsWithNoCase(query, "https://")) {
         target = query; // an address typed whole opens as typed, whatever row is chosen
-    else if (!resolveChoice(row, query, target))
+    } else if (rowKind(row) == CommandRowKind::Calculation) {
+        return resolveChoice(row, query, target) && platform_.copyText && platform_.copyText(target);
+    } else if (rowKind(row) == CommandRowKind::Window) {
+        const size_t index = resultRows_[size_t(row - firstResultRow())].index;
+        return platform_.showWindow && platform_.showWindow(openWindows_[index].handle);
+    } else if (!resolveChoice(row, query, target)) {
         return false;
+    }
     if (!platform_.shellOpen)
         return false;
-    ShellOpenRequest request;
-    request.file = target;
-    platform_.shellOpen(request);
+    platform_.shellOpen(openRequestFor(target));
     return true;
 }

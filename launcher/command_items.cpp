@@ -48,6 +48,25 @@ std::string launchKey(const std::string &item) {
     return name;
 }
 
+std::string addressHost(const std::string &address) {
+    const size_t scheme = address.find("://");
+    if (scheme == std::string::npos)
+        return std::string();
+    const size_t start = scheme + 3;
+    size_t end = address.find_first_of("/?#", start);
+    std::string host = address.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const size_t user = host.rfind('@');
+    if (user != std::string::npos)
+        host.erase(0, user + 1);
+    const size_t port = host.rfind(':');
+    if (port != std::string::npos && host.find(']') == std::string::npos)
+        host.erase(port);
+    std::string lowered = loweredAscii(host);
+    if (lowered.compare(0, 4, "www.") == 0)
+        host.erase(0, 4);
+    return host;
+}
+
 DisplayRow displayRowForItem(const std::string &item) {
     DisplayRow row;
     size_t tabs = item.find(kTitleSeparator);

@@ -23,6 +23,10 @@ std::string itemTarget(const std::string &item);
 // row; for anything else the whole item.
 std::string launchKey(const std::string &item);
 
+// The host of a web address without a leading "www." ("https://www.github.com:443/x" gives
+// "github.com"); empty for an address without "://" (a file address has none).
+std::string addressHost(const std::string &address);
+
 // One list row of the command window: text (main column, a tab, the grey second column) and the
 // target that opening the row hands to the shell.
 struct DisplayRow {

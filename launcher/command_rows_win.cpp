@@ -109,8 +109,27 @@ bool isWebSearchIconData(LPARAM itemData) {
 
 int webSearchIconResource(LPARAM itemData) { return static_cast<int>(itemData & ~kWebSearchIconMark); }
 
+// Windows' settings pages have no file of their own: they show the Control Panel's icon.
+bool isSystemPage(const std::string &target) {
+    return target.compare(0, 12, "ms-settings:") == 0 || target.compare(0, 12, "control.exe ") == 0;
+}
+
+std::string systemProgram(const char *name) {
+    char folder[MAX_PATH] = "";
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return name;
+    return std::string(folder, length) + '\\' + name;
+}
+
+LPARAM calculatorIconData() {
+    const int index = shellIconIndex(systemProgram("calc.exe").c_str(), 0, 0);
+    return index >= 0 ? index : 0;
+}
+
 LPARAM rowIconData(const std::string &target) {
-    int index = shellIconIndex(target.c_str(), 0, SHGFI_LINKOVERLAY);
+    int index = isSystemPage(target) ? shellIconIndex(systemProgram("control.exe").c_str(), 0, 0)
+                                     : shellIconIndex(target.c_str(), 0, SHGFI_LINKOVERLAY);
     if (index >= 0)
         return index;
     // Addresses and web searches have no file: pick the engine's icon by its domain.
@@ -140,8 +159,11 @@ void fillCommandList(HWND combo) {
     for (size_t i = 0; i < rows.size() && i < targets.size(); ++i) {
         LRESULT row = SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1),
                                    reinterpret_cast<LPARAM>(rows[i].c_str()));
-        if (row >= 0)
-            SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(row), rowIconData(targets[i]));
+        if (row < 0)
+            continue;
+        const CommandRowKind kind = commandCatalogue->rowKind(static_cast<int32_t>(row));
+        const LPARAM icon = kind == CommandRowKind::Calculation ? calculatorIconData() : rowIconData(targets[i]);
+        SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(row), icon);
     }
     if (SendMessageA(combo, CB_GETCOUNT, 0, 0) > 0)
         SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);

@@ -19,9 +19,12 @@ int webSearchIconResource(LPARAM itemData);
 // rows and the matches with their icons, and drops the list down.
 void fillCommandList(HWND combo);
 
-// Item data for a row target: the shell's small icon of the target, else a search engine's icon
-// when the target holds its domain, else the icon of ".htm" files, else 0.
+// Item data for a row target: the shell's small icon of the target (of control.exe for a page of
+// Windows' settings), else a search engine's icon when the target holds its domain, else the icon
+// of ".htm" files, else 0.
 LPARAM rowIconData(const std::string &target);
+// Item data for the calculator's row: the icon of Windows' calculator, else 0.
+LPARAM calculatorIconData();
 
 // Row height: the larger of 16 and the combo font's tmHeight + tmInternalLeading. Returns the
 // vertical offset of the 16-pixel icon inside the row.

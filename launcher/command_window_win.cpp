@@ -3,6 +3,7 @@
 #include "app/app_globals_win.h"
 #include "launcher/command_catalogue.h"
 #include "launcher/command_rows_win.h"
+#include "launcher/open_windows_win.h"
 #include "resources/resource_ids.h"
 
 #include <windowsx.h>
@@ -14,8 +15,6 @@ namespace {
 const char kStateProperty[] = "WordlarkCommandWindow";
 const COLORREF kBackgroundColour = RGB(102, 255, 255);
 const int kTextLimit = 260; // 259 characters and the NUL
-// The first row after the three web-search rows: the first match.
-const int kFirstResultRow = 3;
 
 // What the window remembers between messages. Reached through a window property because the
 // combo box asks for its row height before WM_INITDIALOG arrives.
@@ -59,9 +58,29 @@ std::string windowText(HWND window) {
     return text;
 }
 
-void launchRow(int row, const std::string &query) {
-    if (commandCatalogue)
-        commandCatalogue->launch(row, query);
+void hideCommandWindow(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, IDC_COMMAND_COMBO);
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    SendMessageA(combo, WM_CLEAR, 0, 0);
+    SetFocus(combo);
+    ShowWindow(dialog, SW_HIDE);
+}
+
+void launchRow(HWND dialog, int row, const std::string &query) {
+    if (!commandCatalogue)
+        return;
+    const bool copies = commandCatalogue->rowKind(row) == CommandRowKind::Calculation;
+    // A result copied to the clipboard is what the strip was opened for: it closes, and the
+    // program the user came from has the focus back to paste it.
+    if (commandCatalogue->launch(row, query) && copies)
+        hideCommandWindow(dialog);
+}
+
+// Each time the strip opens it lists the windows open now, so that none it offers is stale. A
+// position change that shows the window comes with ShowWindow and with SetWindowPos alike.
+void onWindowPosChanged(const WINDOWPOS *position) {
+    if (position && (position->flags & SWP_SHOWWINDOW) && commandCatalogue)
+        commandCatalogue->setOpenWindows(listOpenWindows());
 }
 
 INT_PTR onInitDialog(HWND dialog) {
@@ -88,10 +107,7 @@ INT_PTR onCloseButton(HWND dialog) {
     // A click on the button while the list is open only closes the list.
     if (listDropped(combo))
         return FALSE;
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    SendMessageA(combo, WM_CLEAR, 0, 0);
-    SetFocus(combo);
-    ShowWindow(dialog, SW_HIDE);
+    hideCommandWindow(dialog);
     return TRUE;
 }
 
@@ -103,10 +119,11 @@ void onListDropped(CommandWindowState &state) {
 void onSelectionChanged(HWND combo, CommandWindowState &state) {
     if (!state.jumpToResults)
         return;
-    // The first move after a drop-down skips the web-search rows; with no match there is no
-    // row 3 and the selection is cleared.
+    // The first move after a drop-down skips the web-search rows (and the calculator's row above
+    // them); with no match there is no such row and the selection is cleared.
     state.jumpToResults = false;
-    if (SendMessageA(combo, CB_SETCURSEL, kFirstResultRow, 0) == CB_ERR)
+    const int firstResult = commandCatalogue ? commandCatalogue->firstResultRow() : 3;
+    if (SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(firstResult), 0) == CB_ERR)
         SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0); // not every combo box clears it itself
 }
 
@@ -123,7 +140,7 @@ void onSelectionConfirmed(HWND combo) {
     if (row == CB_ERR)
         return;
     // The combo's text is what the user typed: the edit field never takes a row's text.
-    launchRow(static_cast<int>(row), windowText(combo));
+    launchRow(GetParent(combo), static_cast<int>(row), windowText(combo));
 }
 
 INT_PTR onComboNotification(HWND dialog, HWND combo, UINT code) {
@@ -205,9 +222,10 @@ LRESULT onEditEnter(HWND edit, WPARAM wParam, LPARAM lParam) {
     if (hasSelectedRow(combo))
         return passOn(edit, WM_KEYDOWN, wParam, lParam);
     std::string query = windowText(edit);
-    // Row 0: a typed address opens as typed, anything else goes to the first search engine.
+    // Row 0: a typed address opens as typed, a sum's result is copied, anything else goes to the
+    // first search engine.
     if (!query.empty())
-        launchRow(0, query);
+        launchRow(GetParent(combo), 0, query);
     return 1;
 }
 
@@ -243,6 +261,9 @@ INT_PTR CALLBACK commandWindowProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return onMeasureItem(dialog, reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
     case WM_DRAWITEM:
         return onDrawItem(dialog, reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+    case WM_WINDOWPOSCHANGED:
+        onWindowPosChanged(reinterpret_cast<const WINDOWPOS *>(lParam));
+        return FALSE;
     case WM_CTLCOLORDLG:
         return reinterpret_cast<INT_PTR>(windowState(dialog).backgroundBrush);
     case WM_COMMAND:

@@ -16,6 +16,10 @@ struct ShellOpenRequest {
     std::string directory;
 };
 
+// The request that opens an item's target: the target itself as the file, except a Control Panel
+// item ("control.exe /name Microsoft.Sound"), whose program and arguments are passed apart.
+ShellOpenRequest openRequestFor(const std::string &target);
+
 // Gives the short 8.3 form of an existing folder path. Returns false when the system has none
 // (missing folder, or a short form that would not fit MAX_PATH); shortPath is then unspecified.
 using ShortPathFunction = std::function<bool(const std::string &longPath, std::string &shortPath)>;
@@ -29,15 +33,24 @@ using Utf8Function = std::function<std::string(const std::string &ansi)>;
 // The time now, in seconds since 1970 (UTC).
 using ClockFunction = std::function<int64_t()>;
 
+// Puts text (ANSI) on the clipboard; false when the clipboard could not be had.
+using CopyTextFunction = std::function<bool(const std::string &text)>;
+
+// Brings the window of a handle (open_windows.h) to the front, restored when minimised; false
+// when it is gone or Windows refused.
+using ShowWindowFunction = std::function<bool(uint64_t handle)>;
+
 // The platform services the portable catalogue needs. An empty function means "not available":
 // no short form (items keep their long paths), nothing can be listed, nothing can be opened, text
-// is taken to be UTF-8 already, the time is the C library's.
+// is taken to be UTF-8 already, the time is the C library's, no clipboard and no windows.
 struct LauncherPlatform {
     ShortPathFunction shortPath;
     DirectoryLister listDirectory;
     ShellOpenFunction shellOpen;
     Utf8Function toUtf8;
     ClockFunction now;
+    CopyTextFunction copyText;
+    ShowWindowFunction showWindow;
 };
 
 // Win32 side, defined in launcher/shell_functions_win.cpp (Windows build only):
@@ -47,7 +60,10 @@ bool shortPathNameA(const std::string &longPath, std::string &shortPath);
 void shellExecuteRequestA(const ShellOpenRequest &request);
 // ...and CP_ACP to UTF-8 through UTF-16 (text that does not convert is returned unchanged).
 std::string ansiToUtf8(const std::string &ansi);
+// The clipboard and the windows: launcher/clipboard_win.cpp and launcher/open_windows_win.cpp.
+bool copyTextToClipboard(const std::string &text);
+bool bringWindowToFront(uint64_t handle);
 
-// The services of this build: on Windows shortPathNameA, listDirectoryA, shellExecuteRequestA and
-// ansiToUtf8; on the host build empty functions. The catalogue built with a result limit alone uses these.
+// The services of this build: on Windows shortPathNameA, listDirectoryA, shellExecuteRequestA,
+// ansiToUtf8, copyTextToClipboard and bringWindowToFront; on the host build empty functions. The catalogue built with a result limit alone uses these.
 LauncherPlatform defaultLauncherPlatform();

@@ -13,6 +13,8 @@ namespace {
 const char kSlipAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
 // Tokens looked at for one slipped word at most; a short prefix of a common word can reach thousands.
 const size_t kSlipCandidateCap = 4096;
+// Put before the words of visited pages: below every letter, so they sort apart.
+const char kVisitedMark = '\x01';
 
 bool beginsWith(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
@@ -44,6 +46,17 @@ uint32_t TokenTable::add(std::string_view token, int32_t weight) {
     else
         current = current > INT32_MAX - weight ? INT32_MAX : current + weight;
     return number;
+}
+
+uint32_t TokenTable::addVisited(std::string_view word) {
+    std::string token(1, kVisitedMark);
+    token += word;
+    const uint32_t number = find(token);
+    if (number != kNone)
+        return number;
+    const uint32_t added = add(token, 0);
+    weights_[added] = kVisitedOnly;
+    return added;
 }
 
 void TokenTable::appendNumber(Postings &list, uint32_t value) {
@@ -112,11 +125,12 @@ void TokenTable::settle() {
     settledCount_ = refs_.size();
 }
 
-void TokenTable::collectPrefix(std::string_view prefix, std::vector<uint32_t> &out, size_t cap) const {
+void TokenTable::collectPrefix(std::string_view prefix, std::vector<uint32_t> &out, size_t cap,
+                               bool visitedOnly) const {
     auto at = std::lower_bound(sorted_.begin(), sorted_.end(), prefix,
                                [this](uint32_t token, std::string_view p) { return text(token) < p; });
     for (; at != sorted_.end() && out.size() < cap && beginsWith(text(*at), prefix); ++at)
-        if (weights_[*at] >= 1)
+        if (visitedOnly ? weights_[*at] == kVisitedOnly : weights_[*at] >= 1)
             out.push_back(*at);
 }
 
@@ -133,8 +147,43 @@ void TokenTable::keepHeaviest(std::vector<uint32_t> &tokens, size_t max) const {
 
 void TokenTable::heaviestWithPrefix(std::string_view prefix, size_t max, std::vector<uint32_t> &out) const {
     out.clear();
-    collectPrefix(prefix, out, SIZE_MAX);
+    collectPrefix(prefix, out, SIZE_MAX, false);
     keepHeaviest(out, max);
+}
+
+void TokenTable::visitedWithPrefix(std::string_view prefix, size_t max, std::vector<uint32_t> &out) const {
+    out.clear();
+    std::string marked(1, kVisitedMark);
+    marked += prefix;
+    collectPrefix(marked, out, SIZE_MAX, true);
+    std::vector<std::pair<uint32_t, uint32_t>> keyed; // first item, token
+    keyed.reserve(out.size());
+    for (uint32_t token : out)
+        keyed.emplace_back(firstItem(token), token);
+    auto before = [this](const std::pair<uint32_t, uint32_t> &a, const std::pair<uint32_t, uint32_t> &b) {
+        return a.first != b.first ? a.first < b.first : text(a.second) < text(b.second);
+    };
+    if (keyed.size() > max) {
+        std::nth_element(keyed.begin(), keyed.begin() + max, keyed.end(), before);
+        keyed.resize(max);
+    }
+    std::sort(keyed.begin(), keyed.end(), before);
+    out.clear();
+    for (const auto &entry : keyed)
+        out.push_back(entry.second);
+}
+
+uint32_t TokenTable::firstItem(uint32_t token) const {
+    const Postings &list = postings_[token];
+    if (!list.bytes)
+        return list.count == 1 ? list.last : UINT32_MAX;
+    uint32_t value = 0;
+    for (int shift = 0, at = 0;; shift += 7) { // the first number of the list is the item itself
+        const uint8_t byte = list.bytes[at++];
+        value |= uint32_t(byte & 0x7f) << shift;
+        if (!(byte & 0x80))
+            return value;
+    }
 }
 
 void TokenTable::heaviestWithinOneEdit(std::string_view word, size_t max, std::vector<uint32_t> &out) const {
@@ -147,7 +196,7 @@ void TokenTable::heaviestWithinOneEdit(std::string_view word, size_t max, std::v
     std::string variant;
     auto look = [&](const std::string &text) {
         if (!text.empty())
-            collectPrefix(text, out, kSlipCandidateCap);
+            collectPrefix(text, out, kSlipCandidateCap, false);
     };
     // A change or an addition after the last letter is already covered by leaving it out: every
     // token beginning with the word less its last letter is looked at.

@@ -17,6 +17,11 @@
 class TokenTable {
 public:
     static constexpr uint32_t kNone = TextKeyedSet::kNone;
+    // The weight of a word of visited pages (addVisited). Their words are kept apart from the
+    // others, under a mark no typed word begins with, and found by visitedWithPrefix alone: the
+    // many words of a browser's history neither crowd the words of programs and documents out of
+    // the heaviest tokens of a prefix nor lengthen their item lists.
+    static constexpr int32_t kVisitedOnly = -1;
 
     TokenTable() = default;
     ~TokenTable();
@@ -26,6 +31,8 @@ public:
     // Adds weight to token (created if new) and returns its number. As the vocabulary's counts do,
     // a weight of 0 or below leaves the token with weight 0, which no search finds.
     uint32_t add(std::string_view token, int32_t weight);
+    // The number of the token for a word of a visited page (weight kVisitedOnly), made if new.
+    uint32_t addVisited(std::string_view word);
     // Records that token occurs in item, unless it is recorded already.
     void post(uint32_t token, uint32_t item);
 
@@ -67,6 +74,10 @@ public:
     // The same for the tokens that begin with a text at one edit from word (a letter left out,
     // added, changed, or two neighbours swapped): the words a typing slip would have been meant as.
     void heaviestWithinOneEdit(std::string_view word, size_t max, std::vector<uint32_t> &out) const;
+    // The (at most max) tokens of weight kVisitedOnly that begin with prefix, those whose first
+    // (lowest numbered) item comes first, then in byte order: visited pages are numbered in the
+    // order they rank, so the tokens of the pages that rank highest are taken. Settled tokens only.
+    void visitedWithPrefix(std::string_view prefix, size_t max, std::vector<uint32_t> &out) const;
 
 private:
     struct Postings {
@@ -78,7 +89,8 @@ private:
     };
 
     static void appendNumber(Postings &list, uint32_t value);
-    void collectPrefix(std::string_view prefix, std::vector<uint32_t> &out, size_t cap) const;
+    uint32_t firstItem(uint32_t token) const;
+    void collectPrefix(std::string_view prefix, std::vector<uint32_t> &out, size_t cap, bool visitedOnly) const;
     void keepHeaviest(std::vector<uint32_t> &tokens, size_t max) const;
 
     CompactStrings texts_;

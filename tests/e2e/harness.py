@@ -253,6 +253,9 @@ class Probe:
     def foreground(self):
         return self.call("foreground")
 
+    def clipboard(self):
+        return self.call("clipboard")
+
     def focus_of(self, hwnd):
         return self.call("focus-of", hwnd)
 

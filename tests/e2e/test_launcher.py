@@ -3,7 +3,8 @@ files, a folder on PATH, a Firefox profile's exported bookmarks and its bookmark
 profile's bookmarks, registry value names), the harvest at start-up, the command window opened by
 its hot key, the rows for typed words, a launch of a program of the test's own, the use count that
 Exit writes to wordlark.cmd, bookmarks opened in a browser of the test's own, programs found by
-their initials, and the query memory that a launch leaves in wordlark.cmq for the next start."""
+their initials, the query memory that a launch leaves in wordlark.cmq for the next start, and the
+rows beside the catalogue's: a sum's value copied, a settings page, an open window brought forward."""
 
 import glob
 import hashlib
@@ -22,6 +23,7 @@ CB_ERR = -1
 WM_KEYDOWN = 0x0100
 VK_DOWN = 0x28
 COMBO_ID = 1006
+IDM_QUICK_LAUNCH = 32773
 WEB_SEARCH_LABELS = ["  Google Search", "  Yahoo Search", "  MSN Search"]
 # Marks a search engine's icon resource in a row's item data (launcher/command_rows_win.cpp).
 WEB_SEARCH_ICON_MARK = 0x40000000
@@ -412,4 +414,38 @@ class Launcher(WineTestCase):
         self.assertEqual(names[0], "Notepad Helper.exe")
         names, _ = self.local_names(app, "noteb", ["Notebook Tool.exe"])
         self.assertEqual(names[0], "Notebook Tool.exe")
+        self.assertEqual(app.exit(), 0)
+
+    def test_sum_settings_page_and_open_window(self):
+        app = self.start_wordlark()
+        notepad = self.start_notepad()
+        # A sum's value is the first row; Enter copies it and closes the strip.
+        _, combo, _ = self.query_afresh(app, "2+3*4")
+        self.assertEqual(self.rows(combo)[:2], ["= 14\tEnter copies the result", WEB_SEARCH_LABELS[0]])
+        X.key("Return")
+        wait_until(lambda: self.probe.clipboard() == "14", 10, 0.2, "14 on the clipboard")
+        wait_until(lambda: not self.command_window(app)[0]["visible"], 10, 0.2, "the command window closed")
+
+        # Opened again (from the tray menu), the strip lists the windows open now: notepad's among them.
+        app.command(IDM_QUICK_LAUNCH)
+        wait_until(lambda: self.command_window(app)[0]["visible"], 10, 0.2, "the command window shown")
+        # Control Panel's page, which every release of Windows has (and Wine's prefix reports one).
+        page = "Devices and Printers\tcontrol.exe /name Microsoft.DevicesAndPrinters"
+        _, combo, edit = self.query_afresh(app, "printers")
+
+        def found():
+            if page in self.rows(combo):
+                return True
+            self.refill(combo, edit)
+            return None
+
+        wait_until(found, 60, 1.0, "the settings page listed")
+        title = notepad.window["text"]
+        _, combo, _ = self.query_afresh(app, title.split()[0].lower())
+        self.assertEqual(self.rows(combo)[3], "%s\tnotepad.exe" % title)
+        X.key("Down")
+        wait_until(lambda: self.probe.send(combo["hwnd"], CB_GETCURSEL, 0, 0) == 3, 10, 0.2, "row 3 selected")
+        X.key("Return")
+        wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == notepad.window["hwnd"], 10, 0.2,
+                   "notepad brought to the front")
         self.assertEqual(app.exit(), 0)

@@ -553,4 +553,146 @@ TEST_F(CommandSearchTest, DisplayListFollowsTheResults) {
     EXPECT_EQ("http://tool.example/docs", targets[4]);
 }
 
+TEST_F(CommandSearchTest, SumShowsItsResultFirstAndEnterCopiesIt) {
+    std::vector<std::string> copied;
+    LauncherPlatform platform = fake_.platform();
+    platform.copyText = [&copied](const std::string &text) {
+        copied.push_back(text);
+        return true;
+    };
+    CommandCatalogue catalogue(25, platform, folder_.path("sum.cmd"));
+    catalogue.addItem("C:\\Docs\\2024 budget.xls", "", 3, false);
+    std::string query = "2+3*4";
+    catalogue.search(query);
+    std::vector<std::string> rows, targets;
+    ASSERT_TRUE(catalogue.buildDisplayList(rows, targets));
+    ASSERT_EQ(4u, rows.size());
+    EXPECT_EQ("= 14\tEnter copies the result", rows[0]);
+    EXPECT_EQ("  Google Search", rows[1]);
+    EXPECT_EQ(CommandRowKind::Calculation, catalogue.rowKind(0));
+    EXPECT_EQ(CommandRowKind::WebSearch, catalogue.rowKind(1));
+    EXPECT_EQ(4, catalogue.firstResultRow());
+    ASSERT_TRUE(catalogue.launch(0, "2+3*4"));
+    EXPECT_EQ((Items{"14"}), copied);
+    EXPECT_TRUE(fake_.opened.empty());
+    // Below the result the web-search rows search for the query as before.
+    ASSERT_TRUE(catalogue.launch(1, "2+3*4"));
+    ASSERT_EQ(1u, fake_.opened.size());
+    EXPECT_EQ(0u, fake_.opened[0].file.find("http://"));
+    // An error is shown but copies nothing; a query that is no sum has no such row.
+    query = "1/0";
+    catalogue.search(query);
+    catalogue.buildDisplayList(rows, targets);
+    EXPECT_EQ("Cannot divide by zero", rows[0]);
+    EXPECT_FALSE(catalogue.launch(0, "1/0"));
+    EXPECT_EQ(1u, copied.size());
+    query = "2024";
+    catalogue.search(query);
+    EXPECT_EQ(CommandRowKind::WebSearch, catalogue.rowKind(0));
+    EXPECT_EQ(3, catalogue.firstResultRow());
+}
+
+TEST_F(CommandSearchTest, OpenWindowsWhoseTitleMatchesComeBeforeTheOtherItems) {
+    std::vector<uint64_t> shown;
+    LauncherPlatform platform = fake_.platform();
+    platform.showWindow = [&shown](uint64_t handle) {
+        shown.push_back(handle);
+        return true;
+    };
+    CommandCatalogue catalogue(25, platform, folder_.path("windows.cmd"));
+    catalogue.addItem("C:\\Windows\\notepad.exe", "", 3, false);
+    catalogue.addItem("C:\\Tools\\Notebook.exe", "", 3, false);
+    catalogue.setOpenWindows({{0x101, "Untitled - Notepad", "C:\\Windows\\notepad.exe"},
+                              {0x202, "Inbox - Mail", "C:\\Mail\\mail.exe"},
+                              {0x303, "notes.txt - Notepad", "C:\\Windows\\notepad.exe"}});
+    std::string query = "notep";
+    catalogue.search(query);
+    std::vector<std::string> rows, targets;
+    catalogue.buildDisplayList(rows, targets);
+    ASSERT_EQ(6u, rows.size());
+    EXPECT_EQ("Untitled - Notepad\tnotepad.exe", rows[3]);
+    EXPECT_EQ("C:\\Windows\\notepad.exe", targets[3]);
+    EXPECT_EQ("notes.txt - Notepad\tnotepad.exe", rows[4]);
+    EXPECT_EQ("notepad.exe\t\\Windows\\", rows[5]);
+    ASSERT_TRUE(catalogue.launch(4, "notep"));
+    EXPECT_EQ((std::vector<uint64_t>{0x303}), shown);
+    EXPECT_TRUE(fake_.opened.empty()); // a window is brought forward, nothing is started
+    EXPECT_EQ(0, catalogue.useCount("C:\\Windows\\notepad.exe"));
+    // Every word must match: the title's words, its initials or its program's name.
+    query = "mail inb";
+    catalogue.search(query);
+    ASSERT_EQ(1u, catalogue.windowResults().size());
+    EXPECT_EQ(0x202u, catalogue.windowResults()[0].handle);
+    query = "un";
+    catalogue.search(query);
+    ASSERT_EQ(1u, catalogue.windowResults().size());
+    query = "mail notepad";
+    catalogue.search(query);
+    EXPECT_TRUE(catalogue.windowResults().empty());
+    // The item launched from a query stays above the windows.
+    query = "note";
+    catalogue.search(query);
+    ASSERT_EQ(CommandRowKind::Item, catalogue.rowKind(5));
+    catalogue.buildDisplayList(rows, targets);
+    const int32_t notebookRow = rows[5].compare(0, 8, "Notebook") == 0 ? 5 : 6;
+    ASSERT_TRUE(catalogue.launch(notebookRow, "note"));
+    catalogue.search(query);
+    catalogue.buildDisplayList(rows, targets);
+    EXPECT_EQ(0u, rows[3].find("Notebook.exe"));
+    EXPECT_EQ(CommandRowKind::Window, catalogue.rowKind(4));
+    // A window that matches nothing, or no window at all, leaves the rows as they were.
+    catalogue.setOpenWindows({});
+    catalogue.search(query);
+    EXPECT_EQ(CommandRowKind::Item, catalogue.rowKind(4));
+}
+
+TEST_F(CommandSearchTest, SettingsPagesAreFoundByTheirWordsAndOpenedWithTheirArguments) {
+    catalogue_.addTitledItem("Bluetooth & devices", "ms-settings:bluetooth", "pair connect headphones", 2);
+    catalogue_.addTitledItem("Devices and Printers", "control.exe /name Microsoft.DevicesAndPrinters",
+                             "printers control panel", 2);
+    EXPECT_EQ((Items{"ms-settings:bluetooth\t\tBluetooth & devices"}), searchFor("headph"));
+    EXPECT_EQ((Items{"control.exe /name Microsoft.DevicesAndPrinters\t\tDevices and Printers"}),
+              searchFor("printers"));
+    // The keywords find the page but are not shown.
+    std::vector<std::string> rows, targets;
+    searchFor("pair");
+    catalogue_.buildDisplayList(rows, targets);
+    EXPECT_EQ("Bluetooth & devices\tms-settings:bluetooth", rows[3]);
+    ASSERT_TRUE(catalogue_.launch(3, "pair"));
+    searchFor("printers");
+    ASSERT_TRUE(catalogue_.launch(3, "printers"));
+    ASSERT_EQ(2u, fake_.opened.size());
+    EXPECT_EQ("ms-settings:bluetooth", fake_.opened[0].file);
+    EXPECT_EQ("", fake_.opened[0].parameters);
+    EXPECT_EQ("control.exe", fake_.opened[1].file);
+    EXPECT_EQ("/name Microsoft.DevicesAndPrinters", fake_.opened[1].parameters);
+    EXPECT_EQ(1, catalogue_.useCount("ms-settings:bluetooth\t\tBluetooth & devices"));
+}
+
+TEST_F(CommandSearchTest, VisitedPagesRankBelowOtherItemsAndNeverCrowdTheirWordsOut) {
+    add("C:\\Start\\Gopher.exe", 1);
+    catalogue_.addItem("Go tutorial", "https://go.example/tour", 2, false);
+    std::vector<TitledAddress> pages = {{"https://news.example/a", "Gossip of the day"},
+                                        {"https://go.example/tour", "Go tour (a bookmark already)"},
+                                        {"https://www.gitlab.example/x", "Good readme"}};
+    // Far more words than programs have, each on many pages.
+    for (int i = 0; i < 300; ++i)
+        pages.push_back({"https://site" + std::to_string(i) + ".example/", "go" + std::to_string(i) + " gone goal"});
+    catalogue_.addVisitedPages(pages);
+    const Items found = searchFor("go");
+    ASSERT_EQ(25u, found.size());
+    EXPECT_EQ("C:\\Start\\Gopher.exe", found[0]);
+    EXPECT_EQ("https://go.example/tour\t\tGo tutorial", found[1]);
+    EXPECT_EQ("https://news.example/a\t\tGossip of the day", found[2]); // the harvest's order
+    EXPECT_EQ("https://www.gitlab.example/x\t\tGood readme", found[3]);
+    // Found by their host too, but not by their initials.
+    EXPECT_EQ((Items{"https://www.gitlab.example/x\t\tGood readme"}), searchFor("gitlab"));
+    EXPECT_TRUE(searchFor("gotd").empty());
+    // A launched page rises among the pages, not above the other items.
+    searchFor("good");
+    ASSERT_TRUE(catalogue_.launch(3, "good"));
+    EXPECT_EQ("https://www.gitlab.example/x\t\tGood readme", searchFor("go")[2]);
+    EXPECT_EQ(-1, catalogue_.tokenWeight("gossip"));
+}
+
 } // namespace

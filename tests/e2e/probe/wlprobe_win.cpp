@@ -33,6 +33,21 @@ std::string jsonString(const std::string &s) {
     return out + "\"";
 }
 
+// The clipboard's text (CF_TEXT, which the system makes from Unicode text too), or "".
+std::string clipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char *chars = static_cast<const char *>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 std::string windowText(HWND w) {
     // WM_GETTEXT rather than GetWindowText, so the text of controls in other processes is read.
     DWORD_PTR length = 0;
@@ -429,6 +444,8 @@ int run(int argc, char **argv) {
     } else if (verb == "activate" && argc >= 3) {
         HWND w = parseHandle(argv[2]);
         printf("%d\n", SetForegroundWindow(w) ? 1 : 0);
+    } else if (verb == "clipboard") {
+        printf("%s\n", jsonString(clipboardText()).c_str());
     } else if (verb == "foreground") {
         HWND w = GetForegroundWindow();
         printf("%s\n", w ? describe(w).c_str() : "null");
