@@ -8,14 +8,17 @@ using namespace forwarded_key;
 namespace {
 
 // Takes the row named by row ('1' first, '0' tenth; beyond '9' for a highlight past the tenth
-// row, which completeSuggestion counts modulo the page). When nothing is taken (the store is
-// busy, or the word ended while the key was on its way) the key does what it does without a
-// list, so the keystroke is not lost: Ctrl+digit types its digit, Shift+Space a space, Enter is
-// replayed.
+// row, which completeSuggestion counts modulo the page); a correction first erases the typed
+// letters. When nothing is taken (the store is busy, or the word ended while the key was on its
+// way) the key does what it does without a list, so the keystroke is not lost: Ctrl+digit types
+// its digit, Shift+Space a space, Enter is replayed.
 void pick(WordStore &store, const KeyHandlerSeams &seams, const std::string &programKey, bool learning, int row,
           int key, long flags) {
     std::string rest;
-    if (store.completeSuggestion(row - '0', rest, programKey, learning)) {
+    int erase = 0;
+    if (store.completeSuggestion(row - '0', rest, erase, programKey, learning)) {
+        if (erase > 0)
+            seams.eraseTyped(erase);
         for (unsigned char ch : rest)
             seams.sendImeChar(ch);
     } else if (key == kEnter) {

@@ -25,6 +25,9 @@ struct KeyHandlerSeams {
     std::function<void(std::string &moduleName, std::string &modulePath)> focusedProgram;
     // Types one character of a chosen word into the focus window (WM_IME_CHAR).
     std::function<void(unsigned char ch)> sendImeChar;
+    // Erases the count characters before the caret in the focus window: the typed letters of a
+    // word that a correction replaces. Called before its characters are typed.
+    std::function<void(int count)> eraseTyped;
     // Types a key's own character into the focus window (WM_CHAR with the user's key flags).
     std::function<void(int key, long flags)> sendChar;
     // Replays Enter as a keystroke, so that it passes through the hook library again.

@@ -63,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!store.loadPairModel("english.pairs"))
         std::abort();
     std::string rest;
+    int erase = 0;
     for (size_t i = 0; i + 1 < size; i += 2) {
         uint8_t operation = data[i];
         uint8_t value = data[i + 1];
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             store.feedCharacter(8, program, true);
             break;
         case 3:
-            store.completeSuggestion(value % 12, rest, program, (value & 16) != 0);
+            store.completeSuggestion(value % 12, rest, erase, program, (value & 16) != 0);
             break;
         case 4:
             store.learnTypedWord(program, value & 1);

@@ -26,6 +26,8 @@ protected:
             path = programPath_;
         };
         seams_.sendImeChar = [this](unsigned char ch) { imeChars_ += static_cast<char>(ch); };
+        // Each erased character shows as a Backspace among the typed ones, in their order.
+        seams_.eraseTyped = [this](int count) { imeChars_.append(static_cast<std::size_t>(count), '\b'); };
         seams_.sendChar = [this](int key, long flags) { chars_.push_back({key, flags}); };
         seams_.replayEnter = [this]() { ++enters_; };
         seams_.hideList = [this]() { shown_ = false; };
