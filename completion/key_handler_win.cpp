@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app_globals_win.h"
+#include "completion/erase_before_caret_win.h"
 #include "completion/key_handler.h"
 #include "completion/list_font_win.h"
 #include "completion/suggestion_rows.h"
@@ -128,6 +129,11 @@ int actOnKey(HWND window, int key, LPARAM flags, const Origin &keyOrigin) {
         modulePath = wordOrigin.modulePath;
     };
     seams.sendImeChar = [&typing](unsigned char ch) { typing.type(kImeChar, ch, 0); };
+    seams.eraseTyped = [&typing, &keyOrigin](int count) {
+        eraseBeforeCaret(keyOrigin.focus, count, [&typing](UINT message, WPARAM ch, LPARAM flags) {
+            typing.type(message, ch, flags);
+        });
+    };
     seams.sendChar = [&typing](int ch, long keyFlags) { typing.type(WM_CHAR, ch, keyFlags); };
     seams.replayEnter = replayEnter;
     seams.hideList = [window]() { requestSuggestions(window, false, nullptr); };

@@ -7,18 +7,26 @@ class WordStore;
 
 // The rows of the shown page, one line each: the row number ((index + 1) mod rows on the page),
 // a dot and a blank, the current word as typed, then the rest of the suggested word (upper case
-// in capitals mode once more than one letter is typed). False when the store is busy or there is
-// nothing to show. Rows are built whole, however long the word.
+// in capitals mode once more than one letter is typed). A correction's row has kCorrectionMark
+// for the dot and, after the blank, its whole word as a pick types it. False when the store is
+// busy or there is nothing to show. Rows are built whole, however long the word.
 bool formatSuggestions(WordStore &store, std::string &text);
+
+// Marks a correction, in place of the dot after the row number: the word is spelled otherwise
+// than typed.
+const char kCorrectionMark = '~';
 
 // What the list's size is measured from: the longest word of the shown page (the first of that
 // length, in upper case when the rows show it so) and the number of rows a page has. False when
 // the store is busy.
 bool measurePage(WordStore &store, std::string &longestWord, int &rowCount);
 
-// One row cut into its three coloured parts: number with dot and blank, typed part, rest.
+// One row cut into its three coloured parts: number with dot and blank, typed part, rest. A
+// correction's row has no typed part: its whole word is the rest, which starts where the typed
+// part does on the other rows.
 struct RowParts {
     std::string number, typed, rest;
+    bool correction = false;
 };
 RowParts splitRow(const std::string &line, int typedLength);
 

@@ -46,6 +46,29 @@ TEST_F(SuggestionRows, RowsShowTheWordAsTypedAndTheRestInCapitalsMode) {
     EXPECT_EQ(text, "0. Hello\n");
 }
 
+TEST_F(SuggestionRows, CorrectionsShowTheirWholeWordAsAPickTypesItAfterTheirMark) {
+    start("hexagon 5\r\nhello 4\r\nhelpers 3\r\n");
+    type("Hex"); // hexagon begins with the letters, hello and helpers are a letter away
+    std::string text;
+    ASSERT_TRUE(formatSuggestions(*store_, text));
+    EXPECT_EQ(text, "1. Hexagon\n2~ Hello\n0~ Helpers\n");
+    RowParts row = splitRow(splitLines(text)[2], store_->typedLength());
+    EXPECT_TRUE(row.correction);
+    EXPECT_EQ(row.number, "0~ ");
+    EXPECT_EQ(row.typed, "");
+    EXPECT_EQ(row.rest, "Helpers");
+    EXPECT_FALSE(splitRow(splitLines(text)[0], store_->typedLength()).correction);
+    store_->reset();
+    type("HEX");
+    text.clear();
+    ASSERT_TRUE(formatSuggestions(*store_, text));
+    EXPECT_EQ(text, "1. HEXAGON\n2~ HELLO\n0~ HELPERS\n");
+    std::string longest;
+    int rows = 0;
+    ASSERT_TRUE(measurePage(*store_, longest, rows));
+    EXPECT_EQ(longest, "HEXAGON");
+}
+
 TEST_F(SuggestionRows, LaterPagesKeepTheirRowNumbersAndTheLongestWordIsThePagesFirst) {
     std::string vocabulary;
     for (int i = 0; i < 12; ++i)

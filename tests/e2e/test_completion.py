@@ -261,6 +261,30 @@ class Completion(WineTestCase):
         self.assertNotIn(b"hello", voc)
         self.assertIn(b"help 401\r\n", voc)
 
+    def test_a_picked_correction_replaces_the_typed_letters_and_only_the_word_meant_is_learned(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY + b"friend 100\r\n",
+                                               "wordlark.cfg": allowed_notepad_settings()})
+        notepad = self.start_notepad()
+        notepad.focus()
+        # Ctrl is held while the typed letters are replaced; the user's capital stays.
+        X.type("Freind")
+        self.list_shown(app)
+        X.key("ctrl+1")
+        notepad.wait_text("Friend")
+        self.list_hidden(app)
+        X.type(" Frend")
+        self.list_shown(app)
+        X.key("shift+space")
+        notepad.wait_text("Friend Friend")
+        # A misspelling finished by hand while the list offers the word meant is not learned.
+        X.type(" freind ")
+        notepad.wait_text("Friend Friend freind ")
+        name, _ = self.notepad_path(app)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        vob = app.read(name + ".vob")
+        self.assertIn(b"friend 2\r\n", vob)
+        self.assertNotIn(b"freind", vob.lower())
+
     def test_learning_follows_the_permission_of_the_program(self):
         # First run: notepad is met for the first time and listed without permission; nothing is
         # learned there, not even the pick, and no learned file is made.
@@ -527,6 +551,12 @@ class CaretFromAccessibility(WineTestCase):
         X.key("ctrl+1")
         self.field_text(field, "hello")
         wait_until(lambda: self.visible_list(app) is None, 10, 0.1, "the list hidden")
+        # A correction replaces the typed letters in a field that is no edit control too, though
+        # the field, like an edit control, takes no Backspace while Ctrl is held.
+        X.type(" Hwlp")
+        wait_until(lambda: self.visible_list(app), 10, 0.1, "the list of corrections")
+        X.key("ctrl+1")
+        self.field_text(field, "hello Help")
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
     def test_a_protected_field_shows_and_learns_nothing(self):
