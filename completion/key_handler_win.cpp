@@ -130,8 +130,8 @@ int actOnKey(HWND window, int key, LPARAM flags, const Origin &keyOrigin) {
     };
     seams.sendImeChar = [&typing](unsigned char ch) { typing.type(kImeChar, ch, 0); };
     seams.eraseTyped = [&typing, &keyOrigin](int count) {
-        eraseBeforeCaret(keyOrigin.focus, count, [&typing](UINT message, WPARAM ch, LPARAM flags) {
-            typing.type(message, ch, flags);
+        eraseBeforeCaret(keyOrigin.focus, count, [&typing](UINT message, WPARAM ch, LPARAM keyFlags) {
+            typing.type(message, ch, keyFlags);
         });
     };
     seams.sendChar = [&typing](int ch, long keyFlags) { typing.type(WM_CHAR, ch, keyFlags); };

@@ -34,15 +34,21 @@ RowParts splitRow(const std::string &line, int typedLength);
 std::vector<std::string> splitLines(const std::string &text);
 
 // Pixel offsets of the typed-part and rest columns, taken from the first row so that all rows
-// line up. widthOf gives a character's width by its unsigned code.
+// line up; the number column is as wide as its dot or kCorrectionMark, whichever is wider, so
+// that a correction's word starts where the typed part does. widthOf gives a character's width by
+// its unsigned code.
 struct RowColumns {
     int numberWidth = 0, typedWidth = 0;
 };
 template <class WidthOf> RowColumns measureColumns(const std::string &firstLine, int typedLength, WidthOf widthOf) {
     RowColumns columns;
     size_t i = 0;
-    for (; i < firstLine.size() && i < 3; ++i)
-        columns.numberWidth += widthOf(static_cast<unsigned char>(firstLine[i]));
+    for (; i < firstLine.size() && i < 3; ++i) {
+        const bool mark = i == 1 && (firstLine[i] == '.' || firstLine[i] == kCorrectionMark);
+        const int dot = widthOf('.'), correction = widthOf(static_cast<unsigned char>(kCorrectionMark));
+        columns.numberWidth += mark ? (dot > correction ? dot : correction)
+                                    : widthOf(static_cast<unsigned char>(firstLine[i]));
+    }
     for (int typed = 0; i < firstLine.size() && typed < typedLength; ++i, ++typed)
         columns.typedWidth += widthOf(static_cast<unsigned char>(firstLine[i]));
     return columns;

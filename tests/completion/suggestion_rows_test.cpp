@@ -159,6 +159,10 @@ TEST(SuggestionColumns, WidthsComeFromTheFirstRowByUnsignedCode) {
     EXPECT_EQ(columns.typedWidth, 100 + 7);
     columns = measureColumns("1. a", 5, widthOf); // fewer characters than typed
     EXPECT_EQ(columns.typedWidth, 7);
+    // The dot's place is as wide as the correction mark, so words start alike on both kinds of row.
+    auto wideMark = [](unsigned char ch) { return ch == kCorrectionMark ? 11 : 7; };
+    EXPECT_EQ(measureColumns("1. hel", 3, wideMark).numberWidth, 7 + 11 + 7);
+    EXPECT_EQ(measureColumns("1~ hello", 3, wideMark).numberWidth, 7 + 11 + 7);
 }
 
 TEST(SuggestionFooter, IconIsCentredUnderLongRowsAndAtLeastFourPixelsIn) {

@@ -139,12 +139,13 @@ class Completion(WineTestCase):
         notepad.wait_text("hello")
         self.list_hidden(app)
 
-        # A letter without matches hides the list and still reaches notepad.
+        # Letters that no word comes near hide the list and still reach notepad ("helx" is a slip
+        # away from the hel- words, "helxq" two).
         X.key("space")
         X.type("hel")
         self.list_shown(app)
-        X.type("x")
-        notepad.wait_text("hello helx")
+        X.type("xq")
+        notepad.wait_text("hello helxq")
         self.list_hidden(app)
 
         # Capitals mode: the rest of the word comes in capitals.
@@ -152,7 +153,7 @@ class Completion(WineTestCase):
         X.type("HEL")
         self.list_shown(app)
         X.key("shift+space")
-        notepad.wait_text("hello helx HELLO")
+        notepad.wait_text("hello helxq HELLO")
         self.list_hidden(app)
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
@@ -218,6 +219,17 @@ class Completion(WineTestCase):
         self.assertTrue(columns_of(highlighted, NUMBER, *rows[0]))
         self.assertFalse(columns_of(highlighted, TYPED, *rows[0]))
         self.assertEqual(highlighted[(right_edge, rows[1][0] + 1)], BACKGROUND)
+
+        # "helx" spells no word: each row is a correction, its number in pink with the mark, its
+        # whole word in grey from the typed part's column ("h" where the typed "h" was), no green.
+        X.type("x")
+        corrected = wait_until(lambda: (lambda w, p: p if w and p and NUMBER in p.values() and
+                                        TYPED not in p.values() else None)(
+            self.visible_list(app), window_pixels(X.screenshot(self.artifact("completion-corrections.png")),
+                                                  self.visible_list(app)["rect"])), 10, 0.3, "the corrections")
+        for y0, y1 in rows:
+            self.assertTrue(columns_of(corrected, NUMBER, y0, y1), "row number in pink")
+            self.assertEqual(columns_of(corrected, REST, y0, y1)[0], starts[0], "the word where the typed part was")
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
     def _painted(self, shown):
