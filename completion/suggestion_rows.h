@@ -46,8 +46,8 @@ template <class WidthOf> RowColumns measureColumns(const std::string &firstLine,
     for (; i < firstLine.size() && i < 3; ++i) {
         const bool mark = i == 1 && (firstLine[i] == '.' || firstLine[i] == kCorrectionMark);
         const int dot = widthOf('.'), correction = widthOf(static_cast<unsigned char>(kCorrectionMark));
-        columns.numberWidth += mark ? (dot > correction ? dot : correction)
-                                    : widthOf(static_cast<unsigned char>(firstLine[i]));
+        columns.numberWidth +=
+            mark ? (dot > correction ? dot : correction) : widthOf(static_cast<unsigned char>(firstLine[i]));
     }
     for (int typed = 0; i < firstLine.size() && typed < typedLength; ++i, ++typed)
         columns.typedWidth += widthOf(static_cast<unsigned char>(firstLine[i]));

@@ -68,6 +68,6 @@ private:
     std::vector<Seen> seen_;         // states of the walk, by place and typed position
     uint32_t generation_ = 0;
     std::size_t seenCount_ = 0;
-    double weight_ = 1.0;            // of the place being gathered
-    std::size_t hitLength_ = 0;      // the path's length where a word is spelled whole; npos: none
+    double weight_ = 1.0;       // of the place being gathered
+    std::size_t hitLength_ = 0; // the path's length where a word is spelled whole; npos: none
 };

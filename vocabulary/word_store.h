@@ -127,8 +127,8 @@ private:
     WordTrie &obtainLearned(const std::string &programKey);
     LearnedPairs &obtainPairs(const std::string &programKey);
     void finishWordLocked(const std::string &programKey, const std::string &word, bool learnPair);
-    // How likely a word is after the program's previous word: the pairs learned in the program
-    // mixed with the shipped model. Built once per keystroke; null when there is no context.
+    // What ranks a word after the program's previous word: the pairs learned in the program and
+    // the shipped model. likelihoodOf is false when there is no such word or neither source knows it.
     struct Likelihood;
     bool likelihoodOf(const std::string &programKey, Likelihood &out);
     void rankByContext(const std::string &programKey);
@@ -152,8 +152,8 @@ private:
     int pageEnd_;
     std::vector<suggestion> suggestions_;
     std::vector<suggestion> secondary_;
-    int correctionsFrom_;           // suggestions from this index on are corrections
-    bool wholeCorrectionListed_;    // one of them is spelled whole by the typed letters
+    int correctionsFrom_;        // suggestions from this index on are corrections
+    bool wholeCorrectionListed_; // one of them is spelled whole by the typed letters
     SpellingCorrector corrector_;
     std::vector<Correction> found_; // scratch of the correction search
     ThreadMutex lock_;

@@ -88,10 +88,11 @@ TEST_F(StoreFixture, TheTypedWordIsOfferedWhenNothingMatchesAndLearnedWhenPicked
     EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("zqr"), 1);
 }
 
-// Misspelled, these are one slip or two sound-alikes away; ten hel- words fill a page.
+// Misspelled, these are one slip or two sound-alikes away; ten hel- words fill a page, and hallo
+// would be a correction of "hel" where rows were free.
 const char kSpelling[] = "accommodate 40\r\naccommodation 30\r\naccount 300\r\nfriend 200\r\nfree 100\r\n"
                          "fresh 90\r\nhelga 10\r\nhelgb 10\r\nhelgc 10\r\nhelgd 10\r\nhelge 10\r\nhelgf 10\r\n"
-                         "helgg 10\r\nhelgh 10\r\nhelgi 10\r\nhelgj 10\r\nhello 10\r\n";
+                         "helgg 10\r\nhelgh 10\r\nhelgi 10\r\nhello 10\r\nhallo 900\r\n";
 
 TEST_F(StoreFixture, CorrectionsFillOnlyTheRowsThatWordsBeginningWithTheTypedLettersLeaveFree) {
     open(kSpelling);
@@ -116,11 +117,16 @@ TEST_F(StoreFixture, CorrectionsFillOnlyTheRowsThatWordsBeginningWithTheTypedLet
     EXPECT_FALSE(store->isCorrection(1));
     EXPECT_TRUE(pageHolds("friend"));
     store->reset();
-    // A page full of them shows no correction, though hello would be one.
-    EXPECT_TRUE(type("helg"));
+    // A page full of them shows no correction.
+    EXPECT_TRUE(type("hel"));
     EXPECT_EQ(words().size(), 10u);
     for (int i = 0; i < 10; ++i)
         EXPECT_FALSE(store->isCorrection(i)) << words()[i];
+    store->reset();
+    EXPECT_TRUE(type("helg")); // nine words: hello, a letter away, takes the free row
+    EXPECT_EQ(words().size(), 10u);
+    EXPECT_EQ(words().back(), "hello");
+    EXPECT_TRUE(store->isCorrection(9));
 }
 
 TEST_F(StoreFixture, APickedCorrectionReplacesTheTypedLettersAndOnlyTheWordMeantIsLearned) {
