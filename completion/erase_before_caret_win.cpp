@@ -51,9 +51,9 @@ public:
         }
         BYTE state[256] = {};
         GetKeyboardState(state);
-        for (int key : kControlKeys) {
-            held_[key == VK_CONTROL ? 0 : key == VK_LCONTROL ? 1 : 2] = state[key];
-            state[key] &= ~0x80;
+        for (int i = 0; i < kKeys; ++i) {
+            held_[i] = state[kControlKeys[i]];
+            state[kControlKeys[i]] &= ~0x80;
         }
         SetKeyboardState(state);
     }
@@ -62,8 +62,8 @@ public:
             return;
         BYTE state[256] = {};
         GetKeyboardState(state);
-        for (int key : kControlKeys)
-            state[key] = held_[key == VK_CONTROL ? 0 : key == VK_LCONTROL ? 1 : 2];
+        for (int i = 0; i < kKeys; ++i)
+            state[kControlKeys[i]] = held_[i];
         SetKeyboardState(state);
         AttachThreadInput(self_, program_, FALSE);
     }
@@ -71,9 +71,10 @@ public:
     ControlLifted &operator=(const ControlLifted &) = delete;
 
 private:
-    static constexpr int kControlKeys[3] = {VK_CONTROL, VK_LCONTROL, VK_RCONTROL};
+    static constexpr int kKeys = 3;
+    static constexpr int kControlKeys[kKeys] = {VK_CONTROL, VK_LCONTROL, VK_RCONTROL};
     DWORD self_ = 0, program_ = 0;
-    BYTE held_[3] = {};
+    BYTE held_[kKeys] = {};
 };
 
 } // namespace
