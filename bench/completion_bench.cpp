@@ -30,6 +30,7 @@ struct Completion {
             path = "C:\\windows\\notepad.exe";
         };
         seams.sendImeChar = [](unsigned char) {};
+        seams.eraseTyped = [](int) {};
         seams.hideList = [] {};
         seams.showListAtCaret = [] {};
     }

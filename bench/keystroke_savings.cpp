@@ -1,6 +1,7 @@
 #include "bench/keystroke_savings.h"
 
 #include "completion/key_handler.h"
+#include "common/ascii_case.h"
 #include "config/settings.h"
 #include "vocabulary/word_store.h"
 
@@ -41,15 +42,28 @@ std::string completion(const std::string &typed, const std::string &stored, bool
     return typed + rest;
 }
 
-// The row of the visible page whose pick makes word, or -1.
+// The row of the visible page whose pick makes word, or -1. A correction replaces the typed letters.
 int rowMaking(WordStore &store, const std::string &word) {
     const std::vector<suggestion> &all = store.suggestions();
     for (int i = store.pageStart(); i < store.pageEnd(); ++i) {
-        if (completion(store.currentWord(), all[i].text, store.capitalsMode()) == word)
+        std::string made = store.isCorrection(i) ? store.correctionAsTyped(all[i].text)
+                                                 : completion(store.currentWord(), all[i].text, store.capitalsMode());
+        if (made == word)
             return i - store.pageStart();
     }
     return -1;
 }
+
+// Whether the visible page offers word, whatever its case.
+bool pageOffers(WordStore &store, const std::string &word) {
+    const std::vector<suggestion> &all = store.suggestions();
+    for (int i = store.pageStart(); i < store.pageEnd(); ++i)
+        if (equalIgnoringAsciiCase(all[i].text, word))
+            return true;
+    return false;
+}
+
+bool isWordByte(char ch) { return isLetter(ch) || static_cast<unsigned char>(ch) >= 0x80; }
 
 // One program typed into: the store, the settings that say whether it may learn, and seams that
 // keep what the handler would type and whether the list is up.
@@ -68,6 +82,7 @@ public:
             path = kProgramPath;
         };
         seams_.sendImeChar = [this](unsigned char ch) { sent_ += static_cast<char>(ch); };
+        seams_.eraseTyped = [this](int count) { erased_ += count; };
         seams_.hideList = [this] { shown_ = false; };
         seams_.showListAtCaret = [this] { shown_ = true; };
         seams_.typingPlace = [this] { return line_; };
@@ -127,11 +142,28 @@ private:
         }
         std::string typed = store_.currentWord();
         sent_.clear();
+        erased_ = 0;
         // Row 1 is Shift+Space or Ctrl+1; the others Ctrl and their digit, 0 for the tenth.
         key(row == 0 ? forwarded_key::kSpace : '0' + (row + 1) % 10);
-        if (typed + sent_ != word)
+        if (erased_ > static_cast<int>(typed.size()) || typed.substr(0, typed.size() - erased_) + sent_ != word)
             ++tally.wrongPicks;
     }
+
+public:
+    // Types a misspelling as a word of its own; true when the page offered meant meanwhile.
+    bool offers(const std::string &misspelled, const std::string &meant) {
+        store_.reset();
+        store_.dropContext(kProgram);
+        bool offered = false;
+        for (char ch : misspelled) {
+            key(static_cast<unsigned char>(ch));
+            offered = offered || pageOffers(store_, meant);
+        }
+        store_.reset();
+        return offered;
+    }
+
+private:
 
     WordStore store_;
     Settings settings_;
@@ -141,6 +173,7 @@ private:
     bool shown_ = false;
     long long line_ = 0;
     std::string sent_;
+    int erased_ = 0;
 };
 
 std::string lower(const std::string &word) {
@@ -189,6 +222,82 @@ TypingTally oracleTally(const std::string &vocPath, const std::vector<std::strin
             }
             tally.lettersTyped += static_cast<long>(word.size());
         });
+    }
+    return tally;
+}
+
+double MisspellingTally::offeredPercent() const { return pairs == 0 ? 0.0 : 100.0 * offered / pairs; }
+
+double MisspellingTally::earlyOfferedPercent() const {
+    return earlyPairs == 0 ? 0.0 : 100.0 * earlyOffered / earlyPairs;
+}
+
+bool parseMisspellings(const std::string &contents, std::vector<std::pair<std::string, std::string>> &pairs,
+                       long &badLine) {
+    pairs.clear();
+    badLine = 0;
+    long number = 0;
+    std::size_t at = 0;
+    while (at < contents.size()) {
+        std::size_t end = contents.find('\n', at);
+        if (end == std::string::npos)
+            end = contents.size();
+        std::string line = contents.substr(at, end - at);
+        at = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::vector<std::string> words;
+        std::size_t i = 0;
+        while (i < line.size()) {
+            while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+                ++i;
+            std::size_t start = i;
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+                ++i;
+            if (i > start)
+                words.push_back(line.substr(start, i - start));
+        }
+        if (words.empty() || words[0][0] == '#')
+            continue;
+        bool wellFormed = words.size() == 2;
+        for (const std::string &word : words)
+            wellFormed = wellFormed && word.size() <= static_cast<std::size_t>(WordStore::kMaxTypedLength) &&
+                         std::all_of(word.begin(), word.end(), isWordByte);
+        if (!wellFormed) {
+            badLine = number;
+            pairs.clear();
+            return false;
+        }
+        pairs.emplace_back(words[0], words[1]);
+    }
+    return true;
+}
+
+MisspellingTally typeMisspellings(const std::string &vocPath, const std::string &pairsPath,
+                                  const std::vector<std::pair<std::string, std::string>> &pairs, long &skipped) {
+    MisspellingTally tally;
+    skipped = 0;
+    WordTrie vocabulary(vocPath.c_str());
+    vocabulary.setPath(nullptr);
+    Typist typist(vocPath, pairsPath, false);
+    for (const auto &pair : pairs) {
+        const std::string &meant = pair.second;
+        if (vocabulary.countOf(meant.c_str()) < 1 && vocabulary.countOf(lower(meant).c_str()) < 1) {
+            ++skipped;
+            continue;
+        }
+        std::size_t shared = 0;
+        while (shared < pair.first.size() && shared < meant.size() &&
+               lowerAscii(pair.first[shared]) == lowerAscii(meant[shared]))
+            ++shared;
+        bool offered = typist.offers(pair.first, meant);
+        ++tally.pairs;
+        tally.offered += offered;
+        if (shared < 3) {
+            ++tally.earlyPairs;
+            tally.earlyOffered += offered;
+        }
     }
     return tally;
 }

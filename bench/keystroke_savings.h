@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // How much typing word completion saves: plain texts are typed into one program letter by letter
@@ -35,3 +36,28 @@ TypingTally typeTexts(const std::string &vocPath, const std::string &pairsPath, 
 // The limit of single-word completion with this vocabulary: every word the base vocabulary can
 // complete is taken with one pick after its first letter (or as few as its case needs).
 TypingTally oracleTally(const std::string &vocPath, const std::vector<std::string> &texts);
+
+// How often a misspelled word brings the word meant onto the visible page of the list while it is
+// typed letter by letter: over all pairs, and over those whose slip lies in the first three letters
+// (the misspelling and the word share fewer than three first letters, case aside).
+struct MisspellingTally {
+    long pairs = 0;
+    long offered = 0;
+    long earlyPairs = 0;
+    long earlyOffered = 0;
+
+    double offeredPercent() const;
+    double earlyOfferedPercent() const;
+};
+
+// One pair a line, "misspelled correct", the two words separated by blanks; empty lines and lines
+// beginning with # are skipped. False, with the number of the first bad line, when a line is not
+// two words of letters (A-Z, a-z, or bytes 0x80 to 0xFF) of at most 47 characters.
+bool parseMisspellings(const std::string &contents, std::vector<std::pair<std::string, std::string>> &pairs,
+                       long &badLine);
+
+// Types each misspelling into a fresh word with nothing before it, through a word store over the
+// vocabulary at vocPath and the pair model at pairsPath (never written back), without learning.
+// Pairs whose correct word the vocabulary does not hold are not counted; skipped counts them.
+MisspellingTally typeMisspellings(const std::string &vocPath, const std::string &pairsPath,
+                                  const std::vector<std::pair<std::string, std::string>> &pairs, long &skipped);

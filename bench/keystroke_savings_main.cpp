@@ -3,10 +3,16 @@
 // without learning, and what a perfect ranking of the same vocabulary would save.
 //
 //   bench_keystroke_savings [--voc FILE] [--pairs FILE] [--text FILE]...
+//   bench_keystroke_savings [--voc FILE] [--pairs FILE] --misspellings FILE
 //
 // Without --text it types the written-English texts named in kDefaultTexts that are installed
 // (./dev setup installs their packages). The last line is "keystroke savings: P%": the pair model,
 // no learning.
+//
+// With --misspellings it types instead each misspelling of the file ("misspelled correct", one
+// pair a line) and reports how often the correct word showed on the page meanwhile, over all
+// pairs and over those whose slip lies in the first three letters; the last line is
+// "misspellings offered: P%" (all pairs).
 #include "bench/keystroke_savings.h"
 
 #include <cstdio>
@@ -65,8 +71,40 @@ void printTally(const char *what, const TypingTally &tally) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: bench_keystroke_savings [--voc FILE] [--pairs FILE] [--text FILE]...\n");
+    std::fprintf(stderr, "usage: bench_keystroke_savings [--voc FILE] [--pairs FILE] [--text FILE]...\n"
+                         "       bench_keystroke_savings [--voc FILE] [--pairs FILE] --misspellings FILE\n");
     return 2;
+}
+
+int measureMisspellings(std::string vocPath, std::string pairsPath, const std::string &path) {
+    std::string contents;
+    if (!readFile(path, contents)) {
+        std::fprintf(stderr, "cannot read %s\n", path.c_str());
+        return 2;
+    }
+    std::vector<std::pair<std::string, std::string>> pairs;
+    long badLine = 0;
+    if (!parseMisspellings(contents, pairs, badLine)) {
+        std::fprintf(stderr, "%s:%ld: not a pair of words \"misspelled correct\"\n", path.c_str(), badLine);
+        return 2;
+    }
+    vocPath = fs::absolute(vocPath).string();
+    pairsPath = fs::absolute(pairsPath).string();
+    if (!fs::exists(vocPath) || !fs::exists(pairsPath)) {
+        std::fprintf(stderr, "no vocabulary at %s or no pair model at %s\n", vocPath.c_str(), pairsPath.c_str());
+        return 2;
+    }
+    std::printf("misspellings: %s\nvocabulary: %s\n", path.c_str(), vocPath.c_str());
+    WorkFolder work;
+    long skipped = 0;
+    MisspellingTally tally = typeMisspellings(vocPath, pairsPath, pairs, skipped);
+    if (skipped > 0)
+        std::printf("%ld pairs skipped: their correct word is not in the vocabulary\n", skipped);
+    std::printf("misspellings offered, slip in the first three letters: %.1f%% (%ld of %ld)\n",
+                tally.earlyOfferedPercent(), tally.earlyOffered, tally.earlyPairs);
+    std::printf("misspellings offered, all pairs: %ld of %ld\n", tally.offered, tally.pairs);
+    std::printf("misspellings offered: %.1f%%\n", tally.offeredPercent());
+    return 0;
 }
 
 } // namespace
@@ -75,6 +113,7 @@ int main(int argc, char **argv) {
     std::string vocPath = std::string(WL_SOURCE_DIR) + "/vocabulary/data/english.voc";
     std::string pairsPath = std::string(WL_SOURCE_DIR) + "/vocabulary/data/english.pairs";
     std::vector<std::string> textPaths;
+    std::string misspellingsPath;
     for (int i = 1; i < argc; ++i) {
         if (i + 1 < argc && std::strcmp(argv[i], "--voc") == 0)
             vocPath = argv[++i];
@@ -82,9 +121,15 @@ int main(int argc, char **argv) {
             pairsPath = argv[++i];
         else if (i + 1 < argc && std::strcmp(argv[i], "--text") == 0)
             textPaths.push_back(argv[++i]);
+        else if (i + 1 < argc && std::strcmp(argv[i], "--misspellings") == 0)
+            misspellingsPath = argv[++i];
         else
             return usage();
     }
+    if (!misspellingsPath.empty() && !textPaths.empty())
+        return usage();
+    if (!misspellingsPath.empty())
+        return measureMisspellings(vocPath, pairsPath, misspellingsPath);
     if (textPaths.empty()) {
         for (const char *path : kDefaultTexts) {
             if (fs::exists(path))

@@ -1,7 +1,5 @@
 #include "common/ascii_case.h"
 
-char lowerAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
-
 void lowerAscii(std::string &text) {
     for (char &ch : text)
         ch = lowerAscii(ch);

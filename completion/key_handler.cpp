@@ -27,15 +27,19 @@ void endWord(WordStore &store, const KeyHandlerSeams &seams, const std::string &
 }
 
 // Takes the row named by row ('1' first, '0' tenth; beyond '9' for a highlight past the tenth
-// row, which completeSuggestion counts modulo the page) and types the rest of its word. The key is
-// claimed only when there is a row to take, under the store's lock, so that a key Wordlark takes is
-// always acted on and every other key is the program's.
+// row, which completeSuggestion counts modulo the page) and types the rest of its word; a
+// correction first erases the typed letters. The key is claimed only when there is a row to take,
+// under the store's lock, so that a key Wordlark takes is always acted on and every other key is
+// the program's.
 bool pick(WordStore &store, const KeyHandlerSeams &seams, const std::string &programKey, bool learning, int row) {
     ThreadMutexLock hold(store.lock(), store.lock().tryWait());
     if (!hold.acquired() || !store.canComplete(row - '0') || !claimed(seams))
         return false;
     std::string rest;
-    store.completeSuggestion(row - '0', rest, programKey, learning);
+    int erase = 0;
+    store.completeSuggestion(row - '0', rest, erase, programKey, learning);
+    if (erase > 0 && seams.eraseTyped)
+        seams.eraseTyped(erase);
     for (unsigned char ch : rest)
         seams.sendImeChar(ch);
     seams.hideList();

@@ -28,6 +28,9 @@ struct KeyHandlerSeams {
     std::function<void(std::string &moduleName, std::string &modulePath)> focusedProgram;
     // Types one character of a chosen word into the focus window (WM_IME_CHAR), once, in order.
     std::function<void(unsigned char ch)> sendImeChar;
+    // Erases the count characters before the caret in the focus window: the typed letters of a
+    // word that a correction replaces. Called before its characters are typed.
+    std::function<void(int count)> eraseTyped;
     // Before the handler acts on a key in the user's place (a pick, a highlight moved, a word
     // deleted, a letter erased): true when the key is its own now; false when the hook gave up
     // waiting and the key already reached the program.

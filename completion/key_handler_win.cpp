@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app_globals_win.h"
+#include "completion/erase_before_caret_win.h"
 #include "completion/key_handler.h"
 #include "completion/list_font_win.h"
 #include "completion/suggestion_rows.h"
@@ -97,6 +98,29 @@ void requestSuggestions(HWND window, bool shown, const Origin *at) {
 // sent with a time-out would be taken late all the same and so could arrive twice.
 void typeCharacter(HWND focus, unsigned char ch) { PostMessageA(focus, kImeChar, ch, 0); }
 
+// The erasing of a correction's typed letters is sent, so that the program takes each Backspace
+// while the modifier keys are as eraseBeforeCaret set them, and before the word's characters,
+// which are posted. A program that does not take one within this time is hung: the rest is
+// posted, in order, so that the main program never waits longer.
+const UINT kEraseTimeoutMs = 200;
+
+class BoundedSending {
+public:
+    explicit BoundedSending(HWND target) : target_(target) {}
+    void send(UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR ignored = 0;
+        if (!hung_ &&
+            SendMessageTimeoutA(target_, message, wParam, lParam, SMTO_ABORTIFHUNG, kEraseTimeoutMs, &ignored))
+            return;
+        hung_ = true;
+        PostMessageA(target_, message, wParam, lParam);
+    }
+
+private:
+    HWND target_;
+    bool hung_ = false;
+};
+
 int actOnKey(HWND window, int key, unsigned serial, const Origin &keyOrigin) {
     const Origin &wordOrigin = word.active ? word.origin : keyOrigin;
     // The seams are called only during handleKey: they may refer to what lives on this frame.
@@ -106,6 +130,12 @@ int actOnKey(HWND window, int key, unsigned serial, const Origin &keyOrigin) {
         modulePath = wordOrigin.modulePath;
     };
     seams.sendImeChar = [&keyOrigin](unsigned char ch) { typeCharacter(keyOrigin.focus, ch); };
+    seams.eraseTyped = [&keyOrigin](int count) {
+        BoundedSending erasing(keyOrigin.focus);
+        eraseBeforeCaret(keyOrigin.focus, count, [&erasing](UINT message, WPARAM ch, LPARAM keyFlags) {
+            erasing.send(message, ch, keyFlags);
+        });
+    };
     // A key the hook waits for is acted on once: the claim comes before the hook's give-up, or the
     // key went on to the program, whose text the word then follows, once: when the main program
     // declines it, or at the hook's note of a key it gave up on. Keys without a serial are the

@@ -1,5 +1,6 @@
 #include "completion/suggestion_rows.h"
 
+#include "common/ascii_case.h"
 #include "common/thread_mutex.h"
 #include "vocabulary/word_store.h"
 
@@ -7,14 +8,16 @@ namespace {
 
 std::string upperCased(std::string word) {
     for (char &ch : word)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
+        ch = upperAscii(ch);
     return word;
 }
 
 // The rows show the suggestion in upper case while every typed letter was a capital, except
-// after a single letter, which may just start a sentence.
-std::string shownWord(const WordStore &store, const std::string &word) {
+// after a single letter, which may just start a sentence; a correction as its pick types it.
+std::string shownWord(const WordStore &store, int index) {
+    const std::string &word = store.suggestions()[index].text;
+    if (store.isCorrection(index))
+        return store.correctionAsTyped(word);
     return store.capitalsMode() && store.typedLength() != 1 ? upperCased(word) : word;
 }
 
@@ -35,12 +38,18 @@ bool formatSuggestions(WordStore &store, std::string &text) {
     int rows = rowsPerPage(store);
     size_t typed = static_cast<size_t>(store.typedLength());
     for (int b = store.pageStart(); b < store.pageEnd(); ++b) {
-        std::string word = shownWord(store, list[b].text);
+        std::string word = shownWord(store, b);
         text += std::to_string((b + 1) % rows);
-        text += ". ";
-        text += store.currentWord();
-        if (word.size() > typed)
-            text.append(word, typed, std::string::npos);
+        if (store.isCorrection(b)) {
+            text += kCorrectionMark;
+            text += ' ';
+            text += word;
+        } else {
+            text += ". ";
+            text += store.currentWord();
+            if (word.size() > typed)
+                text.append(word, typed, std::string::npos);
+        }
         text += '\n';
     }
     return true;
@@ -53,12 +62,12 @@ bool measurePage(WordStore &store, std::string &longestWord, int &rowCount) {
     if (!lock.acquired())
         return false;
     const std::vector<suggestion> &list = store.suggestions();
-    const suggestion *longest = nullptr;
+    int longest = -1;
     for (int b = store.pageStart(); b < store.pageEnd(); ++b)
-        if (!longest || list[b].text.size() > longest->text.size())
-            longest = &list[b];
-    if (longest)
-        longestWord = shownWord(store, longest->text);
+        if (longest < 0 || list[b].text.size() > list[longest].text.size())
+            longest = b;
+    if (longest >= 0)
+        longestWord = shownWord(store, longest);
     rowCount = rowsPerPage(store);
     return true;
 }
@@ -70,6 +79,11 @@ RowParts splitRow(const std::string &line, int typedLength) {
     parts.number = line.substr(0, n < 3 ? n : 3);
     if (n < 3)
         return parts;
+    if (line[1] == kCorrectionMark) {
+        parts.correction = true;
+        parts.rest = line.substr(3);
+        return parts;
+    }
     if (n >= typed + 3) {
         parts.typed = line.substr(3, typed);
         parts.rest = line.substr(typed + 3);

@@ -87,7 +87,7 @@ void paintRows(HDC dc, const PaintState &state, const RECT &client, int charHeig
         textOut(dc, columns.numberWidth, y, parts.typed);
         if (!selected)
             SetTextColor(dc, kRestColour);
-        textOut(dc, columns.numberWidth + columns.typedWidth, y, parts.rest);
+        textOut(dc, columns.numberWidth + (parts.correction ? 0 : columns.typedWidth), y, parts.rest);
         ++index;
         y += charHeight;
     }
@@ -105,7 +105,8 @@ void paintFooter(HDC dc, const RECT &client, int rowCount, int charWidth, int ch
 }
 
 // Each row in three colours (number, typed part, rest) under column widths measured on the first
-// row, the highlighted row on the system highlight, then the footer with icon and title.
+// row, a correction's whole word in the rest's colour from the typed part's column, the
+// highlighted row on the system highlight, then the footer with icon and title.
 LRESULT onPaint(HWND window) {
     PaintState state;
     std::string text;

@@ -1,6 +1,6 @@
 // Drives the word store, with a small pair model, through arbitrary keystroke and context
-// operations and checks the list and page invariants after each one. Nothing is written: every
-// path is cleared before destruction.
+// operations, spelling corrections among them, and checks the list and page invariants after each
+// one. Nothing is written: every path is cleared before destruction.
 #include "vocabulary/word_store.h"
 
 #include <cstdint>
@@ -54,6 +54,17 @@ void check(const WordStore &store) {
         store.typedLength() != static_cast<int>(store.currentWord().size()) ||
         store.typedLength() > WordStore::kMaxTypedLength)
         std::abort();
+    // Corrections only fill the first page, after the words that begin with the typed letters,
+    // and never repeat one of them.
+    for (int i = 0; i < size; ++i) {
+        if (!store.isCorrection(i))
+            continue;
+        if (size > store.pageSize() || store.typedLength() < 3)
+            std::abort();
+        for (int j = 0; j < size; ++j)
+            if (j != i && store.suggestions()[j].text == store.suggestions()[i].text)
+                std::abort();
+    }
 }
 
 } // namespace
@@ -63,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!store.loadPairModel("english.pairs"))
         std::abort();
     std::string rest;
+    int erase = 0;
     for (size_t i = 0; i + 1 < size; i += 2) {
         uint8_t operation = data[i];
         uint8_t value = data[i + 1];
@@ -75,9 +87,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         case 2:
             store.feedCharacter(8, program, true);
             break;
-        case 3:
-            store.completeSuggestion(value % 12, rest, program, (value & 16) != 0);
+        case 3: {
+            // A correction replaces every typed character with a whole word; any other pick erases
+            // nothing.
+            const int typed = store.typedLength();
+            bool anyCorrection = false;
+            for (int row = 0; row < static_cast<int>(store.suggestions().size()); ++row)
+                anyCorrection = anyCorrection || store.isCorrection(row);
+            if (store.completeSuggestion(value % 12, rest, erase, program, (value & 16) != 0) && erase != 0 &&
+                (!anyCorrection || erase != typed || rest.empty()))
+                std::abort();
             break;
+        }
         case 4:
             store.learnTypedWord(program, value & 1);
             break;

@@ -19,6 +19,9 @@ const char kPairsSuffix[] = ".pairs";
 // Tuned on texts other than those bench_keystroke_savings reports (vocabulary/data/README-source.md).
 const double kModelWeight = 2.0;
 const int32_t kLearnedOwnCount = 1000;
+// Corrections are drawn from each vocabulary by count for the free rows and this many more, among
+// which the context then chooses.
+const int kSpareCorrections = 5;
 
 bool startsWith(const std::string &text, const std::string &prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -27,8 +30,9 @@ bool startsWith(const std::string &text, const std::string &prefix) {
 } // namespace
 
 WordStore::WordStore(const std::string &basePath, int maxSuggestions, int pageSize, const std::string &learnedFolder)
-    : typedLength_(0), capitalsMode_(true), selectedIndex_(-1), pageStart_(0), pageEnd_(0),
-      maxSuggestions_(maxSuggestions), pageSize_(pageSize), learnedFolder_(learnedFolder) {
+    : typedLength_(0), capitalsMode_(true), selectedIndex_(-1), pageStart_(0), pageEnd_(0), correctionsFrom_(0),
+      wholeCorrectionListed_(false), maxSuggestions_(maxSuggestions), pageSize_(pageSize),
+      learnedFolder_(learnedFolder) {
     ThreadMutexLock hold(lock_, lock_.wait());
     // Without a file the base vocabulary starts empty; the file is created at shut-down.
     base_.reset(new WordTrie(basePath.c_str()));
@@ -173,17 +177,67 @@ int32_t WordStore::suggestibleCount(const std::string &word, WordTrie &learned) 
     return std::max(best, base_->countOf(word.c_str()));
 }
 
-// Ranks the listed words, and the words that the program's context expects and that would be
-// listed for these letters, by how likely each is after the previous word: a pair's own
-// probability, or else the share the previous word leaves to words without a pair times the
-// word's own probability; learned pairs are mixed in by how often the previous word was followed.
-void WordStore::rankByContext(const std::string &programKey) {
+// The count a correction is ranked by: as a listed word's, whatever the typed letters.
+int32_t WordStore::ownCount(const std::string &word, WordTrie &learned) {
+    int32_t best = learned.countOf(word.c_str()) >= 1 ? kLearnedOwnCount : 0;
+    if (custom_)
+        best = std::max(best, custom_->countOf(word.c_str()));
+    return std::max(best, base_->countOf(word.c_str()));
+}
+
+bool WordStore::knownWord(const std::string &word, WordTrie &learned) {
+    if (learned.countOf(word.c_str()) >= 1)
+        return true;
+    const std::string lower = loweredAscii(word);
+    for (WordTrie *vocabulary : {custom_.get(), base_.get()})
+        if (vocabulary && (vocabulary->countOf(word.c_str()) >= 1 || vocabulary->countOf(lower.c_str()) >= 1))
+            return true;
+    return false;
+}
+
+struct WordStore::Likelihood {
+    int modelWord = -1;
+    const LearnedPairs::Followers *learnedFollowers = nullptr;
+    int64_t followed = 0; // how often the previous word was followed in the program
+    double backoff = 0.0;
+};
+
+bool WordStore::likelihoodOf(const std::string &programKey, Likelihood &out) {
     auto found = contexts_.find(programKey);
     if (found == contexts_.end() || found->second.previous.empty())
-        return;
-    const Context &context = found->second;
-    const LearnedPairs::Followers *learnedFollowers = obtainPairs(programKey).followersOf(context.previous);
-    if (!learnedFollowers && context.modelWord < 0)
+        return false;
+    out.modelWord = found->second.modelWord;
+    out.learnedFollowers = obtainPairs(programKey).followersOf(found->second.previous);
+    if (!out.learnedFollowers && out.modelWord < 0)
+        return false;
+    out.followed = 0;
+    if (out.learnedFollowers)
+        for (const auto &follower : *out.learnedFollowers)
+            out.followed += follower.second;
+    out.backoff = out.modelWord >= 0 ? pairModel_.backoffLog10(out.modelWord) : 0.0;
+    return true;
+}
+
+namespace {
+
+// A pair's own probability, or else the share the previous word leaves to words without a pair
+// times the word's own probability; learned pairs are mixed in by how often the previous word was
+// followed.
+double scoreAfter(const PairModel &pairModel, int64_t followed, double backoff, double modelProbability,
+                  int32_t learnedCount, int32_t ownCount) {
+    double model =
+        modelProbability >= 0.0 ? modelProbability : std::pow(10.0, backoff + pairModel.ownLog10(ownCount));
+    double learnedShare = followed > 0 ? static_cast<double>(learnedCount) / followed : 0.0;
+    return (followed * learnedShare + kModelWeight * model) / (followed + kModelWeight);
+}
+
+} // namespace
+
+// Ranks the listed words, and the words that the program's context expects and that would be
+// listed for these letters, by how likely each is after the previous word.
+void WordStore::rankByContext(const std::string &programKey) {
+    Likelihood likelihood;
+    if (!likelihoodOf(programKey, likelihood))
         return;
     WordTrie &learned = obtainLearned(programKey);
 
@@ -223,29 +277,22 @@ void WordStore::rankByContext(const std::string &programKey) {
         candidates.push_back(candidate);
         return static_cast<int>(candidates.size()) - 1;
     };
-    pairModel_.forEachFollower(context.modelWord, lowerWord_, [&](const char *text, double log10Probability) {
+    pairModel_.forEachFollower(likelihood.modelWord, lowerWord_, [&](const char *text, double log10Probability) {
         int at = offer(text);
         if (at >= 0)
             candidates[at].modelProbability = std::pow(10.0, log10Probability);
     });
-    int64_t followed = 0;
-    if (learnedFollowers) {
-        for (const auto &follower : *learnedFollowers) {
-            followed += follower.second;
+    if (likelihood.learnedFollowers) {
+        for (const auto &follower : *likelihood.learnedFollowers) {
             int at = offer(follower.first.c_str());
             if (at >= 0)
                 candidates[at].learnedCount = follower.second;
         }
     }
 
-    double backoff = context.modelWord >= 0 ? pairModel_.backoffLog10(context.modelWord) : 0.0;
-    for (Candidate &candidate : candidates) {
-        double model = candidate.modelProbability >= 0.0
-                           ? candidate.modelProbability
-                           : std::pow(10.0, backoff + pairModel_.ownLog10(candidate.ownCount));
-        double learnedShare = followed > 0 ? static_cast<double>(candidate.learnedCount) / followed : 0.0;
-        candidate.score = (followed * learnedShare + kModelWeight * model) / (followed + kModelWeight);
-    }
+    for (Candidate &candidate : candidates)
+        candidate.score = scoreAfter(pairModel_, likelihood.followed, likelihood.backoff, candidate.modelProbability,
+                                     candidate.learnedCount, candidate.ownCount);
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate &a, const Candidate &b) { return a.score > b.score; });
     if (static_cast<int>(candidates.size()) > maxSuggestions_)
@@ -253,6 +300,74 @@ void WordStore::rankByContext(const std::string &programKey) {
     suggestions_.clear();
     for (Candidate &candidate : candidates)
         suggestions_.push_back(std::move(candidate.entry));
+}
+
+// Fills the free rows of the first page with the words the typed letters probably meant, from
+// every vocabulary, each scored like a listed word (by context, else by count) times the weight
+// of its spelling.
+void WordStore::addCorrections(const std::string &programKey) {
+    const int room = pageSize_ - static_cast<int>(suggestions_.size());
+    if (room <= 0 || correctionSteps(typedLength_) <= 0)
+        return;
+    WordTrie &learned = obtainLearned(programKey);
+    struct Candidate {
+        std::string text;
+        double weight;
+        bool whole;
+        int32_t ownCount = 0;
+        double score = 0.0;
+    };
+    std::vector<Candidate> candidates;
+    for (WordTrie *vocabulary : {&learned, custom_.get(), base_.get()}) {
+        if (!vocabulary)
+            continue;
+        corrector_.find(*vocabulary, lowerWord_, std::min(maxSuggestions_, room + kSpareCorrections), found_);
+        for (Correction &found : found_) {
+            auto same = [&found](const Candidate &c) { return c.text == found.text; };
+            auto known = std::find_if(candidates.begin(), candidates.end(), same);
+            if (known != candidates.end()) {
+                known->weight = std::max(known->weight, found.weight);
+                known->whole = known->whole || found.whole;
+            } else if (std::none_of(suggestions_.begin(), suggestions_.end(),
+                                    [&found](const suggestion &listed) { return listed.text == found.text; })) {
+                candidates.push_back(Candidate{std::move(found.text), found.weight, found.whole});
+            }
+        }
+    }
+    if (candidates.empty())
+        return;
+    Likelihood likelihood;
+    const bool context = likelihoodOf(programKey, likelihood);
+    for (Candidate &candidate : candidates) {
+        candidate.ownCount = ownCount(candidate.text, learned);
+        if (candidate.ownCount < 1)
+            continue; // a word of the learned vocabulary's own count only
+        double likely = candidate.ownCount;
+        if (context) {
+            double modelProbability = -1.0;
+            pairModel_.forEachFollower(likelihood.modelWord, loweredAscii(candidate.text),
+                                       [&](const char *text, double log10Probability) {
+                                           if (modelProbability < 0.0 && candidate.text == text)
+                                               modelProbability = std::pow(10.0, log10Probability);
+                                       });
+            int32_t learnedCount = 0;
+            if (likelihood.learnedFollowers) {
+                auto pair = likelihood.learnedFollowers->find(candidate.text);
+                if (pair != likelihood.learnedFollowers->end())
+                    learnedCount = pair->second;
+            }
+            likely = scoreAfter(pairModel_, likelihood.followed, likelihood.backoff, modelProbability, learnedCount,
+                                candidate.ownCount);
+        }
+        candidate.score = likely * candidate.weight;
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
+        return a.score != b.score ? a.score > b.score : a.text < b.text;
+    });
+    for (int i = 0; i < room && i < static_cast<int>(candidates.size()) && candidates[i].ownCount >= 1; ++i) {
+        suggestions_.push_back(suggestion{candidates[i].text, candidates[i].ownCount});
+        wholeCorrectionListed_ = wholeCorrectionListed_ || candidates[i].whole;
+    }
 }
 
 bool WordStore::feedCharacter(char ch, const std::string &programKey, bool offerTypedWord) {
@@ -288,8 +403,13 @@ bool WordStore::feedCharacter(char ch, const std::string &programKey, bool offer
             searchCustomAndBase(lowerWord_);
     }
     rankByContext(programKey);
-    if (suggestions_.empty() && offerTypedWord)
+    correctionsFrom_ = static_cast<int>(suggestions_.size());
+    wholeCorrectionListed_ = false;
+    addCorrections(programKey);
+    if (suggestions_.empty() && offerTypedWord) {
         suggestions_.push_back(suggestion{currentWord_, 1});
+        correctionsFrom_ = 1;
+    }
 
     pageStart_ = 0;
     pageEnd_ = std::min(pageSize_, static_cast<int>(suggestions_.size()));
@@ -340,7 +460,7 @@ bool WordStore::canComplete(int digit) {
     return hold.acquired() && pickIndexLocked(digit) >= 0;
 }
 
-bool WordStore::completeSuggestion(int digit, std::string &remainder, const std::string &programKey,
+bool WordStore::completeSuggestion(int digit, std::string &remainder, int &erase, const std::string &programKey,
                                    bool learningAllowed) {
     ThreadMutexLock hold(lock_, lock_.tryWait());
     if (!hold.acquired())
@@ -364,19 +484,38 @@ bool WordStore::completeSuggestion(int digit, std::string &remainder, const std:
         obtainLearned(programKey).addWord(word.c_str(), 1, nullptr);
     finishWordLocked(programKey, word, learningAllowed);
 
-    remainder = word.size() > static_cast<std::size_t>(typedLength_) ? word.substr(typedLength_) : std::string();
-    if (capitalsMode_ && typedLength_ != 1)
-        std::transform(remainder.begin(), remainder.end(), remainder.begin(), upperLetter);
+    if (isCorrection(index)) {
+        // The typed letters spell another word: they are replaced whole.
+        erase = typedLength_;
+        remainder = correctionAsTyped(word);
+    } else {
+        erase = 0;
+        remainder = word.size() > static_cast<std::size_t>(typedLength_) ? word.substr(typedLength_) : std::string();
+        if (capitalsMode_ && typedLength_ != 1)
+            std::transform(remainder.begin(), remainder.end(), remainder.begin(), upperLetter);
+    }
     resetLocked();
     return true;
+}
+
+std::string WordStore::correctionAsTyped(const std::string &word) const {
+    std::string typed = word;
+    if (capitalsMode_ && typedLength_ != 1)
+        std::transform(typed.begin(), typed.end(), typed.begin(), upperLetter);
+    else if (!typed.empty() && !currentWord_.empty() && lowerLetter(currentWord_[0]) != currentWord_[0])
+        typed[0] = upperLetter(typed[0]);
+    return typed;
 }
 
 void WordStore::learnTypedWord(const std::string &programKey, bool learningAllowed) {
     ThreadMutexLock hold(lock_, lock_.tryWait());
     if (!hold.acquired())
         return;
-    finishWordLocked(programKey, currentWord_, learningAllowed);
-    if (typedLength_ < 5)
+    // A misspelling finished by hand while the list offered the word meant.
+    const bool misspelled = wholeCorrectionListed_ && typedLength_ > 0 &&
+                            !knownWord(currentWord_, obtainLearned(programKey));
+    finishWordLocked(programKey, currentWord_, learningAllowed && !misspelled);
+    if (typedLength_ < 5 || misspelled)
         return;
     if (learningAllowed)
         obtainLearned(programKey).addWord(currentWord_.c_str(), 1, nullptr);
@@ -417,6 +556,8 @@ void WordStore::resetLocked() {
     selectedIndex_ = -1;
     capitalsMode_ = true;
     suggestions_.clear();
+    correctionsFrom_ = 0;
+    wholeCorrectionListed_ = false;
 }
 
 void WordStore::selectNext() {

@@ -3,6 +3,7 @@
 #include "common/thread_mutex.h"
 #include "vocabulary/learned_pairs.h"
 #include "vocabulary/pair_model.h"
+#include "vocabulary/spelling_corrections.h"
 #include "vocabulary/word_trie.h"
 
 #include <map>
@@ -37,17 +38,25 @@ public:
     WordStore &operator=(const WordStore &) = delete;
 
     // Adds ch to the current word (8 is Backspace) and recomputes the suggestions: the program's
-    // learned words as typed, then the custom and base words as typed and in lower case. True
-    // when there is at least one suggestion; false also when the lock is busy.
+    // learned words as typed, then the custom and base words as typed and in lower case. When
+    // these leave rows of the first page free, the free rows take corrections: the words the
+    // typed letters probably meant (spelling_corrections.h), ranked like the others by count and
+    // context. True when there is at least one suggestion; false also when the lock is busy.
     bool feedCharacter(char ch, const std::string &programKey, bool offerTypedWord);
     // Takes the row of the shown page that digit names (1 first, 0 the tenth, wrapping): learns
-    // the word where learningAllowed, sets remainder to its untyped rest and resets. False when
-    // the lock is busy or nothing was taken.
-    bool completeSuggestion(int digit, std::string &remainder, const std::string &programKey, bool learningAllowed);
+    // the word where learningAllowed and resets. A word that begins with the typed letters sets
+    // remainder to its untyped rest and erase to 0; a correction sets erase to the number of typed
+    // characters, which the caller erases first, and remainder to the whole word with the user's
+    // capitals (correctionAsTyped). False when the lock is busy or nothing was taken.
+    bool completeSuggestion(int digit, std::string &remainder, int &erase, const std::string &programKey,
+                            bool learningAllowed);
     // Whether completeSuggestion would take a row for digit now; false also when the lock is busy.
     bool canComplete(int digit);
     // A word of 5 or more characters ended without a pick: learned when allowed, bumped in the
-    // base vocabulary and custom list when they know it. The caller resets afterwards.
+    // base vocabulary and custom list when they know it. The caller resets afterwards. A word no
+    // vocabulary knows that a correction on the list spells whole (one the user finished by hand
+    // while the list offered the word meant) is taken as a misspelling: it stays the context of
+    // the next word but is never learned, bumped or paired.
     void learnTypedWord(const std::string &programKey, bool learningAllowed);
     // Deletes suggestion index from every vocabulary that holds it (count 0), then resets.
     void deleteSuggestion(int index, const std::string &programKey);
@@ -89,6 +98,11 @@ public:
     int pageEnd() const { return pageEnd_; }
     int maxSuggestions() const { return maxSuggestions_; }
     int pageSize() const { return pageSize_; }
+    // Whether suggestion index is a correction rather than a word beginning with the typed letters.
+    bool isCorrection(int index) const { return index >= correctionsFrom_; }
+    // A correction as its pick types it: in capitals in capitals mode after more than one letter,
+    // else with a capital first letter when the user typed one.
+    std::string correctionAsTyped(const std::string &word) const;
 
     // The longest current word; the next character starts a new word.
     static const int kMaxTypedLength = 47;
@@ -115,7 +129,14 @@ private:
     WordTrie &obtainLearned(const std::string &programKey);
     LearnedPairs &obtainPairs(const std::string &programKey);
     void finishWordLocked(const std::string &programKey, const std::string &word, bool learnPair);
+    // What ranks a word after the program's previous word: the pairs learned in the program and
+    // the shipped model. likelihoodOf is false when there is no such word or neither source knows it.
+    struct Likelihood;
+    bool likelihoodOf(const std::string &programKey, Likelihood &out);
     void rankByContext(const std::string &programKey);
+    void addCorrections(const std::string &programKey);
+    int32_t ownCount(const std::string &word, WordTrie &learned);
+    bool knownWord(const std::string &word, WordTrie &learned);
     int32_t suggestibleCount(const std::string &word, WordTrie &learned);
     void searchCustomAndBase(const std::string &word);
     void mergeSecondary();
@@ -134,6 +155,10 @@ private:
     int pageEnd_;
     std::vector<suggestion> suggestions_;
     std::vector<suggestion> secondary_;
+    int correctionsFrom_;        // suggestions from this index on are corrections
+    bool wholeCorrectionListed_; // one of them is spelled whole by the typed letters
+    SpellingCorrector corrector_;
+    std::vector<Correction> found_; // scratch of the correction search
     ThreadMutex lock_;
     std::map<std::string, std::unique_ptr<WordTrie>> learned_;
     std::map<std::string, std::unique_ptr<LearnedPairs>> pairs_;

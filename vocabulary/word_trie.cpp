@@ -1,5 +1,6 @@
 #include "vocabulary/word_trie.h"
 
+#include "common/ascii_case.h"
 #include "vocabulary/trie_memory.h"
 
 #include <algorithm>
@@ -29,10 +30,8 @@ int32_t addCounts(int32_t count, int32_t delta) {
 bool cellBefore(char a, char b) { return static_cast<signed char>(a) < static_cast<signed char>(b); }
 
 int findCell(const NonLeafNode *node, char ch) {
-    for (int i = 0; node->text[i]; ++i)
-        if (node->text[i] == ch)
-            return i;
-    return -1;
+    const char *cell = ch ? std::strchr(node->text, ch) : nullptr;
+    return cell ? static_cast<int>(cell - node->text) : -1;
 }
 
 StoredItems *newItemList(const char *item, const char *message) {
@@ -386,4 +385,48 @@ void WordTrie::collectAll(TrieNode *node, std::vector<suggestion> &out, int max)
     }
     if (inner->isWordEnd && inner->count >= 1)
         offer(out, max, "", inner->count);
+}
+
+TriePlace WordTrie::rootPlace() const { return TriePlace{root_, 0}; }
+
+bool WordTrie::next(TriePlace at, char ch, TriePlace &after) const {
+    if (!at.node || !ch)
+        return false;
+    if (at.node->isLeaf) {
+        if (at.node->text[at.passed] != ch)
+            return false;
+        after = TriePlace{at.node, at.passed + 1};
+        return true;
+    }
+    const NonLeafNode *inner = static_cast<const NonLeafNode *>(at.node);
+    int index = findCell(inner, ch);
+    if (index < 0 || !inner->children[index])
+        return false;
+    after = TriePlace{inner->children[index], 0};
+    return true;
+}
+
+void WordTrie::nextInEitherCase(TriePlace at, char lowerLetter, TriePlace after[2]) const {
+    if (!next(at, lowerLetter, after[0]))
+        after[0] = TriePlace();
+    const char upper = upperAscii(lowerLetter);
+    if (upper == lowerLetter || !next(at, upper, after[1]))
+        after[1] = TriePlace();
+}
+
+int32_t WordTrie::countAt(TriePlace at) {
+    if (!at.node)
+        return 0;
+    bool ends = at.node->isLeaf ? at.node->text[at.passed] == '\0' : at.node->isWordEnd;
+    return ends && at.node->count > 0 ? at.node->count : 0;
+}
+
+int32_t WordTrie::boundAt(TriePlace at) {
+    if (!at.node)
+        return 0;
+    return at.node->isLeaf ? at.node->count : static_cast<const NonLeafNode *>(at.node)->maxBelow;
+}
+
+const char *WordTrie::restAt(TriePlace at) {
+    return at.node && at.node->isLeaf ? at.node->text + at.passed : nullptr;
 }

@@ -56,6 +56,15 @@ public:
     int32_t maxBelow;
 };
 
+// A point of a walk through the trie between two characters of a path: an inner node, or a leaf
+// with the number of its tail's characters already passed. Walks that follow the trie one
+// character at a time (the spelling corrections) move from place to place; a place is valid until
+// the next change of the trie.
+struct TriePlace {
+    const TrieNode *node = nullptr; // null: the empty trie
+    int passed = 0;                 // in a leaf: characters of its tail behind the place
+};
+
 // A vocabulary of byte-string words with signed 32-bit use counts and optional item lists, held as
 // a character trie whose leaves keep the whole remaining tail of a word. Optionally bound to a
 // vocabulary file that is read when the trie is built and rewritten whole when it is destroyed.
@@ -97,6 +106,22 @@ public:
     // Exact count of a word present in the structure (0 for a deleted one); -1 when absent.
     int32_t countOf(const char *word);
 
+    // Character by character: the place of the empty path, and from a place the characters that
+    // continue some word, each with the place after it.
+    TriePlace rootPlace() const;
+    template <typename Step> void forEachNext(TriePlace at, Step step) const;
+    // The place after ch; false when no word continues with ch.
+    bool next(TriePlace at, char ch, TriePlace &after) const;
+    // The places after a letter given in lower case: after[0] in lower case, after[1] as a capital
+    // (only ASCII letters have one); a null node where no word continues so.
+    void nextInEitherCase(TriePlace at, char lowerLetter, TriePlace after[2]) const;
+    // The count of the word that ends at the place (0 for none or a deleted one).
+    static int32_t countAt(TriePlace at);
+    // Never below the count of any word at or below the place.
+    static int32_t boundAt(TriePlace at);
+    // In a leaf, the rest of its one word after the place; null at an inner node.
+    static const char *restAt(TriePlace at);
+
     // Set when neither the file nor its ".bak" could be opened, or a line was too long.
     bool loadFailed;
     // The file was found but not read whole (a line too long, a read error): it is never written
@@ -121,3 +146,18 @@ private:
     std::string path_; // empty: no file
     bool readIncomplete_;
 };
+
+template <typename Step> void WordTrie::forEachNext(TriePlace at, Step step) const {
+    if (!at.node)
+        return;
+    if (at.node->isLeaf) {
+        char ch = at.node->text[at.passed];
+        if (ch)
+            step(ch, TriePlace{at.node, at.passed + 1});
+        return;
+    }
+    const NonLeafNode *inner = static_cast<const NonLeafNode *>(at.node);
+    for (int i = 0; inner->text[i]; ++i)
+        if (inner->children[i])
+            step(inner->text[i], TriePlace{inner->children[i], 0});
+}

@@ -90,6 +90,7 @@ std::vector<double> decisionsPerLetter(const std::string &folder) {
         path = "C:\\bench.exe";
     };
     seams.sendImeChar = [](unsigned char) {};
+    seams.eraseTyped = [](int) {};
     seams.hideList = [] {};
     seams.showListAtCaret = [] {};
     std::vector<double> samples;

@@ -1,6 +1,8 @@
-// Memory and load time of the base vocabulary in the 32-bit build: loads english.voc from the
+// Memory and load time of the base vocabulary in each Windows build: loads english.voc from the
 // program folder (beside the wordlark.exe given as argument) and prints how much the process's
-// private memory and its heap grew.
+// private memory and its heap grew; then the same for the word store with the pair model, as the
+// program starts it, and what typing misspelled words (with their corrections) adds to that.
+#include "vocabulary/word_store.h"
 #include "vocabulary/word_trie.h"
 
 #include <windows.h>
@@ -36,6 +38,44 @@ SIZE_T heapBytesInUse() {
     return used;
 }
 
+double milliseconds(const LARGE_INTEGER &start, const LARGE_INTEGER &end) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+}
+
+// Common misspellings, each typed letter by letter and ended as a space ends it.
+const char *const kMisspellings[] = {"acomodate", "freind", "wich", "adress", "recieve", "definately", "seperate",
+                                     "occured", "untill", "beleive", "goverment", "tommorow", "neccessary"};
+
+void measureWordStore(const std::string &folder) {
+    SIZE_T privateBefore = privateBytes();
+    LARGE_INTEGER start, loaded, typed;
+    QueryPerformanceCounter(&start);
+    WordStore *store = new WordStore(folder + "english.voc", 25, 10, folder);
+    bool model = store->loadPairModel(folder + "english.pairs");
+    QueryPerformanceCounter(&loaded);
+    store->baseVocabulary().setPath(nullptr);
+    SIZE_T privateLoaded = privateBytes();
+    for (int pass = 0; pass < 20; ++pass)
+        for (const char *word : kMisspellings) {
+            for (const char *ch = word; *ch; ++ch)
+                store->feedCharacter(*ch, "bench.exe", false);
+            store->learnTypedWord("bench.exe", false);
+            store->reset();
+        }
+    QueryPerformanceCounter(&typed);
+    SIZE_T privateTyped = privateBytes();
+    std::printf("word store%s: load %.1f ms, private memory +%.2f MB; %d misspelled words typed in %.1f ms, "
+                "private memory +%.2f MB more\n",
+                model ? " with english.pairs" : " WITHOUT english.pairs", milliseconds(start, loaded),
+                (privateLoaded - privateBefore) / 1048576.0,
+                20 * static_cast<int>(sizeof kMisspellings / sizeof kMisspellings[0]), milliseconds(loaded, typed),
+                (privateTyped - privateLoaded) / 1048576.0);
+    store->forgetProgram("bench.exe");
+    delete store;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -60,5 +100,6 @@ int main(int argc, char **argv) {
                 (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart, (heapAfter - heapBefore) / 1048576.0,
                 (privateAfter - privateBefore) / 1048576.0);
     delete trie;
+    measureWordStore(folder);
     return 0;
 }

@@ -59,3 +59,35 @@ TEST(KeystrokeSavings, CountsKeysOfATinyTextAsWorkedOutByHand) {
     EXPECT_EQ(readBytes(voc), kVocabulary);
     EXPECT_FALSE(fileExists(folder.path("typist.exe.vob")));
 }
+
+// Worked out by hand: freind and hwllo slip in their first three letters and are one step from a
+// word of the vocabulary; qqqqq is near nothing; carrto keeps its first four letters, and carrot
+// shows after its first; zebra is no word of the vocabulary and is not counted.
+TEST(KeystrokeSavings, CountsTheMisspellingsWhoseWordShowedWhileTheyWereTyped) {
+    ScratchFolder folder;
+    std::string voc = folder.path("english.voc");
+    writeBytes(voc, "friend 10\r\nhello 50\r\ncarrot 5\r\n");
+    std::vector<std::pair<std::string, std::string>> pairs;
+    long badLine = -1;
+    ASSERT_TRUE(parseMisspellings("# misspelled correct\nfreind friend\r\n\n hwllo\thello \nqqqqq carrot\n"
+                                  "carrto carrot\nzebar zebra",
+                                  pairs, badLine));
+    ASSERT_EQ(pairs.size(), 5u);
+    EXPECT_EQ(pairs[1], (std::pair<std::string, std::string>("hwllo", "hello")));
+    long skipped = 0;
+    MisspellingTally tally = typeMisspellings(voc, std::string(), pairs, skipped);
+    EXPECT_EQ(skipped, 1);
+    EXPECT_EQ(tally.pairs, 4);
+    EXPECT_EQ(tally.offered, 3);
+    EXPECT_EQ(tally.earlyPairs, 3);
+    EXPECT_EQ(tally.earlyOffered, 2);
+    EXPECT_NEAR(tally.offeredPercent(), 75.0, 1e-9);
+    EXPECT_EQ(readBytes(voc), "friend 10\r\nhello 50\r\ncarrot 5\r\n");
+
+    // A line that is not two words of letters names itself.
+    EXPECT_FALSE(parseMisspellings("freind friend\nlonely\n", pairs, badLine));
+    EXPECT_EQ(badLine, 2);
+    EXPECT_FALSE(parseMisspellings("a b\ndon't do\n", pairs, badLine));
+    EXPECT_EQ(badLine, 2);
+    EXPECT_TRUE(pairs.empty());
+}

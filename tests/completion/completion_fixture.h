@@ -31,6 +31,8 @@ protected:
             return claimGranted_;
         };
         seams_.followKey = [this]() { return followGranted_; };
+        // Each erased character shows as a Backspace among the typed ones, in their order.
+        seams_.eraseTyped = [this](int count) { imeChars_.append(static_cast<std::size_t>(count), '\b'); };
         seams_.hideList = [this]() { shown_ = false; };
         seams_.showListAtCaret = [this]() {
             shown_ = true;

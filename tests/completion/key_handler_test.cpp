@@ -37,6 +37,14 @@ TEST_F(KeyHandler, LettersShowTheListAndADigitTypesTheRestAsImeCharacters) {
     type("hel");
     key('1');
     EXPECT_EQ(store_->learnedVocabulary(kProgram)->countOf("hello"), 1);
+    // A correction erases the typed letters first and types the whole word.
+    imeChars_.clear();
+    type("Hwlp");
+    ASSERT_TRUE(store_->isCorrection(0));
+    EXPECT_EQ(words()[0], "help");
+    key(kSpace);
+    EXPECT_EQ(imeChars_, "\b\b\b\bHelp");
+    EXPECT_FALSE(shown_);
 }
 
 TEST_F(KeyHandler, ShiftSpaceTakesRowOneAndZeroTakesTheTenthRow) {
@@ -142,12 +150,17 @@ TEST_F(KeyHandler, LetterWithoutMatchesHidesTheListAndShiftChangesNothing) {
     key(kShift);
     EXPECT_TRUE(shown_);
     EXPECT_EQ(store_->typedLength(), 3);
-    key('q');
+    key('q'); // one slip away from the hel- words: they are offered as corrections
+    EXPECT_TRUE(shown_);
+    EXPECT_TRUE(store_->isCorrection(0));
+    key('z');
     EXPECT_FALSE(shown_);
-    EXPECT_EQ(store_->typedLength(), 4); // the word goes on; the letter reached the editor itself
+    EXPECT_EQ(store_->typedLength(), 5); // the word goes on; the letter reached the editor itself
+    key(kBackspace);
     key(kBackspace);
     EXPECT_TRUE(shown_);
     EXPECT_EQ(words()[0], "hello");
+    EXPECT_FALSE(store_->isCorrection(0));
 }
 
 TEST_F(KeyHandler, CapitalsModeTypesTheRestInCapitals) {

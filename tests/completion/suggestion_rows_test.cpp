@@ -46,6 +46,29 @@ TEST_F(SuggestionRows, RowsShowTheWordAsTypedAndTheRestInCapitalsMode) {
     EXPECT_EQ(text, "0. Hello\n");
 }
 
+TEST_F(SuggestionRows, CorrectionsShowTheirWholeWordAsAPickTypesItAfterTheirMark) {
+    start("hexagon 5\r\nhello 4\r\nhelpers 3\r\n");
+    type("Hex"); // hexagon begins with the letters, hello and helpers are a letter away
+    std::string text;
+    ASSERT_TRUE(formatSuggestions(*store_, text));
+    EXPECT_EQ(text, "1. Hexagon\n2~ Hello\n0~ Helpers\n");
+    RowParts row = splitRow(splitLines(text)[2], store_->typedLength());
+    EXPECT_TRUE(row.correction);
+    EXPECT_EQ(row.number, "0~ ");
+    EXPECT_EQ(row.typed, "");
+    EXPECT_EQ(row.rest, "Helpers");
+    EXPECT_FALSE(splitRow(splitLines(text)[0], store_->typedLength()).correction);
+    store_->reset();
+    type("HEX");
+    text.clear();
+    ASSERT_TRUE(formatSuggestions(*store_, text));
+    EXPECT_EQ(text, "1. HEXAGON\n2~ HELLO\n0~ HELPERS\n");
+    std::string longest;
+    int rows = 0;
+    ASSERT_TRUE(measurePage(*store_, longest, rows));
+    EXPECT_EQ(longest, "HEXAGON");
+}
+
 TEST_F(SuggestionRows, LaterPagesKeepTheirRowNumbersAndTheLongestWordIsThePagesFirst) {
     std::string vocabulary;
     for (int i = 0; i < 12; ++i)
@@ -136,6 +159,10 @@ TEST(SuggestionColumns, WidthsComeFromTheFirstRowByUnsignedCode) {
     EXPECT_EQ(columns.typedWidth, 100 + 7);
     columns = measureColumns("1. a", 5, widthOf); // fewer characters than typed
     EXPECT_EQ(columns.typedWidth, 7);
+    // The dot's place is as wide as the correction mark, so words start alike on both kinds of row.
+    auto wideMark = [](unsigned char ch) { return ch == kCorrectionMark ? 11 : 7; };
+    EXPECT_EQ(measureColumns("1. hel", 3, wideMark).numberWidth, 7 + 11 + 7);
+    EXPECT_EQ(measureColumns("1~ hello", 3, wideMark).numberWidth, 7 + 11 + 7);
 }
 
 TEST(SuggestionFooter, IconIsCentredUnderLongRowsAndAtLeastFourPixelsIn) {

@@ -139,12 +139,13 @@ class Completion(WineTestCase):
         notepad.wait_text("hello")
         self.list_hidden(app)
 
-        # A letter without matches hides the list and still reaches notepad.
+        # Letters that no word comes near hide the list and still reach notepad ("helx" is a slip
+        # away from the hel- words, "helxq" two).
         X.key("space")
         X.type("hel")
         self.list_shown(app)
-        X.type("x")
-        notepad.wait_text("hello helx")
+        X.type("xq")
+        notepad.wait_text("hello helxq")
         self.list_hidden(app)
 
         # Capitals mode: the rest of the word comes in capitals.
@@ -152,7 +153,7 @@ class Completion(WineTestCase):
         X.type("HEL")
         self.list_shown(app)
         X.key("shift+space")
-        notepad.wait_text("hello helx HELLO")
+        notepad.wait_text("hello helxq HELLO")
         self.list_hidden(app)
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
@@ -218,6 +219,17 @@ class Completion(WineTestCase):
         self.assertTrue(columns_of(highlighted, NUMBER, *rows[0]))
         self.assertFalse(columns_of(highlighted, TYPED, *rows[0]))
         self.assertEqual(highlighted[(right_edge, rows[1][0] + 1)], BACKGROUND)
+
+        # "helx" spells no word: each row is a correction, its number in pink with the mark, its
+        # whole word in grey from the typed part's column ("h" where the typed "h" was), no green.
+        X.type("x")
+        corrected = wait_until(lambda: (lambda w, p: p if w and p and NUMBER in p.values() and
+                                        TYPED not in p.values() else None)(
+            self.visible_list(app), window_pixels(X.screenshot(self.artifact("completion-corrections.png")),
+                                                  self.visible_list(app)["rect"])), 10, 0.3, "the corrections")
+        for y0, y1 in rows:
+            self.assertTrue(columns_of(corrected, NUMBER, y0, y1), "row number in pink")
+            self.assertEqual(columns_of(corrected, REST, y0, y1)[0], starts[0], "the word where the typed part was")
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
     def _painted(self, shown):
@@ -260,6 +272,30 @@ class Completion(WineTestCase):
         voc = app.read("english.voc")
         self.assertNotIn(b"hello", voc)
         self.assertIn(b"help 401\r\n", voc)
+
+    def test_a_picked_correction_replaces_the_typed_letters_and_only_the_word_meant_is_learned(self):
+        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY + b"friend 100\r\n",
+                                               "wordlark.cfg": allowed_notepad_settings()})
+        notepad = self.start_notepad()
+        notepad.focus()
+        # Ctrl is held while the typed letters are replaced; the user's capital stays.
+        X.type("Freind")
+        self.list_shown(app)
+        X.key("ctrl+1")
+        notepad.wait_text("Friend")
+        self.list_hidden(app)
+        X.type(" Frend")
+        self.list_shown(app)
+        X.key("shift+space")
+        notepad.wait_text("Friend Friend")
+        # A misspelling finished by hand while the list offers the word meant is not learned.
+        X.type(" freind ")
+        notepad.wait_text("Friend Friend freind ")
+        name, _ = self.notepad_path(app)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+        vob = app.read(name + ".vob")
+        self.assertIn(b"friend 2\r\n", vob)
+        self.assertNotIn(b"freind", vob.lower())
 
     def test_learning_follows_the_permission_of_the_program(self):
         # First run: notepad is met for the first time and listed without permission; nothing is
@@ -621,6 +657,12 @@ class CaretFromAccessibility(WineTestCase):
         X.key("ctrl+1")
         self.field_text(field, "hello")
         wait_until(lambda: self.visible_list(app) is None, 10, 0.1, "the list hidden")
+        # A correction replaces the typed letters in a field that is no edit control too, though
+        # the field, like an edit control, takes no Backspace while Ctrl is held.
+        X.type(" Hwlp")
+        wait_until(lambda: self.visible_list(app), 10, 0.1, "the list of corrections")
+        X.key("ctrl+1")
+        self.field_text(field, "hello Help")
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
     def test_a_protected_field_shows_and_learns_nothing(self):

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -17,6 +18,7 @@ struct StoreFixture : testing::Test {
     ScratchFolder folder;
     std::string basePath = folder.path("english.voc");
     std::unique_ptr<WordStore> store;
+    int erase = -1; // what the last pick erased
 
     void open(const std::string &baseContents, int maxSuggestions = 25, int pageSize = 10) {
         writeBytes(basePath, baseContents);
@@ -50,7 +52,7 @@ TEST_F(StoreFixture, CapitalisedTypingFindsLowerCaseWordsAndTypesTheRestInTheTyp
     EXPECT_TRUE(type("Hel"));
     EXPECT_EQ(words(), std::vector<std::string>{"hello"});
     std::string rest;
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, true));
     EXPECT_EQ(rest, "lo");
     EXPECT_EQ(store->typedLength(), 0);
     EXPECT_EQ(store->baseVocabulary().countOf("hello"), 6);
@@ -58,15 +60,15 @@ TEST_F(StoreFixture, CapitalisedTypingFindsLowerCaseWordsAndTypesTheRestInTheTyp
 
     EXPECT_TRUE(type("HEL"));
     EXPECT_TRUE(store->capitalsMode());
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, true));
     EXPECT_EQ(rest, "LO");
     EXPECT_TRUE(type("H"));
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, true));
     EXPECT_EQ(rest, "ello");
     // Backspace does not bring capitals mode back.
     EXPECT_TRUE(type("Hx\bEL"));
     EXPECT_FALSE(store->capitalsMode());
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, true));
     EXPECT_EQ(rest, "lo");
 }
 
@@ -80,7 +82,7 @@ TEST_F(StoreFixture, AccentedLettersFindTheirWordsWhateverTheirCase) {
     std::string rest;
     EXPECT_TRUE(type("\xDC""BE"));
     EXPECT_TRUE(store->capitalsMode());
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, true));
     EXPECT_EQ(rest, "RMUT");
     EXPECT_TRUE(type("STRA\xDF"));
     EXPECT_EQ(words(), std::vector<std::string>{"stra\xDF""e"});
@@ -92,14 +94,96 @@ TEST_F(StoreFixture, TheTypedWordIsOfferedWhenNothingMatchesAndLearnedWhenPicked
     EXPECT_TRUE(type("r", true));
     EXPECT_EQ(words(), std::vector<std::string>{"zqr"});
     std::string rest = "unchanged";
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, true));
     EXPECT_EQ(rest, "");
     EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("zqr"), 1);
     EXPECT_EQ(store->baseVocabulary().countOf("zqr"), -1);
     // Where learning is not allowed a pick is typed but not kept.
     EXPECT_TRUE(type("zqr", true));
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, false));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, false));
     EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("zqr"), 1);
+}
+
+// Misspelled, these are one slip or two sound-alikes away; ten hel- words fill a page, and hallo
+// would be a correction of "hel" where rows were free.
+const char kSpelling[] = "accommodate 40\r\naccommodation 30\r\naccount 300\r\nfriend 200\r\nfree 100\r\n"
+                         "fresh 90\r\nhelga 10\r\nhelgb 10\r\nhelgc 10\r\nhelgd 10\r\nhelge 10\r\nhelgf 10\r\n"
+                         "helgg 10\r\nhelgh 10\r\nhelgi 10\r\nhello 10\r\nhallo 900\r\n";
+
+TEST_F(StoreFixture, CorrectionsFillOnlyTheRowsThatWordsBeginningWithTheTypedLettersLeaveFree) {
+    open(kSpelling);
+    auto pageHolds = [this](const std::string &word) {
+        for (int i = store->pageStart(); i < store->pageEnd(); ++i)
+            if (store->suggestions()[i].text == word)
+                return store->isCorrection(i);
+        return false;
+    };
+    bool offered = false;
+    for (char ch : std::string("acomodat"))
+        offered = store->feedCharacter(ch, kProgram, false) && (offered || pageHolds("accommodate"));
+    EXPECT_TRUE(offered);
+    store->reset();
+    EXPECT_TRUE(type("freind"));
+    EXPECT_TRUE(pageHolds("friend"));
+    store->reset();
+    // The words that begin with the typed letters come first, the corrections after them.
+    EXPECT_TRUE(type("fre"));
+    const std::vector<std::string> listed = words();
+    EXPECT_EQ(std::vector<std::string>(listed.begin(), listed.begin() + 2), (std::vector<std::string>{"free", "fresh"}));
+    EXPECT_FALSE(store->isCorrection(1));
+    EXPECT_TRUE(pageHolds("friend"));
+    store->reset();
+    // A page full of them shows no correction.
+    EXPECT_TRUE(type("hel"));
+    EXPECT_EQ(words().size(), 10u);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_FALSE(store->isCorrection(i)) << words()[i];
+    store->reset();
+    EXPECT_TRUE(type("helg")); // nine words: hello, a letter away, takes the free row
+    EXPECT_EQ(words().size(), 10u);
+    EXPECT_EQ(words().back(), "hello");
+    EXPECT_TRUE(store->isCorrection(9));
+}
+
+TEST_F(StoreFixture, APickedCorrectionReplacesTheTypedLettersAndOnlyTheWordMeantIsLearned) {
+    open(kSpelling);
+    std::string rest;
+    auto pickCorrection = [&](const std::string &typed, const std::string &word) {
+        type(typed);
+        const std::vector<std::string> listed = words();
+        int row = static_cast<int>(std::find(listed.begin(), listed.end(), word) - listed.begin());
+        EXPECT_TRUE(row < 10 && store->isCorrection(row)) << typed;
+        EXPECT_TRUE(store->completeSuggestion(row + 1, rest, erase, kProgram, true));
+    };
+    pickCorrection("Freind", "friend");
+    EXPECT_EQ(erase, 6);
+    EXPECT_EQ(rest, "Friend"); // the user's capital, the word's letters
+    pickCorrection("FREIND", "friend");
+    EXPECT_EQ(rest, "FRIEND");
+    pickCorrection("frend", "friend");
+    EXPECT_EQ(rest, "friend");
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("friend"), 3);
+    EXPECT_EQ(store->baseVocabulary().countOf("friend"), 203);
+    // A word that begins with the typed letters still types only its rest.
+    type("fre");
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, true));
+    EXPECT_EQ(erase, 0);
+    EXPECT_EQ(rest, "e");
+
+    // A misspelling finished by hand while the list offered the word meant is neither learned
+    // nor paired with the word before; a new word without such a correction is learned.
+    type("accounts"); // known to no vocabulary, but a word the typed letters begin is no misspelling
+    store->learnTypedWord(kProgram, true);
+    store->reset();
+    type("freind");
+    store->learnTypedWord(kProgram, true);
+    store->reset();
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("freind"), -1);
+    EXPECT_EQ(store->learnedPairs(kProgram)->followersOf("accounts"), nullptr);
+    EXPECT_EQ(store->learnedVocabulary(kProgram)->countOf("accounts"), 1);
+    type("fresh"); // known: finished as typed, whatever the corrections
+    store->learnTypedWord(kProgram, true);
+    EXPECT_EQ(store->baseVocabulary().countOf("fresh"), 91);
 }
 
 TEST_F(StoreFixture, FinishedWordsAreLearnedFromFiveCharacters) {
@@ -131,10 +215,10 @@ TEST_F(StoreFixture, DigitsCountRowsModuloThePage) {
     for (const Pick &pick : {Pick{0, "a.exe", "is"}, Pick{3, "b.exe", "is"}, Pick{4, "c.exe", "en"}}) {
         for (char ch : std::string("th"))
             store->feedCharacter(ch, pick.program, false);
-        EXPECT_TRUE(store->completeSuggestion(pick.digit, rest, pick.program, true));
+        EXPECT_TRUE(store->completeSuggestion(pick.digit, rest, erase, pick.program, true));
         EXPECT_EQ(rest, pick.rest) << pick.digit;
     }
-    EXPECT_FALSE(store->completeSuggestion(1, rest, kProgram, true)); // nothing to pick resets
+    EXPECT_FALSE(store->completeSuggestion(1, rest, erase, kProgram, true)); // nothing to pick resets
     EXPECT_EQ(store->typedLength(), 0);
 }
 
@@ -152,7 +236,7 @@ TEST_F(StoreFixture, PagingThroughTwentyFiveSuggestions) {
     EXPECT_EQ(store->pageStart(), 1);
     EXPECT_EQ(store->pageEnd(), 11);
     std::string rest;
-    EXPECT_TRUE(store->completeSuggestion(store->selectedIndex() + 1, rest, kProgram, true)); // Enter
+    EXPECT_TRUE(store->completeSuggestion(store->selectedIndex() + 1, rest, erase, kProgram, true)); // Enter
     EXPECT_EQ(rest, "dk");
 
     type("wor");
@@ -268,7 +352,7 @@ TEST_F(StoreFixture, ShutDownWritesEveryVocabularyExceptForgottenOnes) {
     store.reset(new WordStore(basePath, 25, 10, folder.path("")));
     std::string rest;
     type("bas");
-    EXPECT_TRUE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_TRUE(store->completeSuggestion(1, rest, erase, kProgram, true));
     store->feedCharacter('o', "other.exe", false);
     store->reset();
     store->feedCharacter('a', "third.exe", false);
@@ -293,7 +377,7 @@ TEST_F(StoreFixture, ProgramNamesThatCouldLeaveTheFolderNameNoFile) {
     for (const char *name : {"../escaped", "..", "C:escaped", "sub\\escaped", "."}) {
         std::string rest;
         store->feedCharacter('b', name, false);
-        EXPECT_TRUE(store->completeSuggestion(1, rest, name, true)) << name;
+        EXPECT_TRUE(store->completeSuggestion(1, rest, erase, name, true)) << name;
         EXPECT_EQ(store->learnedVocabulary(name)->countOf("base"), 1) << name;
     }
     store.reset();
@@ -318,7 +402,7 @@ TEST_F(StoreFixture, KeystrokeOperationsGiveUpWhileAnotherThreadHoldsTheLock) {
         std::this_thread::yield();
     std::string rest = "unchanged";
     EXPECT_FALSE(store->feedCharacter('l', kProgram, true));
-    EXPECT_FALSE(store->completeSuggestion(1, rest, kProgram, true));
+    EXPECT_FALSE(store->completeSuggestion(1, rest, erase, kProgram, true));
     EXPECT_EQ(rest, "unchanged");
     store->learnTypedWord(kProgram, true);
     store->deleteSuggestion(0, kProgram);
@@ -342,7 +426,7 @@ TEST_F(StoreFixture, WordListReplacementWritesTheOldListAndRefusesUnreadableOnes
     EXPECT_EQ(store->customWordList()->countOf("fig"), -1);
     type("app");
     std::string rest;
-    store->completeSuggestion(1, rest, kProgram, true);
+    store->completeSuggestion(1, rest, erase, kProgram, true);
 
     std::string second = folder.path("second.txt");
     std::string tooLong = "grape\n" + std::string(81, 'g') + "\n";
@@ -418,6 +502,9 @@ TEST_F(ContextFixture, TheWordBeforeRanksWhatFollowsItAndNothingElseChangesTheLi
     const std::vector<std::string> byCount{"Yemen", "Yale", "Yorkshire", "York", "Yukon"};
     EXPECT_EQ(after("New", "Y"), (std::vector<std::string>{"York", "Yemen", "Yale", "Yorkshire", "Yukon"}));
     EXPECT_EQ(after("New", "Yo"), (std::vector<std::string>{"York", "Yorkshire"}));
+    // Corrections too: after "New" York, else Yorkshire, the commoner.
+    EXPECT_EQ(after("New", "Yrok"), (std::vector<std::string>{"York", "Yorkshire"}));
+    EXPECT_EQ(after("zebra", "Yrok"), (std::vector<std::string>{"Yorkshire", "York"}));
     // Yonder, likelier still, is in no vocabulary: never offered.
     // With no word before, or one the model does not know, the order is by count.
     store->dropContext(kProgram);

@@ -39,7 +39,8 @@ void typeCharacter(HWND window, unsigned char ch) {
     int length = GetWindowTextA(window, text, sizeof text);
     std::string now(text, length);
     if (ch == '\b') {
-        if (!now.empty())
+        // As in an edit control, Backspace with Ctrl held deletes nothing.
+        if (!now.empty() && !(GetKeyState(VK_CONTROL) & 0x8000))
             now.pop_back();
     } else if (ch >= 0x20) {
         now += static_cast<char>(ch);
