@@ -12,7 +12,7 @@ static_assert(offsetof(HookState, suggestionsShown) == 332, "the name is 260 byt
 static_assert(sizeof(KeySlot) == 288, "six 32-bit fields and the name");
 static_assert(offsetof(HookState, keySlots) == 380, "fixed-width fields before the key slots");
 static_assert(offsetof(HookState, protectedWindow) == 380 + kKeySlots * 288, "the key slots, then the rest");
-static_assert(sizeof(HookState) == 380 + kKeySlots * 288 + 12, "the same size in every build");
+static_assert(sizeof(HookState) == 380 + kKeySlots * 288 + 16, "the same size in every build");
 
 namespace {
 
@@ -79,6 +79,8 @@ void setHookStateModuleFileName(HookState &state, const char *name) {
 
 int resolvedCaretX(const HookState &state) { return state.caretClientX != 0 ? state.caretScreenX : state.clickX; }
 int resolvedCaretY(const HookState &state) { return state.caretClientY != 0 ? state.caretScreenY : state.clickY; }
+
+uint32_t countKeyEvent(HookState &state) { return __atomic_fetch_add(&state.keyEvents, 1u, __ATOMIC_SEQ_CST); }
 
 KeySlot &keySlotOf(HookState &state, unsigned serial) { return state.keySlots[(serial & 0xFFFF) % kKeySlots]; }
 

@@ -97,6 +97,9 @@ struct HookState {
     // key's repeats are decided by how its press went, in whichever library and thread they come.
     int32_t heldKey;
     int32_t heldKeyConsumed;
+    // Every key event (down, repeat, up) and button press the hooks of the session see, counted: a
+    // thread's own record of its modifier keys holds while no event went elsewhere meanwhile.
+    uint32_t keyEvents;
 };
 
 // The defaults of a fresh block, marked ready: completion on, Ctrl+Space, Ctrl+M and Ctrl+O.
@@ -121,6 +124,9 @@ void setHookStateModuleFileName(HookState &state, const char *name);
 // showed none (a caret client coordinate of exactly 0 counts as none).
 int resolvedCaretX(const HookState &state);
 int resolvedCaretY(const HookState &state);
+
+// Counts one key event or button press of the session; the count before it.
+uint32_t countKeyEvent(HookState &state);
 
 KeySlot &keySlotOf(HookState &state, unsigned serial);
 const KeySlot &keySlotOf(const HookState &state, unsigned serial);

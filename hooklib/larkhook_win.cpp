@@ -12,6 +12,7 @@
 #include "hooklib/hook_state_win.h"
 #include "hooklib/key_decision.h"
 #include "hooklib/published_state_win.h"
+#include "hooklib/tracked_keys.h"
 #include "hooklib/typed_in_program_win.h"
 #include "hooklib/typed_key_win.h"
 #include "win32/kernel_handle_win.h"
@@ -236,6 +237,29 @@ LRESULT passOn(int code, WPARAM vk, LPARAM flags) {
     return result;
 }
 
+// The thread's record of its modifier keys, kept from the key events it reads (tracked_keys.h).
+thread_local TrackedKeys trackedKeys;
+
+// The key state of the thread that reads the key: its own record while that follows it, otherwise
+// the window system's answer, which the record then starts from.
+void keyStateOfThisThread(KeyboardState &keys, uint32_t priorEvent, DWORD tick) {
+    if (trackedKeys.follows(priorEvent, tick)) {
+        trackedKeys.fill(keys.keys);
+    } else if (GetKeyboardState(keys.keys)) {
+        trackedKeys.resetFrom(keys.keys, priorEvent, tick);
+    } else {
+        ZeroMemory(keys.keys, sizeof keys.keys);
+        trackedKeys.forget();
+    }
+    takeModifiers(keys);
+}
+
+// The key's own change to the record: down or up, and a toggle's turn.
+void noteKeyEvent(WPARAM vk, LPARAM flags, uint32_t priorEvent, DWORD tick) {
+    trackedKeys.note(static_cast<int>(vk), (flags & kKeyUpFlag) != 0, (flags & kRepeatFlag) != 0,
+                     (flags & 0x01000000) != 0, static_cast<int>((flags >> 16) & 0xFF), priorEvent, tick);
+}
+
 // Letters are read from the layout with the keys as held: a plain key, or one with Ctrl and Alt
 // together (AltGr). Ctrl or Alt alone make shortcuts, which type no letter.
 bool mayBeTyped(const KeyboardState &keys) { return keys.ctrl == keys.alt; }
@@ -317,12 +341,17 @@ bool isButtonDown(WPARAM message) {
 } // namespace
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
-    if (code != 0 || passingOn || (flags & kKeyUpFlag))
+    if (code != 0 || passingOn)
         return CallNextHookEx(nullptr, code, vk, flags);
     HookState *state = soundHookState();
     if (!state)
         return passOn(0, vk, flags);
     HookState &s = *state;
+    if (flags & kKeyUpFlag) {
+        if (!isInstallingThread())
+            noteKeyEvent(vk, flags, countKeyEvent(s), GetTickCount());
+        return passOn(0, vk, flags);
+    }
 
     // Every call below may be a round trip to the window system (under Wine, to its server), and
     // the program typed in waits for all of them: the key state comes in one call, the focus and
@@ -334,7 +363,14 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
     if (in.role == hookkeys::KeyRole::PassesOn)
         return passOn(0, vk, flags);
     KeyboardState keys;
-    readKeyboardState(program, keys);
+    uint32_t priorEvent = 0;
+    const DWORD tick = GetTickCount();
+    if (program.here) {
+        priorEvent = countKeyEvent(s);
+        keyStateOfThisThread(keys, priorEvent, tick);
+    } else {
+        readKeyboardState(program, keys);
+    }
 
     in.vk = static_cast<int>(vk);
     in.repeat = (flags & kRepeatFlag) != 0;
@@ -356,6 +392,8 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
         in.typed = typed.typed;
         in.letter = typed.letter;
     }
+    if (program.here)
+        noteKeyEvent(vk, flags, priorEvent, tick);
     // A held key whose repeats only follow its press needs nothing more of the program.
     if (in.repeat && !hookkeys::repeatActsOnTheWord(in))
         return hookkeys::decideKeyDown(in).consume ? 1 : passOn(0, vk, flags);
@@ -374,8 +412,11 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM message, LPARAM info) {
         }
         // No Escape: a click only hides the list, the typed word stays; a letter pressed before
         // the click does not show it again.
-        if (isButtonDown(message))
+        if (isButtonDown(message)) {
             endListEpoch(*state);
+            // A click may move the focus: no thread's record of its keys is trusted past it.
+            countKeyEvent(*state);
+        }
         hideSuggestions(*state);
     }
     return CallNextHookEx(nullptr, 0, message, info);

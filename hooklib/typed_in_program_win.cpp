@@ -109,6 +109,11 @@ void readKeyboardState(const TypedInProgram &program, KeyboardState &state) {
             keys[vk] = (GetAsyncKeyState(vk) & 0x8000) ? 0x80 : 0;
         keys[VK_CAPITAL] = GetKeyState(VK_CAPITAL) & 1;
     }
+    takeModifiers(state);
+}
+
+void takeModifiers(KeyboardState &state) {
+    const BYTE *keys = state.keys;
     state.ctrl = (keys[VK_CONTROL] & 0x80) != 0;
     state.alt = (keys[VK_MENU] & 0x80) != 0;
     state.shift = (keys[VK_SHIFT] & 0x80) != 0;

@@ -44,12 +44,15 @@ struct FocusAndCaret {
 FocusAndCaret focusAndCaretOf(const TypedInProgram &program);
 
 // The keys as they were when the key was pressed. Inside the program typed in that is its thread's
-// key state, read in one call; out of context the installing thread has no key state of that
-// program, so the keys' physical state stands in for the modifiers and Caps Lock.
+// key state, read in one call, or as the thread's own record of its keys has it (tracked_keys.h);
+// out of context the installing thread has no key state of that program, so the keys' physical
+// state stands in for the modifiers and Caps Lock.
 struct KeyboardState {
     BYTE keys[256];
     bool ctrl = false, alt = false, shift = false, win = false;
 };
 void readKeyboardState(const TypedInProgram &program, KeyboardState &state);
+// The modifiers of the keys as they stand in state.keys.
+void takeModifiers(KeyboardState &state);
 
 } // namespace hookstate

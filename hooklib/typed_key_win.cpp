@@ -15,12 +15,52 @@ const UINT kKeepKeyboardState = 0x4;
 // does not get whole.
 bool mayTypeALetter(UINT vk) { return (vk >= '0' && vk <= 'Z') || (vk >= VK_OEM_1 && vk <= 0xFE && vk != VK_PACKET); }
 
+// What the layout makes of a key depends on the layout, the key and the keys that change
+// characters; only a dead key pending in the layout changes that, and a dead key is told by its own
+// answer. So each thread keeps the answers it had, and the layout is asked again only for a key
+// not answered before or for the key after a dead key: asking costs a round trip to the display
+// under Wine.
+struct Answer {
+    HKL layout = nullptr;
+    UINT vk = 0;
+    unsigned modifiers = 0;
+    TypedKey key;
+};
+const unsigned kAnswers = 64;
+thread_local Answer answers[kAnswers];
+thread_local bool deadKeyPending = false;
+
+unsigned modifiersOf(const BYTE keys[256]) {
+    return (keys[VK_SHIFT] & 0x80 ? 1u : 0u) | (keys[VK_CONTROL] & 0x80 ? 2u : 0u) | (keys[VK_MENU] & 0x80 ? 4u : 0u) |
+           (keys[VK_RMENU] & 0x80 ? 8u : 0u) | (keys[VK_CAPITAL] & 0x01 ? 16u : 0u) | (keys[VK_KANA] & 0x01 ? 32u : 0u);
+}
+
+TypedKey askLayout(UINT vk, UINT scanCode, const BYTE keys[256], HKL layout);
+
 } // namespace
 
 TypedKey typedKeyOf(UINT vk, UINT scanCode, const BYTE keys[256], HKL layout) {
-    TypedKey key;
     if (!mayTypeALetter(vk))
-        return key;
+        return TypedKey();
+    const unsigned modifiers = modifiersOf(keys);
+    Answer &kept = answers[(vk ^ modifiers * 31) % kAnswers];
+    const bool known = kept.layout == layout && kept.vk == vk && kept.modifiers == modifiers;
+    if (known && !deadKeyPending) {
+        deadKeyPending = kept.key.typed == hookkeys::Typed::DeadKey;
+        return kept.key;
+    }
+    const TypedKey key = askLayout(vk, scanCode, keys, layout);
+    // After a dead key the layout answers with the accented letter, which is no answer to keep.
+    if (!deadKeyPending)
+        kept = Answer{layout, vk, modifiers, key};
+    deadKeyPending = key.typed == hookkeys::Typed::DeadKey;
+    return key;
+}
+
+namespace {
+
+TypedKey askLayout(UINT vk, UINT scanCode, const BYTE keys[256], HKL layout) {
+    TypedKey key;
     WCHAR typed[4] = {};
     const int count = ToUnicodeEx(vk, scanCode, keys, typed, 4, kKeepKeyboardState, layout);
     if (count < 0) {
@@ -42,5 +82,7 @@ TypedKey typedKeyOf(UINT vk, UINT scanCode, const BYTE keys[256], HKL layout) {
     key.letter = static_cast<unsigned char>(ansi[0]);
     return key;
 }
+
+} // namespace
 
 } // namespace hookstate
