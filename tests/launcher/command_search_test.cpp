@@ -462,7 +462,7 @@ TEST(CommandSearchPersistenceTest, SearchAgreesWithTheWordByWordDefinition) {
                              "a b",    "to to",   "t d g",  "bet page", "news del", "gam alpah", "al site",
                              "alps0 deal", "beta1 gamma tool", "game2 del", "toy1 toy", "ta", "page tag",
                              "site5 tag", "site5 alpha", "site5 toy"};
-    for (const char *typed : queries) {
+    auto agree = [&catalogue](const char *typed) {
         std::string lowered = typed;
         std::vector<std::string> queryWords = splitWords(lowered, 1);
         Items expected, wordItems;
@@ -484,7 +484,16 @@ TEST(CommandSearchPersistenceTest, SearchAgreesWithTheWordByWordDefinition) {
         std::string query = typed;
         EXPECT_EQ(!expected.empty(), catalogue.search(query)) << typed;
         EXPECT_EQ(unique, catalogue.searchResults()) << typed;
-    }
+    };
+    for (const char *typed : queries)
+        agree(typed);
+    // A few items more, merged into the orders of thousands: first, last and between in bytes.
+    catalogue.addItem("A:\\Alpha\\Tag Alps.exe", "", 3, false);
+    catalogue.addItem("C:\\Game\\Gamma Beta1 between.doc", "", 3, true);
+    catalogue.addItem("Z:\\Toy\\Tool Alpha.txt", "", 1, false);
+    catalogue.addVisitedPages({{"https://late.example/", "Alpha page late"}});
+    for (const char *typed : {"a", "ta", "al", "ga", "tag", "page", "gam be"})
+        agree(typed);
 }
 
 TEST(CommandSearchPersistenceTest, LaunchPendingAtShutDownIsStillSaved) {
