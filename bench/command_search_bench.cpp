@@ -3,6 +3,10 @@
 // match ordered by launch count, limit 25) and a plain sorted-token posting-list index, all on the
 // same items, pages, launch counts and queries. The two yardsticks match word prefixes only and
 // rank pages like any item: for the initials and slip classes they do less work.
+//
+// Run under callgrind (--instr-atstart=no), each benchmark also counts the instructions of every
+// keystroke of its class once, a measure that other programs on the machine cannot disturb; see
+// bench/keystroke_instructions.py.
 #include "launcher/command_catalogue.h"
 #include "launcher/command_items.h"
 #include "synthetic_catalogue.h"
@@ -17,6 +21,7 @@
 #include <memory>
 #include <sqlite3.h>
 #include <unordered_set>
+#include <valgrind/callgrind.h>
 
 namespace {
 
@@ -125,6 +130,7 @@ CatalogueUnderTest &catalogueUnderTest() {
             for (int32_t i = 0; i < launch.second; ++i)
                 result.catalogue->noteUse(target, true);
         }
+        result.catalogue->settle(); // what a launch from the strip does after counting it
         return result;
     }();
     return built;
@@ -322,10 +328,29 @@ double threadMicros() {
     return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
 }
 
+// Under callgrind: the instructions of each keystroke of the class, one profile dump each, named
+// "keystroke:<benchmark>/<class>/<query>" (spaces in the query as '+'). Nothing otherwise.
+template <typename Keystroke>
+void countInstructions(const char *benchmark, int queryClass, Keystroke keystroke) {
+    if (!RUNNING_ON_VALGRIND)
+        return;
+    for (const std::string &query : queries(queryClass)) {
+        std::string name = std::string("keystroke:") + benchmark + "/" + kClassNames[queryClass] + "/" + query;
+        std::replace(name.begin(), name.end(), ' ', '+');
+        CALLGRIND_ZERO_STATS;
+        CALLGRIND_START_INSTRUMENTATION;
+        keystroke(query);
+        CALLGRIND_STOP_INSTRUMENTATION;
+        CALLGRIND_DUMP_STATS_AT(name.c_str());
+    }
+}
+
 // Times every query of the class once per iteration, each query as one keystroke, and reports
 // the mean, 99th percentile and maximum of the single keystrokes.
-template <typename Keystroke> void timeKeystrokes(benchmark::State &state, Keystroke keystroke) {
+template <typename Keystroke>
+void timeKeystrokes(benchmark::State &state, const char *benchmark, Keystroke keystroke) {
     const std::vector<std::string> &typed = queries(int(state.range(0)));
+    countInstructions(benchmark, int(state.range(0)), keystroke);
     std::vector<double> micros, wallMicros;
     size_t found = 0;
     for (auto _ : state) {
@@ -354,7 +379,7 @@ template <typename Keystroke> void timeKeystrokes(benchmark::State &state, Keyst
 void BM_Catalogue(benchmark::State &state) {
     CatalogueUnderTest &under = catalogueUnderTest();
     std::vector<std::string> rows, targets;
-    timeKeystrokes(state, [&](const std::string &query) {
+    timeKeystrokes(state, "Catalogue", [&](const std::string &query) {
         std::string text = query;
         under.catalogue->search(text);
         under.catalogue->buildDisplayList(rows, targets);
@@ -368,14 +393,15 @@ void BM_Catalogue(benchmark::State &state) {
 void BM_Fts5(benchmark::State &state) {
     Fts5UnderTest &fts = fts5UnderTest();
     std::vector<DisplayRow> rows;
-    timeKeystrokes(state, [&](const std::string &query) { return fts5Keystroke(fts, query, rows); });
+    timeKeystrokes(state, "Fts5", [&](const std::string &query) { return fts5Keystroke(fts, query, rows); });
     state.counters["index_MB"] = double(fts.indexBytes) / 1e6;
 }
 
 void BM_PostingList(benchmark::State &state) {
     const PostingIndex &index = postingIndex();
     std::vector<DisplayRow> rows;
-    timeKeystrokes(state, [&](const std::string &query) { return postingKeystroke(index, query, rows); });
+    timeKeystrokes(state, "PostingList",
+                   [&](const std::string &query) { return postingKeystroke(index, query, rows); });
     state.counters["index_MB"] = double(index.indexBytes) / 1e6;
 }
 

@@ -22,13 +22,19 @@ CatalogueItemTable::Id CatalogueItemTable::firstOfTarget(std::string_view target
 }
 
 std::pair<CatalogueItemTable::Id, bool> CatalogueItemTable::add(const std::string &item, const std::string &target,
-                                                                bool withInitials) {
+                                                                bool visitedPage) {
     const Id first = firstOfTarget(target);
     for (Id id = first; id != kNone; id = nextOfTarget_[id])
         if (text(id) == item)
             return {id, false};
     const Id id = Id(refs_.size());
-    const std::string initials = withInitials ? nameInitials(item) : std::string();
+    if (visitedPage) {
+        if (!pageRanges_.empty() && pageRanges_.back().second == id)
+            ++pageRanges_.back().second;
+        else
+            pageRanges_.emplace_back(id, id + 1);
+    }
+    const std::string initials = visitedPage ? std::string() : nameInitials(item);
     std::string record(1, char(initials.size()));
     record += initials;
     record += item;
@@ -41,6 +47,10 @@ std::pair<CatalogueItemTable::Id, bool> CatalogueItemTable::add(const std::strin
         nextOfTarget_.push_back(nextOfTarget_[first]);
         nextOfTarget_[first] = id;
         countSlots_.push_back(countSlots_[first]);
+        if (countSlots_[id] != 0) {
+            countedItems_.push_back(id);
+            countsMoved_ = true;
+        }
     }
     return {id, true};
 }
@@ -49,34 +59,100 @@ void CatalogueItemTable::bindCount(const std::string &target, const int32_t *cou
     const Id first = firstOfTarget(target);
     if (first == kNone)
         return; // bound when its first item comes, by the catalogue
+    countsMoved_ = true;
     uint32_t slot = countSlots_[first];
     if (slot == 0) {
         slot = uint32_t(counts_.size());
         counts_.push_back(count);
-        for (Id id = first; id != kNone; id = nextOfTarget_[id])
+        for (Id id = first; id != kNone; id = nextOfTarget_[id]) {
             countSlots_[id] = slot;
+            countedItems_.push_back(id);
+        }
     } else {
         counts_[slot] = count;
     }
 }
 
-void CatalogueItemTable::settle() {
-    if (settledItems_ == refs_.size())
+namespace {
+
+// Sorts fresh and merges it into order, which is sorted already. A few entries merged into many
+// have their places found by binary searches, so a small source added to a large catalogue costs
+// a few comparisons of texts rather than one per item. The result is built exactly to size, so
+// the settled array carries no spare capacity.
+template <typename Before> void mergeFresh(std::vector<uint32_t> &order, std::vector<uint32_t> &fresh, Before before) {
+    if (fresh.empty())
         return;
+    std::sort(fresh.begin(), fresh.end(), before);
+    std::vector<uint32_t> merged;
+    merged.reserve(order.size() + fresh.size());
+    if (fresh.size() * 32 > order.size()) {
+        std::merge(order.begin(), order.end(), fresh.begin(), fresh.end(), std::back_inserter(merged), before);
+    } else {
+        auto from = order.begin();
+        for (uint32_t entry : fresh) {
+            const auto at = std::upper_bound(from, order.end(), entry, before);
+            merged.insert(merged.end(), from, at);
+            merged.push_back(entry);
+            from = at;
+        }
+        merged.insert(merged.end(), from, order.end());
+    }
+    order.swap(merged);
+}
+
+} // namespace
+
+void CatalogueItemTable::settle() {
+    if (settledItems_ == refs_.size()) {
+        if (countsMoved_)
+            orderCountedItems();
+        return;
+    }
     std::vector<uint32_t> fresh;
     for (size_t id = settledItems_; id < refs_.size(); ++id) {
         const size_t length = initialsLength(Id(id));
         for (size_t start = 0; start + kMinInitials <= length; ++start)
             fresh.push_back(uint32_t(id << 4 | start));
     }
-    auto byInitials = [this](uint32_t a, uint32_t b) { return initialsFrom(a) < initialsFrom(b); };
-    std::sort(fresh.begin(), fresh.end(), byInitials);
-    std::vector<uint32_t> merged;
-    merged.reserve(initialsOrder_.size() + fresh.size());
-    std::merge(initialsOrder_.begin(), initialsOrder_.end(), fresh.begin(), fresh.end(), std::back_inserter(merged),
-               byInitials);
-    initialsOrder_.swap(merged);
+    mergeFresh(initialsOrder_, fresh,
+               [this](uint32_t a, uint32_t b) { return initialsFrom(a) < initialsFrom(b); });
+
+    fresh.clear();
+    for (size_t id = settledItems_; id < refs_.size(); ++id)
+        if (!isVisitedPage(Id(id)))
+            fresh.push_back(uint32_t(id));
+    bool moved = !fresh.empty();
+    mergeFresh(byteOrder_, fresh, [this](Id a, Id b) { return text(a) < text(b); });
+    if (byteRanks_.size() < refs_.size()) {
+        std::vector<uint32_t> grown(refs_.size(), 0); // exactly to size, as the orders
+        byteRanks_.swap(grown);
+        moved = true;
+    }
+    if (moved)
+        for (size_t place = 0; place < byteOrder_.size(); ++place)
+            byteRanks_[byteOrder_[place]] = uint32_t(place);
     settledItems_ = refs_.size();
+    if (moved || countsMoved_)
+        orderCountedItems();
+}
+
+void CatalogueItemTable::orderCountedItems() {
+    // Each count read once rather than at every comparison.
+    std::vector<std::pair<uint64_t, Id>> keyed;
+    keyed.reserve(countedItems_.size());
+    for (Id id : countedItems_)
+        keyed.emplace_back(countedKey(id), id);
+    std::sort(keyed.begin(), keyed.end());
+    countedZeroFrom_ = countedNegativeFrom_ = keyed.size();
+    for (size_t at = keyed.size(); at-- > 0;) {
+        countedItems_[at] = keyed[at].second;
+        const int32_t count = useCount(keyed[at].second);
+        if (count <= 0)
+            countedZeroFrom_ = at;
+        if (count < 0)
+            countedNegativeFrom_ = at;
+    }
+    countsMoved_ = false;
 }
 
 void CatalogueItemTable::withInitials(std::string_view prefix, size_t max, std::vector<Id> &out) const {

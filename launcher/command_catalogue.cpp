@@ -109,11 +109,10 @@ void CommandCatalogue::addTitledItem(const std::string &title, const std::string
 }
 
 void CommandCatalogue::addVisitedPages(const std::vector<TitledAddress> &pages) {
-    const CatalogueItemTable::Id first = CatalogueItemTable::Id(itemTable_.size());
     for (const TitledAddress &page : pages) {
         if (page.address.empty() || itemTable_.hasTarget(page.address))
             continue; // a bookmark, or a page two browsers visited: listed once
-        const auto added = itemTable_.add(page.address + kTitleSeparator + page.title, page.address, false);
+        const auto added = itemTable_.add(page.address + kTitleSeparator + page.title, page.address, true);
         if (!useCounts.empty() || !rememberedItems_.empty()) {
             const std::string key = md5Hex(page.address);
             auto counted = useCounts.find(key);
@@ -128,16 +127,6 @@ void CommandCatalogue::addVisitedPages(const std::vector<TitledAddress> &pages) 
         for (const std::string &token : splitWords(words, kIndexedWordMinLength))
             tokens_.post(tokens_.addVisited(token), added.first);
     }
-    const CatalogueItemTable::Id end = CatalogueItemTable::Id(itemTable_.size());
-    if (end > first)
-        visitedRanges_.emplace_back(first, end);
-}
-
-bool CommandCatalogue::isVisitedPage(CatalogueItemTable::Id id) const {
-    for (const auto &range : visitedRanges_)
-        if (id >= range.first && id < range.second)
-            return true;
-    return false;
 }
 
 void CommandCatalogue::addFolder(const std::string &folder, int32_t depth, int32_t maxSubfolders, bool countUse) {

@@ -5,6 +5,7 @@
 #include "launcher/catalogue_item_table.h"
 #include "launcher/launcher_platform.h"
 #include "launcher/open_windows.h"
+#include "launcher/query_matches.h"
 #include "launcher/query_memory.h"
 #include "launcher/token_table.h"
 #include "launcher/use_count_file.h"
@@ -39,7 +40,6 @@ enum class CommandRowKind { None, Calculation, WebSearch, Item, Window };
 // at construction and read without the lock.
 class CommandCatalogue {
 public:
-    static constexpr int32_t kItemGatherLimit = 1000; // a token search stops gathering beyond this
     static constexpr size_t kMinSlipLength = 4;       // shorter words are too easily one slip from anything
     static constexpr size_t kWindowRowLimit = 10;     // open windows listed for one query at most
 
@@ -109,23 +109,23 @@ public:
     void setOpenWindows(std::vector<OpenWindow> windows) { openWindows_ = std::move(windows); }
 
     // Lowers the query in place, cuts it into words and fills `results` with the items that every
-    // query word matches, one per launchKey, at most resultLimit. A word matches an item that has a
-    // word beginning with it, or whose name's initials from some word on begin with it ("vsc",
-    // Visual Studio Code); a word of kMinSlipLength letters or more that begins no token matches
-    // the items of the tokens one typing slip away (token_table.h). Order: the item last launched
-    // from this query or from one it begins (query memory) first; then every item that needs no
-    // slip before those that do; within each, highest use count first, word prefixes before
-    // initials, then byte order. False when the query is empty, a word has no match or no item
-    // matches all words (results empty); true otherwise, also for a query of separators only.
+    // query word matches, one per launchKey, at most resultLimit. A word matches every item of the
+    // at most 2 x resultLimit heaviest tokens beginning with it (and of as many words of visited
+    // pages), or whose name's initials from some word on begin with it ("vsc", Visual Studio
+    // Code); a word of kMinSlipLength letters or more that begins no token matches the items of
+    // the tokens one typing slip away (token_table.h). Order: the item last launched from this
+    // query or from one it begins (query memory) first; then as result_selection.h ranks them.
+    // False when the query is empty, a word has no match or no item matches all words (results
+    // empty); true otherwise, also for a query of separators only.
     // It also works the query out as a sum (calculator.h) and lists the open windows whose title
     // matches every word (at most kWindowRowLimit, top of the screen first), both without the lock.
     bool search(std::string &query);
     // The same on a zero-terminated buffer that is lowered in place (the command window's text).
     bool search(char *query);
-    // The items that word matches as one query word (the items of the at most 2 x resultLimit
-    // heaviest tokens beginning with it, or one slip away, and the items of those initials),
-    // distinct, ordered as search orders them without the query memory. False with an empty
-    // output when word is empty, when the harvest holds `lock`, or when nothing matches.
+    // Every item that word matches as one query word, distinct, ordered as search orders them
+    // without the query memory, by a plain sort of them all: what search must agree with. False
+    // with an empty output when word is empty, when the harvest holds `lock`, or when nothing
+    // matches.
     bool matchToken(const std::string &word, std::vector<std::string> &items);
     // See command_items.h.
     static std::string launchKey(const std::string &item);
@@ -173,7 +173,7 @@ public:
     ThreadMutex lock; // shared by the harvest and the search
 
 private:
-    struct Gathered; // the distinct items of one query word, in command_catalogue_search.cpp
+    struct WordSources; // what one query word matches, in command_catalogue_search.cpp
 
     // A row after the web-search rows: an item of `results` or a window of `openWindows_`.
     struct ResultRow {
@@ -189,13 +189,13 @@ private:
     void noteUseLocked(const std::string &target, bool increment);
     void rememberLocked(const std::string &query, const std::string &target);
     void applyDeferredUses();
-    CatalogueItemTable::Id learnedItem(const std::string &query, const Gathered &narrowest) const;
+    CatalogueItemTable::Id learnedItem(const std::string &query, const QueryMatches &matches) const;
     std::string withShortFolder(const std::string &path);
     void addEntry(const std::string &item, const std::string &words, int32_t weight, bool countUse);
     std::string addFolderEntry(const std::string &base, const DirectoryEntry &entry, int32_t weight, bool countUse);
     void addToIndex(const std::string &text, CatalogueItemTable::Id item, int32_t weight);
-    bool gatherItems(const std::string &word, Gathered &gathered);
-    bool isVisitedPage(CatalogueItemTable::Id id) const;
+    bool findSources(const std::string &word, WordSources &sources) const;
+    void markWord(const WordSources &sources, size_t word, QueryMatches &matches) const;
     int32_t calculationRows() const { return calculation_.kind == Calculation::Kind::NotArithmetic ? 0 : 1; }
     void planResultRows(bool learnedFirst);
 
@@ -220,8 +220,6 @@ private:
     // MD5 digest for each; complete because the counts are loaded before anything is added.
     CatalogueItemTable itemTable_;
     TokenTable tokens_;
-    // The item numbers of visited pages: each call of addVisitedPages adds one range, [first, end).
-    std::vector<std::pair<CatalogueItemTable::Id, CatalogueItemTable::Id>> visitedRanges_;
 
     // The last search's calculation, matching windows and the order of its rows after the
     // web searches. User-interface thread only.

@@ -2,10 +2,11 @@
 #include "launcher/command_catalogue.h"
 
 #include "launcher/command_items.h"
+#include "launcher/result_selection.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -35,20 +36,25 @@ bool CommandCatalogue::search(char *query) {
     return found;
 }
 
-// The distinct items of one query word, as numbers of the item table, with how each was matched.
-struct CommandCatalogue::Gathered {
-    std::vector<CatalogueItemTable::Id> distinct; // in the order first met
-    std::vector<uint8_t> kind;                    // by item number: a MatchKind
+// What one query word matches: the tokens it begins (or, for a word that begins none, those one slip
+// away) and the items whose initials it begins.
+struct CommandCatalogue::WordSources {
+    std::vector<uint32_t> tokens; // the other items' tokens, then those of visited pages
+    size_t pageTokens = 0;
+    QueryMatches::Kind tokenKind = QueryMatches::kWordPrefix;
+    std::vector<CatalogueItemTable::Id> initials;
+    size_t itemsAtMost = 0; // the items of the tokens and initials, counted with repeats
+
+    // Whether the word can match items other than visited pages, and visited pages.
+    bool matchesOthers() const { return tokens.size() > pageTokens || !initials.empty(); }
+    bool matchesPages() const { return pageTokens > 0; }
 };
 
 namespace {
 
-// How a query word matched an item, from the best to the worst; an item matched by several
-// words ranks by its worst.
-enum MatchKind : uint8_t { kNoMatch = 0, kWordPrefix = 1, kInitials = 2, kOneSlip = 3 };
-
+// The ranking of search (result_selection.h) written out as a comparison, for matchToken, which
+// orders every item of one word: the plain definition the search is checked against.
 struct RankedItem {
-    bool learned;
     bool slip;
     bool visited;
     int32_t count;
@@ -57,13 +63,7 @@ struct RankedItem {
     CatalogueItemTable::Id id;
 };
 
-// The item launched from this query first; then exact matches before those that needed a typing
-// slip forgiven; then every other item before the browsers' visited pages; then highest use count
-// first; visited pages in the order the harvest ranked them (how often and how lately visited);
-// word prefixes before initials; ascending byte order (items are distinct, so the order is total).
 bool ranksBefore(const RankedItem &a, const RankedItem &b) {
-    if (a.learned != b.learned)
-        return a.learned;
     if (a.slip != b.slip)
         return b.slip;
     if (a.visited != b.visited)
@@ -77,71 +77,41 @@ bool ranksBefore(const RankedItem &a, const RankedItem &b) {
     return a.item < b.item;
 }
 
-// The ranked items, put in order only as far as they are read: a one-letter word can match
-// thousands of items of which the list shows 25.
-class RankedStream {
-public:
-    explicit RankedStream(std::vector<RankedItem> items) : items_(std::move(items)) {}
-    const RankedItem *at(size_t index) {
-        if (index >= items_.size())
-            return nullptr;
-        while (index >= ready_) {
-            size_t end = std::min(items_.size(), ready_ + std::max<size_t>(64, ready_));
-            if (end < items_.size())
-                std::nth_element(items_.begin() + ready_, items_.begin() + end, items_.end(), ranksBefore);
-            std::sort(items_.begin() + ready_, items_.begin() + end, ranksBefore);
-            ready_ = end;
-        }
-        return &items_[index];
-    }
-
-private:
-    std::vector<RankedItem> items_;
-    size_t ready_ = 0;
-};
-
 } // namespace
 
-bool CommandCatalogue::gatherItems(const std::string &word, Gathered &gathered) {
-    gathered.kind.assign(itemTable_.size(), kNoMatch);
-    std::vector<uint32_t> tokens, visitedTokens;
-    tokens_.heaviestWithPrefix(word, size_t(2 * resultLimit), tokens);
+bool CommandCatalogue::findSources(const std::string &word, WordSources &sources) const {
+    std::vector<uint32_t> visitedTokens;
+    tokens_.heaviestWithPrefix(word, size_t(2 * resultLimit), sources.tokens);
     tokens_.visitedWithPrefix(word, size_t(2 * resultLimit), visitedTokens);
-    MatchKind tokenKind = kWordPrefix;
-    if (tokens.empty() && visitedTokens.empty() && word.size() >= kMinSlipLength) {
-        tokens_.heaviestWithinOneEdit(word, size_t(2 * resultLimit), tokens);
-        tokenKind = kOneSlip;
+    sources.tokenKind = QueryMatches::kWordPrefix;
+    if (sources.tokens.empty() && visitedTokens.empty() && word.size() >= kMinSlipLength) {
+        tokens_.heaviestWithinOneEdit(word, size_t(2 * resultLimit), sources.tokens);
+        sources.tokenKind = QueryMatches::kOneSlip;
     }
-    auto gatherToken = [this, &gathered, tokenKind](uint32_t token) {
-        tokens_.forEachItem(token, [&gathered, tokenKind](CatalogueItemTable::Id id) {
-            if (gathered.kind[id] == kNoMatch) {
-                gathered.kind[id] = tokenKind;
-                gathered.distinct.push_back(id);
-            }
-        });
-        return gathered.distinct.size() <= size_t(kItemGatherLimit);
-    };
-    // Lightest tokens first, so the rare words are gathered whole before the limit cuts in; then
-    // the words of visited pages alone, those of the best ranked pages first.
-    bool room = true;
-    for (auto token = tokens.rbegin(); room && token != tokens.rend(); ++token)
-        room = gatherToken(*token);
-    for (auto token = visitedTokens.begin(); room && token != visitedTokens.end(); ++token)
-        room = gatherToken(*token);
-    std::vector<CatalogueItemTable::Id> items;
-    itemTable_.withInitials(word, size_t(kItemGatherLimit), items);
-    for (CatalogueItemTable::Id id : items) {
-        if (gathered.kind[id] == kNoMatch)
-            gathered.distinct.push_back(id);
-        if (gathered.kind[id] == kNoMatch || gathered.kind[id] == kOneSlip)
-            gathered.kind[id] = kInitials;
-    }
-    return !gathered.distinct.empty();
+    sources.tokens.insert(sources.tokens.end(), visitedTokens.begin(), visitedTokens.end());
+    sources.pageTokens = visitedTokens.size();
+    itemTable_.withInitials(word, SIZE_MAX, sources.initials);
+    sources.itemsAtMost = sources.initials.size();
+    for (uint32_t token : sources.tokens)
+        sources.itemsAtMost += tokens_.itemCount(token);
+    return sources.itemsAtMost > 0;
+}
+
+void CommandCatalogue::markWord(const WordSources &sources, size_t word, QueryMatches &matches) const {
+    // Every token of the word matches as the same kind, and the word's row is empty before: the
+    // tokens' items are written without a look at what is there (the tens of thousands of items
+    // of a one-letter word are most of a keystroke's work).
+    uint8_t *row = matches.row(word);
+    const uint8_t kind = sources.tokenKind;
+    for (uint32_t token : sources.tokens)
+        tokens_.forEachItem(token, [row, kind](CatalogueItemTable::Id id) { row[id] = kind; });
+    for (CatalogueItemTable::Id id : sources.initials)
+        matches.mark(word, id, QueryMatches::kInitials);
 }
 
 // The item last launched from the query, or from the longest remembered query that it begins,
 // when every word matched it; kNone otherwise.
-CatalogueItemTable::Id CommandCatalogue::learnedItem(const std::string &query, const Gathered &narrowest) const {
+CatalogueItemTable::Id CommandCatalogue::learnedItem(const std::string &query, const QueryMatches &matches) const {
     if (rememberedItems_.empty())
         return CatalogueItemTable::kNone;
     for (const std::string &key : queryMemory_.launchesFor(QueryMemory::normalQuery(query))) {
@@ -150,7 +120,7 @@ CatalogueItemTable::Id CommandCatalogue::learnedItem(const std::string &query, c
             continue;
         for (CatalogueItemTable::Id id = remembered->second; id != CatalogueItemTable::kNone;
              id = itemTable_.nextOfTarget(id))
-            if (narrowest.kind[id] != kNoMatch)
+            if (matches.worst(id) != QueryMatches::kNoMatch)
                 return id;
     }
     return CatalogueItemTable::kNone;
@@ -170,6 +140,9 @@ bool CommandCatalogue::search(std::string &query) {
         if (windowMatches(openWindows_[i], words))
             windowMatches_.push_back(i);
     planResultRows(false);
+    // A word typed twice matches what it matched once.
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
     if (words.empty())
         return true;
 
@@ -179,50 +152,35 @@ bool CommandCatalogue::search(std::string &query) {
         return false;
     applyDeferredUses();
     settle();
-    std::vector<Gathered> gathered(words.size());
-    for (size_t w = 0; w < words.size(); ++w)
-        if (!gatherItems(words[w], gathered[w]))
+    std::vector<WordSources> sources(words.size());
+    size_t driver = 0;
+    for (size_t w = 0; w < words.size(); ++w) {
+        if (!findSources(words[w], sources[w]))
             return false;
-
-    // The first word's items that every other word also matched, ranked: ordering only these
-    // gives the same sequence as walking all of them in rank order and skipping the others.
-    std::vector<RankedItem> ranked;
-    ranked.reserve(gathered[0].distinct.size());
-    for (CatalogueItemTable::Id id : gathered[0].distinct) {
-        uint8_t worst = gathered[0].kind[id];
-        for (size_t w = 1; w < gathered.size() && worst != kNoMatch; ++w)
-            worst = gathered[w].kind[id] == kNoMatch ? uint8_t(kNoMatch) : std::max(worst, gathered[w].kind[id]);
-        if (worst != kNoMatch)
-            ranked.push_back({false, worst == kOneSlip, isVisitedPage(id), itemTable_.useCount(id),
-                              worst == kInitials, itemTable_.text(id), id});
+        if (sources[w].itemsAtMost < sources[driver].itemsAtMost)
+            driver = w;
     }
-    const bool matchedAll = !ranked.empty();
-    bool learnedFirst = false;
-    if (matchedAll && !rememberedItems_.empty()) {
-        // Marking the first word's kinds of the items that did not match all words would let a
-        // remembered item that the other words miss through; the ranked list alone is tested.
-        Gathered all;
-        all.kind.assign(itemTable_.size(), kNoMatch);
-        for (const RankedItem &entry : ranked)
-            all.kind[entry.id] = kWordPrefix;
-        const CatalogueItemTable::Id learned = learnedItem(query, all);
-        for (RankedItem &entry : ranked) {
-            entry.learned = entry.id == learned;
-            learnedFirst = learnedFirst || entry.learned;
-        }
+    QueryMatches matches(itemTable_.size(), words.size(), driver, sources[driver].itemsAtMost);
+    // The groups of the rank that this query can fill at all: a word that begins no token matches
+    // every item it matches by a slip or its initials; visited pages have no initials, and slips
+    // are looked for among the other items' tokens only.
+    bool others = true, pages = true, exactOthers = true, slipped = false;
+    for (size_t w = 0; w < words.size(); ++w) {
+        markWord(sources[w], w, matches);
+        const bool slip = sources[w].tokenKind == QueryMatches::kOneSlip;
+        others = others && sources[w].matchesOthers();
+        pages = pages && sources[w].matchesPages();
+        exactOthers = exactOthers && (slip ? !sources[w].initials.empty() : sources[w].matchesOthers());
+        slipped = slipped || slip;
     }
-
-    // One result per launch key, in rank order: the first of a program's files and shortcuts wins.
-    RankedStream stream(std::move(ranked));
-    std::unordered_set<std::string> keys;
-    const RankedItem *entry = nullptr;
-    for (size_t i = 0; int32_t(results.size()) < resultLimit && (entry = stream.at(i)) != nullptr; ++i) {
-        std::string text(entry->item);
-        if (keys.insert(::launchKey(text)).second)
-            results.push_back(std::move(text));
-    }
-    planResultRows(learnedFirst);
-    return matchedAll;
+    matches.setPossible(false, false, exactOthers);
+    matches.setPossible(false, true, pages && !slipped);
+    matches.setPossible(true, false, others && slipped);
+    matches.setPossible(true, true, pages && slipped);
+    const CatalogueItemTable::Id learned = learnedItem(query, matches);
+    selectResults(itemTable_, matches, learned, size_t(resultLimit), results);
+    planResultRows(learned != CatalogueItemTable::kNone);
+    return !results.empty();
 }
 
 // The item launched from this query stays first; the open windows come before the other items,
@@ -254,20 +212,24 @@ bool CommandCatalogue::matchToken(const std::string &word, std::vector<std::stri
         return false;
     applyDeferredUses();
     settle();
-    Gathered gathered;
-    if (!gatherItems(word, gathered))
+    WordSources sources;
+    if (!findSources(word, sources))
         return false;
+    QueryMatches matches(itemTable_.size(), 1, 0, sources.itemsAtMost);
+    markWord(sources, 0, matches);
     // Each item's count is looked up once rather than at every comparison.
     std::vector<RankedItem> ranked;
-    ranked.reserve(gathered.distinct.size());
-    for (CatalogueItemTable::Id id : gathered.distinct)
-        ranked.push_back({false, gathered.kind[id] == kOneSlip, isVisitedPage(id), itemTable_.useCount(id),
-                          gathered.kind[id] == kInitials, itemTable_.text(id), id});
+    ranked.reserve(matches.driverItems().size());
+    for (CatalogueItemTable::Id id : matches.driverItems()) {
+        const QueryMatches::Kind kind = matches.worst(id);
+        ranked.push_back({kind == QueryMatches::kOneSlip, itemTable_.isVisitedPage(id), itemTable_.useCount(id),
+                          kind == QueryMatches::kInitials, itemTable_.text(id), id});
+    }
     std::sort(ranked.begin(), ranked.end(), ranksBefore);
     items.reserve(ranked.size());
     for (const RankedItem &entry : ranked)
         items.emplace_back(entry.item);
-    return true;
+    return !items.empty();
 }
 
 void CommandCatalogue::settle() {
@@ -363,6 +325,7 @@ bool CommandCatalogue::resolveChoice(int32_t row, const std::string &query, std:
         applyDeferredUses();
         noteUseLocked(target, true);
         rememberLocked(normal, target);
+        settle(); // the counted items in order again now, not at the next keystroke
     } else {
         deferredUses_.push_back({target, normal});
     }

@@ -39,6 +39,8 @@ public:
     uint32_t find(std::string_view token) const;
     std::string_view text(uint32_t token) const { return texts_.at(refs_[token]); }
     int32_t weight(uint32_t token) const { return weights_[token]; }
+    // How many items token occurs in.
+    uint32_t itemCount(uint32_t token) const { return postings_[token].count; }
     // The items of token, ascending.
     void items(uint32_t token, std::vector<uint32_t> &out) const {
         out.clear();
@@ -54,12 +56,15 @@ public:
         }
         uint32_t value = 0;
         for (const uint8_t *at = list.bytes, *end = list.bytes + list.used; at < end;) {
-            uint32_t delta = 0;
-            for (int shift = 0;; shift += 7) {
-                const uint8_t byte = *at++;
-                delta |= uint32_t(byte & 0x7f) << shift;
-                if (!(byte & 0x80))
-                    break;
+            uint32_t delta = *at++;
+            if (delta & 0x80) { // most gaps between a token's items take one byte
+                delta &= 0x7f;
+                for (int shift = 7;; shift += 7) {
+                    const uint8_t byte = *at++;
+                    delta |= uint32_t(byte & 0x7f) << shift;
+                    if (!(byte & 0x80))
+                        break;
+                }
             }
             value += delta;
             visit(value);
