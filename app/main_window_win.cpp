@@ -7,7 +7,6 @@
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
 #include "common/failed_saves.h"
-#include "completion/typing_target_win.h"
 #include "config/config_dialog_win.h"
 #include "config/settings.h"
 #include "harvest/harvest_catalogue_win.h"
@@ -170,7 +169,6 @@ LRESULT onTimer(HWND window, WPARAM id) {
     showNextNotice(window);
     RepairHookState();
     keepHookHelperRunning();
-    recheckProtectedTarget();
     int enabled = GetEnableState();
     if (enabled == lastEnableState)
         return 0;

@@ -89,6 +89,7 @@ int createWindows(HINSTANCE instance, int) {
     // Ready before the first program that keeps no system caret is typed in.
     announceLateAnswers(suggestionWindow, kLateAccessibleAnswerMessage);
     startAsker();
+    watchFocusEvents();
     startHookThread();
     // Programs of the other bitness cannot load the library: its helper serves them.
     startHookHelper(programFolder);

@@ -176,7 +176,7 @@ int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags, bool stale) {
     }
     // A letter in a field that accessibility marks protected is a password's: the word is dropped,
     // neither shown nor learned, and the hooks leave that field's keys alone from now on.
-    if ((isLetter(key) || key == forwarded_key::kBackspace) && examineTypingTarget(origin.focus)) {
+    if ((isLetter(key) || key == forwarded_key::kBackspace) && examineTypingTarget(origin.focus, origin.hasCaret)) {
         dropWord(window);
         return 1;
     }

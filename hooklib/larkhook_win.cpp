@@ -210,8 +210,9 @@ void toggleCommandWindow(HookState &s) {
 }
 
 // The caret moves with every key; the metrics of a fresh device context and the executable are
-// measured again only when the focus window or the process changes. From outside the program the
-// caret's height is its line height, as a device context there knows nothing of its font.
+// measured again only when the focus window or the process changes. Where the program keeps a
+// system caret, its height is the line height, inside the program and out: a fresh device
+// context knows nothing of the program's font, nor of the scale of the monitor it is shown on.
 void recordContext(HookState &s, const TypedInProgram &program, const FocusAndCaret &at) {
     POINT caret = {at.caret.left, at.caret.top};
     s.caretClientX = caret.x;
@@ -230,7 +231,7 @@ void recordContext(HookState &s, const TypedInProgram &program, const FocusAndCa
         }
     }
     const int caretHeight = at.caret.bottom - at.caret.top;
-    if (!program.here && at.caretWindow && caretHeight > 0)
+    if (at.caretWindow && caretHeight > 0)
         s.charHeight = caretHeight;
 
     if (s.moduleProcessId != program.processId) {
