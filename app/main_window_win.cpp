@@ -6,6 +6,7 @@
 #include "app/product_site.h"
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
+#include "app/window_activation_win.h"
 #include "common/failed_saves.h"
 #include "config/config_dialog_win.h"
 #include "config/settings.h"
@@ -62,7 +63,7 @@ LRESULT onTrayCallback(HWND window, LPARAM mouseMessage) {
         showTrayMenu(window);
         break;
     case WM_LBUTTONDBLCLK:
-        ShowWindow(commandWindow, SW_SHOW);
+        openCommandWindow(false);
         break;
     }
     return 0;
@@ -100,7 +101,7 @@ LRESULT onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         exitProgram(window);
         return 0;
     case IDM_QUICK_LAUNCH:
-        ShowWindow(commandWindow, SW_SHOW);
+        openCommandWindow(false);
         return 0;
     case IDM_SCREEN_KEYBOARD:
         if (screenKeyboard)

@@ -35,6 +35,8 @@ std::string fileNameOf(const std::string &path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool keysWithoutSerial = false;
+
 // A key without a serial does not come from the hook (the tests and benchmarks hand keys over
 // directly): it stands for the last key the hook recorded.
 bool originOf(unsigned serial, Origin &origin) {
@@ -160,6 +162,8 @@ int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags, bool stale) {
         return 1;
     const int key = forwardedKeyCode(wParam);
     const unsigned serial = forwardSerial(wParam);
+    if (serial == 0 && !keysWithoutSerial)
+        return 1;
     Origin origin;
     // A key too old to trust, or whose record later keys took over, spoils its word.
     if (stale || !originOf(serial, origin)) {
@@ -193,6 +197,10 @@ int handleSuggestionKey(HWND window, WPARAM wParam, LPARAM flags, bool stale) {
     if (wordStore->typedLength() == 0)
         word.active = false;
     return result;
+}
+
+void takeKeysWithoutSerial(bool take) {
+    keysWithoutSerial = take;
 }
 
 int handleSentSuggestionKey(HWND window, WPARAM wParam, LPARAM flags) {

@@ -11,6 +11,7 @@
 #include "hooklib/key_decision.h"
 #include "hooklib/shared_section.h"
 #include "hooklib/typed_in_program_win.h"
+#include "hooklib/window_request_win.h"
 #include "win32/kernel_handle_win.h"
 #include "win32/window_dc_win.h"
 
@@ -194,19 +195,17 @@ bool isPasswordField(const HookState &s, HWND window) {
 
 // The main program shows or hides the window when it takes the message, deciding on the
 // visibility it has then, so that two quick presses always show and hide again.
-void toggleWindow(HookState &s, HWND window, int showCommand) {
+void toggleWindow(HookState &s, HWND window, int showCommand, bool takesKeyboard) {
     const HWND program = toWindow(s.programWindow);
     if (program)
-        PostMessageA(program, kToggleWindowMessage, reinterpret_cast<WPARAM>(window), showCommand);
+        requestWindowToggle(program, window, showCommand, takesKeyboard);
     else
         ShowWindowAsync(window, IsWindowVisible(window) ? SW_HIDE : showCommand);
 }
 
+// The main program empties the strip as it shows it, and gives it the keyboard.
 void toggleCommandWindow(HookState &s) {
-    const HWND combo = toWindow(s.commandCombo);
-    PostMessageA(combo, CB_RESETCONTENT, 0, 0);
-    PostMessageA(combo, WM_CLEAR, 0, 0);
-    toggleWindow(s, toWindow(s.commandWindow), SW_SHOW);
+    toggleWindow(s, toWindow(s.commandWindow), SW_SHOW, true);
 }
 
 // The caret moves with every key; the metrics of a fresh device context and the executable are
@@ -362,7 +361,7 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM vk, LPARAM flags) {
         toggleCommandWindow(s);
         break;
     case hookkeys::Toggle::KeyboardWindow:
-        toggleWindow(s, toWindow(s.keyboardWindow), SW_SHOWNOACTIVATE);
+        toggleWindow(s, toWindow(s.keyboardWindow), SW_SHOWNOACTIVATE, false);
         break;
     case hookkeys::Toggle::None:
         break;

@@ -50,6 +50,7 @@ std::vector<std::string> vocabularyWords(const std::string &path, size_t most) {
 std::vector<double> handlerPerLetter(const std::string &folder, std::vector<double> &placing) {
     std::string vocabulary = folder + "english.voc";
     wordStore = new WordStore(vocabulary, 25, 10); // never destroyed: it would rewrite the file
+    takeKeysWithoutSerial(true);
     settings = new Settings(folder + "bench-missing\\wordlark.cfg");
     WNDCLASSA wc = {};
     wc.lpfnWndProc = suggestionWindowProc;
