@@ -83,5 +83,7 @@ private:
 // Whether newPath is the program of oldPath after an update: the same path (letter case aside),
 // or the same executable name in a sibling version folder, as programs that install each update
 // beside the last do ("...\app-4.41.1\slack.exe" then "...\app-4.41.2\slack.exe"): both folders
-// lie in the same parent, hold digits, and differ only in their digits.
+// lie in the same parent, hold digits, and differ only in their digits; or the same executable in
+// the package folder of another version of a Store app ("...\WindowsApps\<name>_<version>_<arch>_
+// _<publisher>\...\app.exe"), the same package by name, architecture and publisher.
 bool isSameProgramUpdated(const std::string &oldPath, const std::string &newPath);
