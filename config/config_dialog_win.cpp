@@ -64,6 +64,8 @@ INT_PTR onInitDialog(HWND dialog) {
     CheckDlgButton(dialog, IDC_CFG_LAUNCH_ON_STARTUP, runValueExists(runValueName(), 0) ? BST_CHECKED : BST_UNCHECKED);
     setUpProgramList(GetDlgItem(dialog, IDC_CFG_PROGRAM_LIST));
     SetDlgItemTextA(dialog, IDC_CFG_WORDLIST_PATH, settings->wordListFile.c_str());
+    // In front of the program the user was in, with the keyboard (its first control, as TRUE asks).
+    SetForegroundWindow(dialog);
     return TRUE;
 }
 
