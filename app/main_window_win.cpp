@@ -16,6 +16,7 @@
 #include "resources/resource_ids.h"
 #include "updater/updater_win.h"
 #include "vocabulary/word_store.h"
+#include "win32/wide_path_win.h"
 
 #include <shellapi.h>
 
@@ -213,7 +214,8 @@ void reportFailedSavesAtExit() {
     for (const std::string &path : paths)
         text += "\n" + path;
     text += "\n\nThe disk may be full, or a file locked or read-only.";
-    MessageBoxA(nullptr, text.c_str(), windowTitle, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
+    MessageBoxW(nullptr, widePath(text).c_str(), widePath(windowTitle).c_str(),
+                MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

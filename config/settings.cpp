@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "common/atomic_file.h"
+#include "common/file_access.h"
 #include "common/file_contents.h"
+#include "common/stored_path.h"
 
 namespace {
 
@@ -74,8 +76,8 @@ Settings::~Settings() {
         auto entry = programs.find(name);
         if (entry == programs.end() || entry->second.learningAllowed || !isPlainFileName(name))
             continue;
-        std::remove((folder + name + kLearnedSuffix).c_str()); // there may be none: ignored
-        std::remove((folder + name + kLearnedPairsSuffix).c_str());
+        removeFile(folder + name + kLearnedSuffix); // there may be none: ignored
+        removeFile(folder + name + kLearnedPairsSuffix);
     }
 }
 
@@ -99,7 +101,8 @@ void Settings::parse(const std::string &contents) {
         std::string first = line.substr(0, tab1);
         std::string second = line.substr(tab1 + 1, tab2 - tab1 - 1);
         if (tab3 != std::string::npos) {
-            putProgram(first, second, parseInt(line.substr(tab2 + 1, tab3 - tab2 - 1)) != 0);
+            putProgram(pathFromStored(first), pathFromStored(second),
+                       parseInt(line.substr(tab2 + 1, tab3 - tab2 - 1)) != 0);
         } else if (first == kCommandKey) {
             commandKeyId = parseInt(second);
         } else if (first == kTypingKey) {
@@ -107,7 +110,7 @@ void Settings::parse(const std::string &contents) {
         } else if (first == kKeyboardKey) {
             keyboardKeyId = parseInt(second);
         } else if (first == kWordListKey) {
-            wordListFile = second;
+            wordListFile = pathFromStored(second);
         } else if (first == kEnableKey) {
             completionEnabled = parseInt(second);
         }
@@ -125,14 +128,16 @@ std::string Settings::serialize() const {
     line(kCommandKey, std::to_string(commandKeyId));
     line(kTypingKey, std::to_string(typingKeyId));
     line(kKeyboardKey, std::to_string(keyboardKeyId));
-    line(kWordListKey, fitsInField(wordListFile) ? wordListFile : std::string());
+    const std::string wordList = storedPath(wordListFile);
+    line(kWordListKey, fitsInField(wordList) ? wordList : std::string());
     line(kEnableKey, std::to_string(completionEnabled));
     for (const auto &entry : programs) {
-        if (!fitsInField(entry.first) || !fitsInField(entry.second.path))
+        const std::string name = storedPath(entry.first), path = storedPath(entry.second.path);
+        if (!fitsInField(name) || !fitsInField(path))
             continue;
-        out += entry.first;
+        out += name;
         out += '\t';
-        out += entry.second.path;
+        out += path;
         out += '\t';
         out += entry.second.learningAllowed ? '1' : '0';
         out += "\t\r\n";

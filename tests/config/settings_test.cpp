@@ -282,6 +282,25 @@ TEST_F(SettingsFile, DestructionDeletesOnlyTheLearnedFilesOfProgramsTheUserSwitc
     EXPECT_NE(read().find("denied.exe\tC:\\denied.exe\t0\t\r\n"), std::string::npos);
 }
 
+TEST_F(SettingsFile, PathsTheAnsiCodePageSpellsAreStoredAsEverAndOthersInMarkedUtf8) {
+    // Inside the program paths are UTF-8. "Caf\u00e9" is spelled by the ANSI code page (byte E9), as
+    // every earlier version wrote it; a Cyrillic folder is not, and is stored in UTF-8 behind its mark.
+    const std::string cyrillic = "C:\\\xD0\x9C\xD0\xBE\xD0\xB9\\app.exe";
+    write("wordlist_file\tC:\\Caf\xE9\\words.txt\t\r\n"
+          "caf\xE9.exe\tC:\\Caf\xE9\\caf\xE9.exe\t1\t\r\n"
+          "app.exe\t\xEF\xBB\xBF" +
+          cyrillic + "\t0\t\r\n");
+    Settings settings(path_);
+    EXPECT_EQ(settings.wordListFile, "C:\\Caf\xC3\xA9\\words.txt");
+    EXPECT_EQ(settings.programs["caf\xC3\xA9.exe"].path, "C:\\Caf\xC3\xA9\\caf\xC3\xA9.exe");
+    EXPECT_EQ(settings.programs["app.exe"].path, cyrillic);
+    ASSERT_TRUE(settings.save());
+    EXPECT_EQ(read(), std::string("command_key\t1058\t\r\nwordlark_key\t1061\t\r\nkeyboard_key\t1064\t\r\n"
+                                  "wordlist_file\tC:\\Caf\xE9\\words.txt\t\r\nenable_completion\t1\t\r\n"
+                                  "app.exe\t\xEF\xBB\xBF") +
+                          cyrillic + "\t0\t\r\ncaf\xE9.exe\tC:\\Caf\xE9\\caf\xE9.exe\t1\t\r\n");
+}
+
 TEST_F(SettingsFile, FailedSaveLeavesTheOldFileAndReportsIt) {
     write(kDefaultFile);
     const std::string unwritable = (folder_ / "missing-folder" / "wordlark.cfg").string();
