@@ -144,19 +144,28 @@ class Installer(WineTestCase):
                 self.assertIn("package:", made.stderr)
                 self.assertEqual(os.listdir(out) if os.path.isdir(out) else [], [])
 
-        # A release signs with its own certificate, never the test one; a timestamp server that
-        # does not answer leaves the signatures without a timestamp but ships.
+        # A release signs with its own certificate, never the test one, and its signatures carry a
+        # timestamp: without a timestamp server, or with one that does not answer, it makes
+        # nothing; only when asked for none does it ship without one.
         certificate = os.path.join(self.scratch, "release-certificate.pem")
         certificate_key = os.path.join(self.scratch, "release-certificate-key.pem")
         subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
                         "/CN=Release test", "-addext", "extendedKeyUsage=codeSigning", "-keyout", certificate_key,
                         "-out", certificate], check=True, timeout=120, capture_output=True)
+        release = {"WL_UPDATE_SIGNING_KEY": other_key, "WL_CODE_SIGNING_CERTIFICATE": certificate,
+                   "WL_CODE_SIGNING_KEY": certificate_key, "WL_CODE_SIGNING_CA_FILE": certificate}
+        for what, timestamp in (("no timestamp server", None),
+                                ("a timestamp server that fails", "http://127.0.0.1:9/")):
+            with self.subTest(what):
+                out = os.path.join(self.scratch, "untimed-release")
+                made = package(DIST, out, dict(release, **({"WL_TIMESTAMP_URL": timestamp} if timestamp else {})))
+                self.assertNotEqual(made.returncode, 0)
+                self.assertIn("timestamp", made.stderr)
+                self.assertEqual(os.listdir(out) if os.path.isdir(out) else [], [])
         out = os.path.join(self.scratch, "release")
-        made = package(DIST, out, {"WL_UPDATE_SIGNING_KEY": other_key, "WL_CODE_SIGNING_CERTIFICATE": certificate,
-                                   "WL_CODE_SIGNING_KEY": certificate_key, "WL_CODE_SIGNING_CA_FILE": certificate,
-                                   "WL_TIMESTAMP_URL": "http://127.0.0.1:9/"})
+        made = package(DIST, out, dict(release, WL_TIMESTAMP_URL="none"))
         self.assertEqual(made.returncode, 0, made.stderr)
-        self.assertIn("without a timestamp", made.stderr)
+        self.assertIn("WITHOUT a timestamp", made.stdout)
         release_msi = os.path.join(out, MSI)
         self.assertFalse(verifies(release_msi))
         self.assertEqual(subprocess.run(["osslsigncode", "verify", "-CAfile", certificate, "-in", release_msi],
