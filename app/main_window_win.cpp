@@ -44,6 +44,8 @@ struct TrayNotice {
 std::deque<TrayNotice> pendingNotices;
 DWORD lastNoticeTick = 0;
 bool noticeShown = false;
+// The session ends, or an installer closes Wordlark: nobody is there to answer a message box.
+bool sessionEnding = false;
 
 HICON loadIcon(int id) { return LoadIconA(appInstance, MAKEINTRESOURCEA(id)); }
 
@@ -179,16 +181,22 @@ LRESULT onTimer(HWND window, WPARAM id) {
     return 0;
 }
 
-// Log-off or shut-down of Windows: the process ends soon after this returns, so everything is
-// saved now, as Exit saves it.
-LRESULT onEndSession(HWND window, WPARAM ending) {
+// Log-off or shut-down of Windows, or the Restart Manager closing Wordlark for an installer that
+// replaces its files (ENDSESSION_CLOSEAPP): everything is saved now, as Exit saves it, and the hooks
+// and the helper end. At the end of a session Windows ends the process once this returns; the
+// Restart Manager expects the program to end by itself, and restarts it after the installation
+// (registered at start-up).
+LRESULT onEndSession(HWND window, WPARAM ending, LPARAM how) {
     if (!ending)
         return 0;
+    sessionEnding = true;
     stopHookThread();
     stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     endUpdateChecks();
     saveBeforeSessionEnds();
+    if (how & ENDSESSION_CLOSEAPP)
+        DestroyWindow(window);
     return 0;
 }
 
@@ -208,7 +216,7 @@ void queueTrayNotice(const std::string &title, const std::string &text, bool war
 
 void reportFailedSavesAtExit() {
     const std::vector<std::string> paths = takeFailedSaves();
-    if (paths.empty())
+    if (paths.empty() || sessionEnding)
         return;
     std::string text = "Wordlark could not save these files; each keeps its earlier contents:\n";
     for (const std::string &path : paths)
@@ -234,7 +242,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
-        return onEndSession(window, wParam);
+        return onEndSession(window, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

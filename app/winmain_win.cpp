@@ -3,6 +3,7 @@
 #include "app/app_globals_win.h"
 #include "app/data_folder_win.h"
 #include "app/main_window_win.h"
+#include "app/process_names.h"
 #include "app/startup_win.h"
 #include "config/settings.h"
 #include "harvest/harvest_catalogue_win.h"
@@ -99,7 +100,7 @@ DWORD WINAPI workerMain(LPVOID parameter) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    HANDLE instanceMutex = CreateMutexA(nullptr, TRUE, "MyWordlark");
+    HANDLE instanceMutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
     if (!instanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) {
         if (instanceMutex)
             CloseHandle(instanceMutex);
@@ -126,6 +127,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 0;
     }
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    // An installer that closes Wordlark through the Restart Manager starts it again afterwards.
+    RegisterApplicationRestart(nullptr, RESTART_NO_CRASH | RESTART_NO_HANG);
 
     wordStore = new WordStore(inDataFolder("english.voc"), kMaxSuggestions, kPageSize, dataFolder);
     // Shipped and never written, so always read from the program folder; without it, words rank

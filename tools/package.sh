@@ -97,6 +97,13 @@ for f in "${files[@]}"; do
         exit 1
     fi
 done
+# The installer's own actions (closing a running Wordlark before an upgrade), built beside the
+# program folder and carried inside the installer only.
+setup_actions="$dist/../installer/wordlark_setup.dll"
+if [ ! -f "$setup_actions" ]; then
+    echo "package: $setup_actions is missing; build first" >&2
+    exit 1
+fi
 members=()
 for f in "${files[@]}"; do members+=("${f%?}_"); done
 
@@ -185,11 +192,14 @@ python3 "$root/tools/sign_update.py" "$out/$cab_name" "$key"
 msi_name="wordlark-${bits}bit.msi"
 product_code="$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID("7d1f4c8e-2b6a-4e0f-9a51-3c8d0e6b2f17"), "wordlark-%s-%s" % (sys.argv[1], sys.argv[2]))).upper())' "$bits" "$version")"
 cp "$root/resources/images/program.ico" "$stage/wordlark.ico"
+cp "$setup_actions" "$stage/wordlark_setup.dll"
+sign_file "$stage/wordlark_setup.dll"
 arch=x86
 [ "$bits" = 64 ] && arch=x64
 rm -f "$out/$msi_name"
 (cd "$stage" && wixl -a "$arch" -D Version="$version" -D Bits="$bits" -D ProductCode="$product_code" \
-    -D Source=Wordlark -D Icon=wordlark.ico -o "$stage/$msi_name" "$root/tools/installer.wxs")
+    -D Source=Wordlark -D Icon=wordlark.ico -D SetupActions=wordlark_setup.dll -o "$stage/$msi_name" \
+    "$root/tools/installer.wxs")
 sign_file "$stage/$msi_name"
 mv "$stage/$msi_name" "$out/$msi_name"
 
