@@ -98,8 +98,8 @@ for f in "${files[@]}"; do
     fi
 done
 # The installer's own actions (closing a running Wordlark before an upgrade), built beside the
-# program folder and carried inside the installer only.
-setup_actions="$dist/../installer/wordlark_setup.dll"
+# program folder (WL_SETUP_ACTIONS names another copy) and carried inside the installer only.
+setup_actions="${WL_SETUP_ACTIONS:-$dist/../installer/wordlark_setup.dll}"
 if [ ! -f "$setup_actions" ]; then
     echo "package: $setup_actions is missing; build first" >&2
     exit 1

@@ -181,11 +181,11 @@ class Completion(WineTestCase):
         shot = wait_until(lambda: self._painted(shown), 10, 0.3, "the painted list")
         keep = os.path.join(ARTIFACTS, "completion-list.png")
         shutil.copy(shot, keep)
-        state = app.hook_state()
         rect = shown["rect"]
         pixels = window_pixels(shot, rect)
-        height = state["charY"]  # the system font in both the editor's and the list's DC
-        # One-pixel border, then three rows of text and the footer.
+        # One-pixel border, then three rows of text and the footer, each a row of the list's font
+        # tall (the line height of the program typed in is its caret's, and no measure of the list).
+        height = (rect[3] - rect[1] - 2) // 4
         rows = [(1 + i * height, 1 + (i + 1) * height) for i in range(3)]
         right_edge = rect[2] - rect[0] - 3
         for y0, y1 in rows:

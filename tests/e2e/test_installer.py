@@ -36,7 +36,8 @@ LAUNCH_COUNTS = b"moose\t2\r\nzebra\t3\r\n"
 
 def package(dist, out, env=None):
     """tools/package.sh of this build's kind; the completed process."""
-    environment = dict(os.environ, WL_UPDATE_SIGNING_KEY=TEST_UPDATE_KEY)
+    environment = dict(os.environ, WL_UPDATE_SIGNING_KEY=TEST_UPDATE_KEY,
+                       WL_SETUP_ACTIONS=os.path.join(DIST, "..", "installer", "wordlark_setup.dll"))
     for name in ("WL_CODE_SIGNING_CERTIFICATE", "WL_CODE_SIGNING_KEY", "WL_TIMESTAMP_URL"):
         environment.pop(name, None)
     environment.update(env or {})
@@ -68,12 +69,8 @@ class Installer(WineTestCase):
         major, minor, patch = cls.version
         # The release before this one, made from the same files with the earlier version.
         cls.earlier = (major, minor, patch - 1) if patch else (major, minor - 1, 0) if minor else (major - 1, 0, 0)
-        # A build folder of its own: the program folder, and the installer's actions beside it.
-        earlier_dist = os.path.join(cls.scratch, "earlier-build", "dist")
+        earlier_dist = os.path.join(cls.scratch, "earlier-dist")
         os.makedirs(earlier_dist)
-        os.makedirs(os.path.join(cls.scratch, "earlier-build", "installer"))
-        shutil.copy(os.path.join(DIST, "..", "installer", "wordlark_setup.dll"),
-                    os.path.join(cls.scratch, "earlier-build", "installer"))
         for name in PROGRAM_FILES:
             with open(os.path.join(DIST, name), "rb") as f:
                 data = f.read()
