@@ -3,8 +3,8 @@
 HINSTANCE appInstance = nullptr;
 char windowTitle[128] = "";
 char windowClassName[128] = "";
-char programFolder[MAX_PATH] = "";
-char dataFolder[MAX_PATH] = "";
+std::string programFolder;
+std::string dataFolder;
 
 HWND mainWindow = nullptr;
 HWND suggestionWindow = nullptr;

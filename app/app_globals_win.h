@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 class Settings;
 class WordStore;
 class CommandCatalogue;
@@ -14,10 +16,11 @@ extern HINSTANCE appInstance;
 extern char windowTitle[128];
 extern char windowClassName[128];
 // The program's own folder, ending with a backslash; also the current directory (see WinMain).
-extern char programFolder[MAX_PATH];
+// Like every path of Wordlark's, in UTF-8 (win32/wide_path_win.h).
+extern std::string programFolder;
 // Where the files Wordlark writes are kept (app/data_folder_win.h): the program folder, or the
 // user's own folder when the program folder cannot be written. Ends with a backslash.
-extern char dataFolder[MAX_PATH];
+extern std::string dataFolder;
 
 extern HWND mainWindow;
 extern HWND suggestionWindow;

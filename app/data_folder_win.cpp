@@ -2,6 +2,7 @@
 
 #include "win32/file_handle_win.h"
 #include "win32/find_handle_win.h"
+#include "win32/wide_path_win.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -15,7 +16,7 @@ const char kBaseVocabulary[] = "english.voc";
 // program folder.
 const char *const kWrittenFiles[] = {"wordlark.cfg", "wordlark.cmd", "wordlark.cmq", kBaseVocabulary};
 const char *const kLearnedPatterns[] = {"*.vob", "*.pairs"};
-const char kShippedPairModel[] = "english.pairs";
+const wchar_t kShippedPairModel[] = L"english.pairs";
 const char kPerUserName[] = "Wordlark";
 
 // A file is written and removed, as the saves will do: the folder's permissions, a read-only
@@ -24,41 +25,42 @@ bool canWriteIn(const std::string &folder) {
     const std::string probe = folder + kProbeName;
     bool wrote = false;
     {
-        FileHandle file(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
-                                    nullptr));
+        FileHandle file(CreateFileW(widePath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_TEMPORARY, nullptr));
         if (!file)
             return false;
         DWORD written = 0;
         wrote = WriteFile(file.get(), "x", 1, &written, nullptr) && written == 1;
     }
-    return DeleteFileA(probe.c_str()) && wrote;
+    return DeleteFileW(widePath(probe).c_str()) && wrote;
 }
 
-void copyIfAbsent(const std::string &from, const std::string &to, const char *name) {
-    CopyFileA((from + name).c_str(), (to + name).c_str(), TRUE);
+void copyIfAbsent(const std::string &from, const std::string &to, const std::string &name) {
+    CopyFileW(widePath(from + name).c_str(), widePath(to + name).c_str(), TRUE);
 }
 
 void copyWrittenFiles(const std::string &from, const std::string &to) {
     for (const char *name : kWrittenFiles)
         copyIfAbsent(from, to, name);
     for (const char *pattern : kLearnedPatterns) {
-        WIN32_FIND_DATAA found = {};
-        FindHandle search((from + pattern).c_str(), found);
+        WIN32_FIND_DATAW found = {};
+        FindHandle search(widePath(from + pattern).c_str(), found);
         if (!search.valid())
             continue;
         do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && lstrcmpiA(found.cFileName, kShippedPairModel) != 0)
-                copyIfAbsent(from, to, found.cFileName);
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                lstrcmpiW(found.cFileName, kShippedPairModel) != 0)
+                copyIfAbsent(from, to, utf8Path(found.cFileName, lstrlenW(found.cFileName)));
         } while (search.next(found));
     }
 }
 
 std::string perUserFolder() {
-    char base[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base)) ||
+    wchar_t base[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base)) ||
         !base[0])
         return std::string();
-    std::string folder = base;
+    std::string folder = utf8Path(base, lstrlenW(base));
     if (folder.back() != '\\')
         folder += '\\';
     return folder + kPerUserName + '\\';
@@ -74,7 +76,7 @@ DataFolder chooseDataFolder(const std::string &programFolder) {
     const std::string folder = perUserFolder();
     if (folder.empty())
         return chosen;
-    if (CreateDirectoryA(folder.c_str(), nullptr)) {
+    if (CreateDirectoryW(widePath(folder).c_str(), nullptr)) {
         copyWrittenFiles(programFolder, folder);
         chosen.madeNow = true;
     } else if (GetLastError() != ERROR_ALREADY_EXISTS) {

@@ -6,14 +6,13 @@
 // main program, also when that one crashes, and only one helper runs per session.
 //
 // usage: wordlark32.exe MAIN_PROCESS_ID
+#include "app/process_names.h"
 #include "hooklib/larkhook.h"
 #include "win32/kernel_handle_win.h"
 
 #include <cstdlib>
 
 namespace {
-
-const char kHelperMutexName[] = "Local\\WordlarkHookHelper";
 
 // Once a second the helper puts its hooks back on record, should the main program have had to
 // set the shared state up anew, and looks at the foreground program.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "win32/kernel_handle_win.h"
+#include "win32/wide_path_win.h"
 
 namespace {
 
@@ -27,12 +28,12 @@ void launch() {
     helper.threadId = 0;
     helper.lastStart = GetTickCount();
     helper.started = true;
-    std::string commandLine = "\"" + helper.path + "\" " + std::to_string(GetCurrentProcessId());
-    STARTUPINFOA startup = {};
+    std::wstring commandLine = L"\"" + widePath(helper.path) + L"\" " + std::to_wstring(GetCurrentProcessId());
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(helper.path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started))
+    if (!CreateProcessW(widePath(helper.path).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
         return;
     CloseHandle(started.hThread);
     helper.process.reset(started.hProcess);
@@ -41,9 +42,9 @@ void launch() {
 
 } // namespace
 
-void startHookHelper(const char *programFolder) {
-    helper.path = std::string(programFolder ? programFolder : "") + kHelperName;
-    if (GetFileAttributesA(helper.path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+void startHookHelper(const std::string &programFolder) {
+    helper.path = programFolder + kHelperName;
+    if (GetFileAttributesW(widePath(helper.path).c_str()) == INVALID_FILE_ATTRIBUTES) {
         helper.path.clear();
         return;
     }

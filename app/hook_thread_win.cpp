@@ -49,4 +49,7 @@ void stopHookThread() {
     WaitForSingleObject(hookThread.thread.get(), kStopWaitMs);
     hookThread.thread.reset();
     hookThread.id = 0;
+    // Windows unloads the hook library from a program when that program next takes a message:
+    // every program gets one now, so that an installer finds the library free soon after.
+    PostMessageA(HWND_BROADCAST, WM_NULL, 0, 0);
 }

@@ -6,8 +6,8 @@
 #include "app/product_site.h"
 #include "app/startup_win.h"
 #include "app/tray_icon_win.h"
+#include "app/window_activation_win.h"
 #include "common/failed_saves.h"
-#include "completion/typing_target_win.h"
 #include "config/config_dialog_win.h"
 #include "config/settings.h"
 #include "harvest/harvest_catalogue_win.h"
@@ -16,6 +16,7 @@
 #include "resources/resource_ids.h"
 #include "updater/updater_win.h"
 #include "vocabulary/word_store.h"
+#include "win32/wide_path_win.h"
 
 #include <shellapi.h>
 
@@ -43,6 +44,8 @@ struct TrayNotice {
 std::deque<TrayNotice> pendingNotices;
 DWORD lastNoticeTick = 0;
 bool noticeShown = false;
+// The session ends, or an installer closes Wordlark: nobody is there to answer a message box.
+bool sessionEnding = false;
 
 HICON loadIcon(int id) { return LoadIconA(appInstance, MAKEINTRESOURCEA(id)); }
 
@@ -63,7 +66,7 @@ LRESULT onTrayCallback(HWND window, LPARAM mouseMessage) {
         showTrayMenu(window);
         break;
     case WM_LBUTTONDBLCLK:
-        ShowWindow(commandWindow, SW_SHOW);
+        openCommandWindow(false);
         break;
     }
     return 0;
@@ -101,7 +104,7 @@ LRESULT onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         exitProgram(window);
         return 0;
     case IDM_QUICK_LAUNCH:
-        ShowWindow(commandWindow, SW_SHOW);
+        openCommandWindow(false);
         return 0;
     case IDM_SCREEN_KEYBOARD:
         if (screenKeyboard)
@@ -170,7 +173,6 @@ LRESULT onTimer(HWND window, WPARAM id) {
     showNextNotice(window);
     RepairHookState();
     keepHookHelperRunning();
-    recheckProtectedTarget();
     int enabled = GetEnableState();
     if (enabled == lastEnableState)
         return 0;
@@ -179,16 +181,22 @@ LRESULT onTimer(HWND window, WPARAM id) {
     return 0;
 }
 
-// Log-off or shut-down of Windows: the process ends soon after this returns, so everything is
-// saved now, as Exit saves it.
-LRESULT onEndSession(HWND window, WPARAM ending) {
+// Log-off or shut-down of Windows, or the Restart Manager closing Wordlark for an installer that
+// replaces its files (ENDSESSION_CLOSEAPP): everything is saved now, as Exit saves it, and the hooks
+// and the helper end. At the end of a session Windows ends the process once this returns; the
+// Restart Manager expects the program to end by itself, and restarts it after the installation
+// (registered at start-up).
+LRESULT onEndSession(HWND window, WPARAM ending, LPARAM how) {
     if (!ending)
         return 0;
+    sessionEnding = true;
     stopHookThread();
     stopHookHelper();
     removeTrayIcon(window, kTrayIconId);
     endUpdateChecks();
     saveBeforeSessionEnds();
+    if (how & ENDSESSION_CLOSEAPP)
+        DestroyWindow(window);
     return 0;
 }
 
@@ -208,13 +216,14 @@ void queueTrayNotice(const std::string &title, const std::string &text, bool war
 
 void reportFailedSavesAtExit() {
     const std::vector<std::string> paths = takeFailedSaves();
-    if (paths.empty())
+    if (paths.empty() || sessionEnding)
         return;
     std::string text = "Wordlark could not save these files; each keeps its earlier contents:\n";
     for (const std::string &path : paths)
         text += "\n" + path;
     text += "\n\nThe disk may be full, or a file locked or read-only.";
-    MessageBoxA(nullptr, text.c_str(), windowTitle, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
+    MessageBoxW(nullptr, widePath(text).c_str(), widePath(windowTitle).c_str(),
+                MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -233,7 +242,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
-        return onEndSession(window, wParam);
+        return onEndSession(window, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

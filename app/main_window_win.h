@@ -25,5 +25,6 @@ UINT taskbarCreatedMessage();
 void queueTrayNotice(const std::string &title, const std::string &text, bool warning);
 
 // After the shut-down saves: the files that could not be written and were not reported yet are
-// named in one message box, since the tray icon is gone by then.
+// named in one message box, since the tray icon is gone by then; not when the session ends or an
+// installer closed Wordlark, as nobody would answer it.
 void reportFailedSavesAtExit();

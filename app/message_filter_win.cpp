@@ -3,11 +3,13 @@
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
 #include "hooklib/larkhook.h"
+#include "win32/kernel_handle_win.h"
 
 namespace {
 
-using ChangeFilter = BOOL(WINAPI *)(HWND, UINT, DWORD, void *);
 const DWORD kAllow = 1; // MSGFLT_ALLOW
+
+using ChangeFilter = BOOL(WINAPI *)(HWND, UINT, DWORD, void *);
 
 void allow(ChangeFilter change, HWND window, UINT message) {
     if (window && message)
@@ -16,20 +18,35 @@ void allow(ChangeFilter change, HWND window, UINT message) {
 
 } // namespace
 
-void letOutsideMessagesThrough(HWND mainWindow, HWND suggestionWindow, HWND commandCombo) {
+bool processIsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    KernelHandle owned(token);
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+MessageFilterCalls systemMessageFilterCalls() {
+    MessageFilterCalls calls;
+    calls.processIsElevated = processIsElevated;
     HMODULE user32 = GetModuleHandleA("user32.dll");
     // Looked up rather than imported, so that a system without it still starts the program.
-    ChangeFilter change = user32 ? reinterpret_cast<ChangeFilter>(reinterpret_cast<void *>(
-                                       GetProcAddress(user32, "ChangeWindowMessageFilterEx")))
-                                 : nullptr;
-    if (!change)
+    calls.changeFilter = user32 ? reinterpret_cast<ChangeFilter>(
+                                      reinterpret_cast<void *>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")))
+                                : nullptr;
+    return calls;
+}
+
+void letOutsideMessagesThrough(HWND mainWindow, HWND suggestionWindow, const MessageFilterCalls &calls) {
+    if (!calls.changeFilter || !calls.processIsElevated || !calls.processIsElevated())
         return;
-    allow(change, mainWindow, taskbarCreatedMessage());
-    allow(change, mainWindow, kTrayCallbackMessage);
+    allow(calls.changeFilter, mainWindow, taskbarCreatedMessage());
+    allow(calls.changeFilter, mainWindow, kTrayCallbackMessage);
+    // What the hooks send and post to the suggestion window; everything else stays out.
     for (UINT message : {static_cast<UINT>(WM_KEYDOWN), kPostedKeyMessage, kCatchUpMessage, kSyncSuggestionsMessage,
                          kToggleWindowMessage})
-        allow(change, suggestionWindow, message);
-    // The command window's hot key empties its combo box before showing it.
-    allow(change, commandCombo, CB_RESETCONTENT);
-    allow(change, commandCombo, WM_CLEAR);
+        allow(calls.changeFilter, suggestionWindow, message);
 }

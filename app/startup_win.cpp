@@ -84,11 +84,12 @@ int createWindows(HINSTANCE instance, int) {
     createCommandWindow(instance);
 
     addTrayIcon(mainWindow, kTrayIconId, LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)), windowTitle);
-    letOutsideMessagesThrough(mainWindow, suggestionWindow, GetDlgItem(commandWindow, IDC_COMMAND_COMBO));
+    letOutsideMessagesThrough(mainWindow, suggestionWindow);
     SetProgramWindow(suggestionWindow);
     // Ready before the first program that keeps no system caret is typed in.
     announceLateAnswers(suggestionWindow, kLateAccessibleAnswerMessage);
     startAsker();
+    watchFocusEvents();
     return 1;
 }
 

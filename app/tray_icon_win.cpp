@@ -1,5 +1,7 @@
 #include "app/tray_icon_win.h"
 
+#include "win32/wide_path_win.h"
+
 #include <shellapi.h>
 
 namespace {
@@ -53,16 +55,17 @@ BOOL removeTrayIcon(HWND window, UINT id) {
 namespace {
 
 BOOL showBalloon(HWND window, UINT id, const char *title, const char *text, DWORD icon) {
-    // The balloon fields need the larger record; the icon itself is left as it is.
-    NOTIFYICONDATAA balloon = {};
+    // The balloon fields need the larger record; the icon itself is left as it is. The texts may
+    // name a file, and go in UTF-16 so that every character of its path shows.
+    NOTIFYICONDATAW balloon = {};
     balloon.cbSize = sizeof balloon;
     balloon.hWnd = window;
     balloon.uID = id;
     balloon.uFlags = NIF_INFO;
     balloon.dwInfoFlags = icon;
-    lstrcpynA(balloon.szInfoTitle, title, sizeof balloon.szInfoTitle);
-    lstrcpynA(balloon.szInfo, text, sizeof balloon.szInfo);
-    return Shell_NotifyIconA(NIM_MODIFY, &balloon);
+    lstrcpynW(balloon.szInfoTitle, widePath(title).c_str(), ARRAYSIZE(balloon.szInfoTitle));
+    lstrcpynW(balloon.szInfo, widePath(text).c_str(), ARRAYSIZE(balloon.szInfo));
+    return Shell_NotifyIconW(NIM_MODIFY, &balloon);
 }
 
 } // namespace

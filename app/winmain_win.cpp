@@ -3,6 +3,7 @@
 #include "app/app_globals_win.h"
 #include "app/data_folder_win.h"
 #include "app/main_window_win.h"
+#include "app/process_names.h"
 #include "app/startup_win.h"
 #include "common/letter_case.h"
 #include "config/settings.h"
@@ -12,6 +13,7 @@
 #include "resources/resource_ids.h"
 #include "updater/updater_win.h"
 #include "vocabulary/word_store.h"
+#include "win32/wide_path_win.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -23,6 +25,8 @@ namespace {
 const int kMaxSuggestions = 25;
 const int kPageSize = 10;
 const int kCatalogueResultLimit = 25;
+// The longest path Windows gives a program's own file name in, with long-path support on.
+const DWORD kLongestPath = 32768;
 
 void registerWindowClass(HINSTANCE instance) {
     largeIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
@@ -44,25 +48,23 @@ void registerWindowClass(HINSTANCE instance) {
 // the current directory moves (a file dialog changes it); it also becomes the current directory,
 // so that a start from the Run key does not leave the process in the system folder.
 void findProgramFolder() {
-    DWORD n = GetModuleFileNameA(nullptr, programFolder, MAX_PATH);
-    programFolder[n < MAX_PATH ? n : MAX_PATH - 1] = '\0';
-    char *lastSlash = nullptr;
-    for (char *p = programFolder; *p; ++p)
-        if (*p == '\\')
-            lastSlash = p;
-    if (lastSlash)
-        lastSlash[1] = '\0';
-    else
-        programFolder[0] = '\0';
-    if (programFolder[0])
-        SetCurrentDirectoryA(programFolder);
+    wchar_t path[kLongestPath] = L"";
+    const DWORD n = GetModuleFileNameW(nullptr, path, kLongestPath);
+    // A path that filled the buffer was cut: no folder rather than a wrong one.
+    const std::wstring self = n < kLongestPath ? std::wstring(path, n) : std::wstring();
+    const size_t lastSlash = self.find_last_of(L'\\');
+    programFolder = lastSlash == std::wstring::npos ? std::string() : utf8Path(self.substr(0, lastSlash + 1));
+    if (!programFolder.empty())
+        SetCurrentDirectoryW(widePath(programFolder).c_str());
 }
 
-std::string inDataFolder(const char *name) { return std::string(dataFolder) + name; }
+std::string inDataFolder(const char *name) {
+    return dataFolder + name;
+}
 
 void findDataFolder() {
     const DataFolder chosen = chooseDataFolder(programFolder);
-    lstrcpynA(dataFolder, chosen.path.c_str(), MAX_PATH);
+    dataFolder = chosen.path;
     if (chosen.madeNow)
         queueTrayNotice("Wordlark keeps your files in your own folder",
                         "The program folder cannot be written, so your settings, words and launch counts are kept in " +
@@ -99,7 +101,7 @@ DWORD WINAPI workerMain(LPVOID parameter) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    HANDLE instanceMutex = CreateMutexA(nullptr, TRUE, "MyWordlark");
+    HANDLE instanceMutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
     if (!instanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) {
         if (instanceMutex)
             CloseHandle(instanceMutex);
@@ -126,13 +128,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 0;
     }
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    // An installer that closes Wordlark through the Restart Manager starts it again afterwards.
+    RegisterApplicationRestart(nullptr, RESTART_NO_CRASH | RESTART_NO_HANG);
 
     // Words are matched and typed in the capitals of the system's code page.
     useSystemLetterCase();
     wordStore = new WordStore(inDataFolder("english.voc"), kMaxSuggestions, kPageSize, dataFolder);
     // Shipped and never written, so always read from the program folder; without it, words rank
     // by count alone.
-    wordStore->loadPairModel(std::string(programFolder) + "english.pairs");
+    wordStore->loadPairModel(programFolder + "english.pairs");
     if (!settings->wordListFile.empty())
         wordStore->loadWordList(settings->wordListFile);
     // Only now: a key the hooks hand over waits for this thread, and no program's keys may wait

@@ -1,12 +1,16 @@
 #include "common/file_contents.h"
 
-#include <fstream>
-#include <iterator>
+#include "common/file_access.h"
 
 bool readFileContents(const std::string &path, std::string &contents) {
-    std::ifstream file(path, std::ios::binary);
+    std::FILE *file = openFile(path, "rb");
     if (!file)
         return false;
-    contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    contents.clear();
+    char block[65536];
+    size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+        contents.append(block, got);
+    std::fclose(file);
     return true;
 }

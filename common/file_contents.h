@@ -4,7 +4,8 @@
 #include <string>
 
 // Reads a whole file in binary, so the bytes (CR LF included) are the same on every build; false
-// when it cannot be opened. The counterpart of replaceFileContents in common/atomic_file.h.
+// when it cannot be opened. The counterpart of replaceFileContents in common/atomic_file.h. The
+// path is UTF-8 (common/file_access.h), as for every file.
 bool readFileContents(const std::string &path, std::string &contents);
 
 // Reads a file that another program may hold open (a running browser its bookmarks): opened

@@ -1,6 +1,7 @@
 #include "common/file_contents.h"
 
 #include "win32/file_handle_win.h"
+#include "win32/wide_path_win.h"
 
 #include <algorithm>
 
@@ -8,8 +9,9 @@ bool readSharedFileContents(const std::string &path, size_t maxBytes, std::strin
     contents.clear();
     // Every share mode: the other program keeps writing, renaming or deleting as it pleases, and
     // a program that opened the file for writing would otherwise make the open fail.
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FileHandle file(CreateFileW(widePath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
         return false;
     LARGE_INTEGER size = {};

@@ -20,9 +20,8 @@ struct Asker {
     volatile LONG lateAnswerReady = 0;
     HWND announceTo = nullptr;
     UINT announceMessage = 0;
-    HWND window = nullptr;
-    int questions = 0;
-    AccessibleFocus answer;
+    AccessibleQuestion question;
+    AccessibleAnswer answer;
 } asker;
 
 // The window's own accessible object with that id, or null when it serves none (Windows' standard
@@ -43,71 +42,81 @@ IAccessible *ownObject(HWND window, LONG id) {
     return object;
 }
 
-VARIANT selfChild() {
-    VARIANT self;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    return self;
+VARIANT childVariant(LONG child) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = child;
+    return v;
 }
 
-// The state of the element that has the focus: followed down through accFocus from the window's
-// client object, a few levels at most (a program could name its own object as its focus forever).
-bool focusedElementIsProtected(IAccessible *client) {
-    const int kMostLevels = 16;
-    IAccessible *current = client;
-    current->AddRef();
-    VARIANT child = selfChild();
-    for (int level = 0; level < kMostLevels; ++level) {
-        VARIANT focus;
-        VariantInit(&focus);
-        if (FAILED(current->get_accFocus(&focus)))
-            break;
-        if (focus.vt == VT_I4) {
-            child = focus; // CHILDID_SELF: this object; otherwise a simple child of it
-            break;
-        }
-        if (focus.vt != VT_DISPATCH || !focus.pdispVal) {
-            VariantClear(&focus);
-            break;
-        }
-        IAccessible *next = nullptr;
-        const HRESULT found = focus.pdispVal->QueryInterface(kAccessibleIid, reinterpret_cast<void **>(&next));
-        VariantClear(&focus);
-        if (FAILED(found) || !next)
-            break;
-        current->Release();
-        current = next;
+bool stateOf(IAccessible *object, LONG child, LONG &state) {
+    VARIANT value;
+    VariantInit(&value);
+    if (FAILED(object->get_accState(childVariant(child), &value)) || value.vt != VT_I4) {
+        VariantClear(&value);
+        return false;
     }
-    VARIANT state;
-    VariantInit(&state);
-    const bool known = SUCCEEDED(current->get_accState(child, &state)) && state.vt == VT_I4;
-    current->Release();
-    return known && (state.lVal & STATE_SYSTEM_PROTECTED) != 0;
+    state = value.lVal;
+    return true;
+}
+
+// The state of the element, as its container answers for it, or as the element's own object
+// does where the container hands that out instead.
+bool elementState(IAccessible *container, LONG child, LONG &state) {
+    if (stateOf(container, child, state))
+        return true;
+    if (child == CHILDID_SELF)
+        return false;
+    IDispatch *dispatch = nullptr;
+    if (container->get_accChild(childVariant(child), &dispatch) != S_OK || !dispatch)
+        return false;
+    IAccessible *element = nullptr;
+    const HRESULT found = dispatch->QueryInterface(kAccessibleIid, reinterpret_cast<void **>(&element));
+    dispatch->Release();
+    if (FAILED(found) || !element)
+        return false;
+    const bool known = stateOf(element, CHILDID_SELF, state);
+    element->Release();
+    return known;
 }
 
 bool caretLocation(IAccessible *caret, RECT &rect) {
     long left = 0, top = 0, width = 0, height = 0;
-    if (FAILED(caret->accLocation(&left, &top, &width, &height, selfChild())) || height <= 0)
+    if (FAILED(caret->accLocation(&left, &top, &width, &height, childVariant(CHILDID_SELF))) || height <= 0)
         return false;
     rect = {left, top, left + width, top + height};
     return true;
 }
 
-// The objects of the window last asked, kept while questions are about it: fetching an object
-// from another process is what costs (under Wine a tenth of a second), asking it again is one call.
+// The objects of the window last asked, each fetched when first needed and kept while questions
+// are about that window: fetching an object from another process is what costs (under Wine a
+// tenth of a second), asking it again is one call.
 struct ObjectCache {
     HWND window = nullptr;
-    IAccessible *client = nullptr;
+    bool caretFetched = false, clientFetched = false;
     IAccessible *caret = nullptr;
+    IAccessible *client = nullptr;
 
     void keepFor(HWND asked) {
         if (asked == window)
             return;
         release();
         window = asked;
-        client = ownObject(window, OBJID_CLIENT);
-        caret = ownObject(window, OBJID_CARET);
+    }
+    IAccessible *caretObject() {
+        if (!caretFetched) {
+            caret = ownObject(window, OBJID_CARET);
+            caretFetched = true;
+        }
+        return caret;
+    }
+    IAccessible *clientObject() {
+        if (!clientFetched) {
+            client = ownObject(window, OBJID_CLIENT);
+            clientFetched = true;
+        }
+        return client;
     }
     void release() {
         if (client)
@@ -115,18 +124,32 @@ struct ObjectCache {
         if (caret)
             caret->Release();
         client = caret = nullptr;
+        caretFetched = clientFetched = false;
         window = nullptr;
     }
 } objects;
 
-AccessibleFocus answerQuestions(HWND window, int questions) {
-    AccessibleFocus answer;
-    objects.keepFor(window);
-    answer.servesObjects = objects.client || objects.caret;
-    if ((questions & kAskProtection) && objects.client)
-        answer.isProtected = focusedElementIsProtected(objects.client);
-    if ((questions & kAskCaret) && objects.caret)
-        answer.haveCaret = caretLocation(objects.caret, answer.caret);
+AccessibleAnswer answerQuestion(const AccessibleQuestion &question) {
+    AccessibleAnswer answer;
+    objects.keepFor(question.window);
+    if (question.kind == AccessibleQuestion::kCaret) {
+        IAccessible *caret = objects.caretObject();
+        answer.servesObject = caret != nullptr;
+        answer.haveCaret = caret && caretLocation(caret, answer.caret);
+        return answer;
+    }
+    // The element a focus event named: its container is the window's client object (kept), or an
+    // object of the program's own id (asked once).
+    const bool client = question.objectId == OBJID_CLIENT;
+    IAccessible *container = client ? objects.clientObject() : ownObject(question.window, question.objectId);
+    answer.servesObject = container != nullptr;
+    LONG state = 0;
+    if (container && elementState(container, question.childId, state)) {
+        answer.knowsState = true;
+        answer.isProtected = (state & STATE_SYSTEM_PROTECTED) != 0;
+    }
+    if (container && !client)
+        container->Release();
     return answer;
 }
 
@@ -137,7 +160,7 @@ DWORD WINAPI askingThread(LPVOID) {
     for (;;) {
         if (WaitForSingleObject(asker.questionReady, INFINITE) != WAIT_OBJECT_0)
             break;
-        asker.answer = answerQuestions(asker.window, asker.questions);
+        asker.answer = answerQuestion(asker.question);
         SetEvent(asker.answerReady);
         const bool late = InterlockedExchange(&asker.callerGaveUp, 0) != 0;
         if (late)
@@ -164,12 +187,11 @@ bool startAsker() {
     return asker.thread != nullptr;
 }
 
-AskResult askAccessibility(HWND window, int questions, DWORD waitMs, AccessibleFocus &answer) {
-    if (!window || !startAsker() || InterlockedCompareExchange(&asker.busy, 1, 0) != 0)
+AskResult askAccessibility(const AccessibleQuestion &question, DWORD waitMs, AccessibleAnswer &answer) {
+    if (!question.window || !startAsker() || InterlockedCompareExchange(&asker.busy, 1, 0) != 0)
         return AskResult::Busy;
     InterlockedExchange(&asker.lateAnswerReady, 0);
-    asker.window = window;
-    asker.questions = questions;
+    asker.question = question;
     ResetEvent(asker.answerReady);
     SetEvent(asker.questionReady);
     if (WaitForSingleObject(asker.answerReady, waitMs) != WAIT_OBJECT_0) {
@@ -184,15 +206,26 @@ AskResult askAccessibility(HWND window, int questions, DWORD waitMs, AccessibleF
     return AskResult::Answered;
 }
 
+bool awaitAnswer(DWORD waitMs, AccessibleQuestion &question, AccessibleAnswer &answer) {
+    if (asker.busy) {
+        if (WaitForSingleObject(asker.answerReady, waitMs) != WAIT_OBJECT_0)
+            return false;
+        // The answer is there; the thread marks it late just before it becomes idle.
+        while (asker.busy)
+            Sleep(0);
+    }
+    return takeLateAnswer(question, answer);
+}
+
 void announceLateAnswers(HWND window, UINT message) {
     asker.announceTo = window;
     asker.announceMessage = message;
 }
 
-bool takeLateAnswer(HWND &window, AccessibleFocus &answer) {
+bool takeLateAnswer(AccessibleQuestion &question, AccessibleAnswer &answer) {
     if (asker.busy || InterlockedExchange(&asker.lateAnswerReady, 0) == 0)
         return false;
-    window = asker.window;
+    question = asker.question;
     answer = asker.answer;
     return true;
 }

@@ -31,6 +31,8 @@ std::string fileNameOf(const std::string &path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool keysWithoutSerial = false;
+
 // A key without a serial does not come from the hook (the tests and benchmarks hand keys over
 // directly): it stands for the last key the hook recorded.
 bool originOf(unsigned serial, Origin &origin) {
@@ -171,6 +173,8 @@ int handleSuggestionKey(HWND window, WPARAM wParam, bool stale) {
         return 0;
     const int key = forwardedKeyCode(wParam);
     const unsigned serial = forwardSerial(wParam);
+    if (serial == 0 && !keysWithoutSerial)
+        return 0;
     const bool letter = forwarded_key::isLetter(key);
     Origin origin;
     // A key too old to trust, or whose record later keys took over, spoils its word; so does a
@@ -189,7 +193,7 @@ int handleSuggestionKey(HWND window, WPARAM wParam, bool stale) {
     }
     // A letter in a field that accessibility marks protected is a password's: the word is dropped,
     // neither shown nor learned, and the hooks leave that field's keys alone from now on.
-    if ((letter || key == forwarded_key::kBackspace) && examineTypingTarget(origin.focus)) {
+    if ((letter || key == forwarded_key::kBackspace) && examineTypingTarget(origin.focus, origin.hasCaret)) {
         dropWord(window);
         return 0;
     }
@@ -207,6 +211,8 @@ int handleSuggestionKey(HWND window, WPARAM wParam, bool stale) {
         word.active = false;
     return answer == kTaken ? static_cast<int>(kKeyTaken) : 0;
 }
+
+void takeKeysWithoutSerial(bool take) { keysWithoutSerial = take; }
 
 int handleSentSuggestionKey(HWND window, WPARAM wParam) {
     // The claim on the key, against the hook's own give-up, is made by the handler right before it

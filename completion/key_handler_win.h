@@ -15,6 +15,12 @@ int handleSuggestionKey(HWND window, WPARAM wParam, bool stale);
 // comes before the hook's give-up; otherwise the word follows what the key did in the program.
 int handleSentSuggestionKey(HWND window, WPARAM wParam);
 
+// Every key a hook hands over names its record with a serial. A key without one comes from
+// elsewhere: the program drops it unseen, so that another process posting to the suggestion
+// window can neither feed the word store nor make Wordlark type. Tests and benchmarks, which hand
+// keys over directly, take them, each standing for the last key the hooks recorded.
+void takeKeysWithoutSerial(bool take);
+
 // Brings the window in line with GetSuggestionsShown: placed at the caret and shown, or hidden
 // (the suggestion window's handling of kSyncSuggestionsMessage).
 void syncSuggestions(HWND window);

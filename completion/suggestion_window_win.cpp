@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "app/app_globals_win.h"
+#include "app/window_activation_win.h"
 #include "completion/key_handler_win.h"
 #include "completion/list_font_win.h"
+#include "completion/suggestion_rows.h"
 #include "completion/typing_target_win.h"
 #include "hooklib/larkhook.h"
-#include "completion/suggestion_rows.h"
 #include "resources/resource_ids.h"
 #include "vocabulary/word_store.h"
 #include "win32/gdi_object_win.h"
@@ -187,11 +188,18 @@ LRESULT onPostedKey(HWND window, WPARAM key) {
 }
 
 // The hook's hot keys: only the main program's own two windows are shown or hidden this way.
+// Quick Search opens empty and takes the keyboard (the hook granted the foreground before it
+// asked); the keyboard window never takes it.
 LRESULT onToggleWindow(WPARAM target, LPARAM showCommand) {
     HWND window = reinterpret_cast<HWND>(target);
     if (!window || (window != commandWindow && window != keyboardWindow))
         return 0;
-    ShowWindow(window, IsWindowVisible(window) ? SW_HIDE : static_cast<int>(showCommand));
+    if (IsWindowVisible(window))
+        ShowWindow(window, SW_HIDE);
+    else if (window == commandWindow)
+        openCommandWindow(true);
+    else
+        ShowWindow(window, static_cast<int>(showCommand));
     return 0;
 }
 

@@ -9,21 +9,31 @@
 namespace {
 
 // How long a key waits for a program's accessibility answer. A program that lets it pass twice is
-// not asked again while it keeps the focus. Under Wine a question to another process takes about
-// a dozen milliseconds, the first one to a window (which fetches its objects) a few dozen.
+// not asked for its caret again while it keeps the focus. Under Wine a question to another process
+// takes about a dozen milliseconds, the first one to a window (which fetches its object) a few
+// dozen.
 const DWORD kAnswerWaitMs = 60;
 const int kMostMisses = 2;
 
-// What is known of the current focus window; anew at every focus change.
+// What is known of the caret of the current focus window; anew at every focus change.
 struct TargetRecord {
     HWND window = nullptr;
-    bool asked = false;
-    bool servesObjects = false;
+    bool servesNoCaret = false;
     int misses = 0;
-    bool isProtected = false;
     bool haveCaret = false;
     RECT caret = {};
 } target;
+
+// The element the last focus event named, and where its question is: not asked yet (the asker was
+// busy), or asked and its answer still on its way.
+struct FocusedElement {
+    AccessibleQuestion question;
+    bool unasked = false;
+    bool answerDue = false;
+} element;
+
+// The window handed to the hooks as protected, or null.
+HWND protectedWindow = nullptr;
 
 void follow(HWND focus) {
     if (focus == target.window)
@@ -32,31 +42,134 @@ void follow(HWND focus) {
     target.window = focus;
 }
 
-void markProtected(bool isProtected) {
-    target.isProtected = isProtected;
-    SetProtectedWindow(isProtected ? target.window : nullptr);
+void markProtected(HWND window) {
+    protectedWindow = window;
+    SetProtectedWindow(window);
+}
+
+bool sameElement(const AccessibleQuestion &a, const AccessibleQuestion &b) {
+    return a.window == b.window && a.objectId == b.objectId && a.childId == b.childId;
+}
+
+// An element's state: a protected one makes its window's keys the hooks' to leave alone; one that
+// is not gives them back. Only the answer about the element that has the focus now counts.
+// True when the window became protected by it.
+bool takeElementAnswer(const AccessibleQuestion &question, const AccessibleAnswer &answer) {
+    if (!sameElement(question, element.question))
+        return false;
+    element.answerDue = false;
+    if (!answer.knowsState)
+        return false;
+    if (answer.isProtected) {
+        const bool now = protectedWindow != question.window;
+        markProtected(question.window);
+        return now;
+    }
+    if (protectedWindow == question.window)
+        markProtected(nullptr);
+    return false;
+}
+
+void takeCaretAnswer(const AccessibleQuestion &question, const AccessibleAnswer &answer) {
+    if (question.window != target.window)
+        return;
+    target.servesNoCaret = !answer.servesObject;
+    target.haveCaret = answer.haveCaret;
+    target.caret = answer.caret;
+}
+
+// Any answer that came late, for whichever question it was.
+bool takeAnswer(const AccessibleQuestion &question, const AccessibleAnswer &answer) {
+    if (question.kind == AccessibleQuestion::kElementState)
+        return takeElementAnswer(question, answer);
+    takeCaretAnswer(question, answer);
+    return false;
+}
+
+// Asks the focused element's state, if that is still to be asked, waiting at most waitMs.
+bool askElement(DWORD waitMs) {
+    if (!element.unasked)
+        return false;
+    AccessibleAnswer answer;
+    switch (askAccessibility(element.question, waitMs, answer)) {
+    case AskResult::Busy:
+        return false;
+    case AskResult::TimedOut:
+        element.unasked = false;
+        element.answerDue = true;
+        return false;
+    case AskResult::Answered:
+        element.unasked = false;
+        return takeElementAnswer(element.question, answer);
+    }
+    return false;
+}
+
+// The word being typed is a password's after all: it is dropped, neither shown nor learned.
+void dropTheWord() {
+    if (wordStore)
+        wordStore->reset();
+    SetSuggestionsShown(0);
+}
+
+void CALLBACK onFocusEvent(HWINEVENTHOOK, DWORD, HWND window, LONG objectId, LONG childId, DWORD, DWORD) {
+    // The system raises a focus event for every window that takes the focus, naming the window
+    // itself; asking a browser about that would switch its accessibility on. A program names an
+    // element inside it only when it serves accessibility.
+    if (!window || (childId == CHILDID_SELF && objectId <= 0))
+        return;
+    element = FocusedElement();
+    element.question.kind = AccessibleQuestion::kElementState;
+    element.question.window = window;
+    element.question.objectId = objectId;
+    element.question.childId = childId;
+    element.unasked = true;
+    if (askElement(0))
+        dropTheWord();
+}
+
+// A key waits a bounded time for the answer to a question still on its way, so that it is
+// decided with what the program says.
+void catchUpWithAnswers() {
+    AccessibleQuestion question;
+    AccessibleAnswer answer;
+    if (awaitAnswer(kAnswerWaitMs, question, answer))
+        takeAnswer(question, answer);
 }
 
 } // namespace
 
-bool examineTypingTarget(HWND focus) {
+void watchFocusEvents() {
+    SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, onFocusEvent, 0, 0,
+                    WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+}
+
+bool examineTypingTarget(HWND focus, bool hasCaret) {
     follow(focus);
-    if (!focus || (target.asked && !target.servesObjects) || target.misses >= kMostMisses)
-        return target.isProtected;
-    AccessibleFocus answer;
-    const AskResult result = askAccessibility(focus, kAskProtection | kAskCaret, kAnswerWaitMs, answer);
-    if (result != AskResult::Answered) {
-        if (result == AskResult::TimedOut)
-            ++target.misses;
-        target.haveCaret = false;
-        return target.isProtected;
+    if (focus && element.question.window == focus && (element.unasked || element.answerDue)) {
+        catchUpWithAnswers();
+        askElement(kAnswerWaitMs);
     }
-    target.asked = true;
-    target.servesObjects = answer.servesObjects;
-    target.haveCaret = answer.haveCaret;
-    target.caret = answer.caret;
-    markProtected(answer.isProtected);
-    return target.isProtected;
+    if (focus && focus == protectedWindow)
+        return true;
+    target.haveCaret = false;
+    if (!focus || hasCaret || target.servesNoCaret || target.misses >= kMostMisses)
+        return false;
+    AccessibleQuestion question;
+    question.kind = AccessibleQuestion::kCaret;
+    question.window = focus;
+    AccessibleAnswer answer;
+    switch (askAccessibility(question, kAnswerWaitMs, answer)) {
+    case AskResult::Answered:
+        takeCaretAnswer(question, answer);
+        break;
+    case AskResult::TimedOut:
+        ++target.misses;
+        break;
+    case AskResult::Busy:
+        break;
+    }
+    return false;
 }
 
 CaretLine caretLineOf(HWND focus, POINT hookCaret, int lineHeight, bool hasCaret) {
@@ -75,36 +188,13 @@ CaretLine caretLineOf(HWND focus, POINT hookCaret, int lineHeight, bool hasCaret
 }
 
 void takeLateAnswerOfTarget(HWND list) {
-    HWND window = nullptr;
-    AccessibleFocus answer;
-    if (!takeLateAnswer(window, answer) || window != target.window)
-        return;
-    target.asked = true;
-    target.servesObjects = answer.servesObjects;
-    target.haveCaret = answer.haveCaret;
-    target.caret = answer.caret;
-    if (answer.isProtected && !target.isProtected) {
-        // Letters of the password went by while the question was out: the word is dropped, not
-        // learned.
-        if (wordStore)
-            wordStore->reset();
-        SetSuggestionsShown(0);
-    }
-    markProtected(answer.isProtected);
+    AccessibleQuestion question;
+    AccessibleAnswer answer;
+    // Letters of a password went by while the question was out: that word is dropped.
+    if (takeLateAnswer(question, answer) && takeAnswer(question, answer) && question.window == target.window)
+        dropTheWord();
+    // The asker is free again: an element that took the focus meanwhile is asked now.
+    if (askElement(0))
+        dropTheWord();
     PostMessageA(list, kSyncSuggestionsMessage, 0, 0);
-}
-
-void recheckProtectedTarget() {
-    if (!target.isProtected)
-        return;
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    HWND foreground = GetForegroundWindow();
-    if (!foreground || !GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &thread) ||
-        thread.hwndFocus != target.window)
-        return;
-    AccessibleFocus answer;
-    if (askAccessibility(target.window, kAskProtection, kAnswerWaitMs, answer) == AskResult::Answered &&
-        !answer.isProtected)
-        markProtected(false);
 }

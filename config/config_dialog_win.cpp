@@ -7,6 +7,7 @@
 #include "resources/resource_ids.h"
 #include "vocabulary/word_store.h"
 #include "win32/screen_dpi_win.h"
+#include "win32/wide_path_win.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -63,7 +64,9 @@ INT_PTR onInitDialog(HWND dialog) {
     showHotKeys(dialog);
     CheckDlgButton(dialog, IDC_CFG_LAUNCH_ON_STARTUP, runValueExists(runValueName(), 0) ? BST_CHECKED : BST_UNCHECKED);
     setUpProgramList(GetDlgItem(dialog, IDC_CFG_PROGRAM_LIST));
-    SetDlgItemTextA(dialog, IDC_CFG_WORDLIST_PATH, settings->wordListFile.c_str());
+    SetDlgItemTextW(dialog, IDC_CFG_WORDLIST_PATH, widePath(settings->wordListFile).c_str());
+    // In front of the program the user was in, with the keyboard (its first control, as TRUE asks).
+    SetForegroundWindow(dialog);
     return TRUE;
 }
 
@@ -83,17 +86,17 @@ void onHotKeyClicked(HWND dialog, int id) {
 }
 
 void onChooseWordList(HWND dialog) {
-    char file[MAX_PATH] = "";
-    OPENFILENAMEA chooser = {};
+    wchar_t file[MAX_PATH] = L"";
+    OPENFILENAMEW chooser = {};
     chooser.lStructSize = sizeof(chooser);
     chooser.hwndOwner = dialog;
-    chooser.lpstrFilter = "All\0*.*\0Text\0*.TXT\0";
+    chooser.lpstrFilter = L"All\0*.*\0Text\0*.TXT\0";
     chooser.nFilterIndex = 1;
     chooser.lpstrFile = file;
     chooser.nMaxFile = MAX_PATH;
     chooser.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (GetOpenFileNameA(&chooser))
-        SetDlgItemTextA(dialog, IDC_CFG_WORDLIST_PATH, file);
+    if (GetOpenFileNameW(&chooser))
+        SetDlgItemTextW(dialog, IDC_CFG_WORDLIST_PATH, file);
 }
 
 // Written or removed at once, whichever button later closes the dialog; failures are silent.
@@ -109,8 +112,8 @@ void onOk(HWND dialog) {
     settings->hotKeyChars(commandKey, enableKey, keyboardKey);
     SetHotKeys(commandKey, enableKey, keyboardKey);
 
-    char path[MAX_PATH] = "";
-    GetDlgItemTextA(dialog, IDC_CFG_WORDLIST_PATH, path, MAX_PATH);
+    wchar_t text[MAX_PATH] = L"";
+    const std::string path = utf8Path(text, GetDlgItemTextW(dialog, IDC_CFG_WORDLIST_PATH, text, MAX_PATH));
     if (settings->wordListFile != path) {
         settings->wordListFile = path;
         if (wordStore)
@@ -148,12 +151,13 @@ void onProgramChanged(const NMLISTVIEW &change) {
         static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, change.iItem, LVIS_STATEIMAGEMASK)) >> kStateImageShift;
 
     // Module names are file names, so a full path's room holds any of them.
-    char name[MAX_PATH] = "";
-    LVITEMA item = {};
+    wchar_t text[MAX_PATH] = L"";
+    LVITEMW item = {};
     item.iSubItem = 0;
-    item.pszText = name;
+    item.pszText = text;
     item.cchTextMax = MAX_PATH;
-    SendMessageA(list, LVM_GETITEMTEXTA, change.iItem, reinterpret_cast<LPARAM>(&item));
+    const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, change.iItem, reinterpret_cast<LPARAM>(&item));
+    const std::string name = utf8Path(text, static_cast<size_t>(length > 0 ? length : 0));
 
     settings->setLearning(name, image != kEmptyBox);
     if (image == kEmptyBox && wordStore)

@@ -1,6 +1,7 @@
 #include "config/run_value_win.h"
 
 #include "win32/registry_key_win.h"
+#include "win32/wide_path_win.h"
 
 #include <cstring>
 
@@ -26,10 +27,12 @@ bool runValueExists(const char *valueName, int machineWide) {
 
 bool writeRunValue(const char *valueName, const char *data, int machineWide) {
     RegistryKey key = openRunKey(machineWide);
-    if (!key || !data)
+    if (!key || !data || !valueName)
         return false;
-    const DWORD size = static_cast<DWORD>(strlen(data) + 1);
-    return RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(data), size) == ERROR_SUCCESS;
+    const std::wstring name = widePath(valueName), text = widePath(data);
+    const DWORD size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()), size) ==
+           ERROR_SUCCESS;
 }
 
 bool deleteRunValue(const char *valueName, int machineWide) {
@@ -38,10 +41,10 @@ bool deleteRunValue(const char *valueName, int machineWide) {
 }
 
 bool addStartupValue(HINSTANCE instance, const char *valueName, int machineWide) {
-    char path[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
+    wchar_t path[MAX_PATH] = L"";
+    DWORD length = GetModuleFileNameW(instance, path, MAX_PATH);
     // A cut-off path would start nothing; write no value rather than a wrong one.
     if (length == 0 || length >= MAX_PATH)
         return false;
-    return writeRunValue(valueName, path, machineWide);
+    return writeRunValue(valueName, utf8Path(path, length).c_str(), machineWide);
 }

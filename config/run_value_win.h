@@ -9,7 +9,7 @@
 
 // True when the value exists.
 bool runValueExists(const char *valueName, int machineWide);
-// Writes the value as REG_SZ holding `data`.
+// Writes the value as REG_SZ holding `data` (UTF-8; written in UTF-16, so any path keeps its name).
 bool writeRunValue(const char *valueName, const char *data, int machineWide);
 bool deleteRunValue(const char *valueName, int machineWide);
 // Writes the full path of `instance`'s module, without quotes or arguments, as the value.

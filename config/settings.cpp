@@ -5,9 +5,12 @@
 
 #include <climits>
 #include <cstdio>
+#include <vector>
 
 #include "common/atomic_file.h"
+#include "common/file_access.h"
 #include "common/file_contents.h"
+#include "common/stored_path.h"
 
 namespace {
 
@@ -73,8 +76,8 @@ Settings::~Settings() {
         auto entry = programs.find(name);
         if (entry == programs.end() || entry->second.learningAllowed || !isPlainFileName(name))
             continue;
-        std::remove((folder + name + kLearnedSuffix).c_str()); // there may be none: ignored
-        std::remove((folder + name + kLearnedPairsSuffix).c_str());
+        removeFile(folder + name + kLearnedSuffix); // there may be none: ignored
+        removeFile(folder + name + kLearnedPairsSuffix);
     }
 }
 
@@ -98,7 +101,8 @@ void Settings::parse(const std::string &contents) {
         std::string first = line.substr(0, tab1);
         std::string second = line.substr(tab1 + 1, tab2 - tab1 - 1);
         if (tab3 != std::string::npos) {
-            putProgram(first, second, parseInt(line.substr(tab2 + 1, tab3 - tab2 - 1)) != 0);
+            putProgram(pathFromStored(first), pathFromStored(second),
+                       parseInt(line.substr(tab2 + 1, tab3 - tab2 - 1)) != 0);
         } else if (first == kCommandKey) {
             commandKeyId = parseInt(second);
         } else if (first == kTypingKey) {
@@ -106,7 +110,7 @@ void Settings::parse(const std::string &contents) {
         } else if (first == kKeyboardKey) {
             keyboardKeyId = parseInt(second);
         } else if (first == kWordListKey) {
-            wordListFile = second;
+            wordListFile = pathFromStored(second);
         } else if (first == kEnableKey) {
             completionEnabled = parseInt(second);
         }
@@ -124,14 +128,16 @@ std::string Settings::serialize() const {
     line(kCommandKey, std::to_string(commandKeyId));
     line(kTypingKey, std::to_string(typingKeyId));
     line(kKeyboardKey, std::to_string(keyboardKeyId));
-    line(kWordListKey, fitsInField(wordListFile) ? wordListFile : std::string());
+    const std::string wordList = storedPath(wordListFile);
+    line(kWordListKey, fitsInField(wordList) ? wordList : std::string());
     line(kEnableKey, std::to_string(completionEnabled));
     for (const auto &entry : programs) {
-        if (!fitsInField(entry.first) || !fitsInField(entry.second.path))
+        const std::string name = storedPath(entry.first), path = storedPath(entry.second.path);
+        if (!fitsInField(name) || !fitsInField(path))
             continue;
-        out += entry.first;
+        out += name;
         out += '\t';
-        out += entry.second.path;
+        out += path;
         out += '\t';
         out += entry.second.learningAllowed ? '1' : '0';
         out += "\t\r\n";
@@ -223,10 +229,72 @@ std::string withoutDigits(const std::string &text, bool &hadDigits) {
     return out;
 }
 
+// The folders of a path, in order, its executable's name last.
+std::vector<std::string> pathParts(const std::string &path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t end = path.find_first_of("\\/", start);
+        parts.push_back(path.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+// A Store app's package folder, "<name>_<version>_<architecture>_<resource id>_<publisher id>"
+// (the resource id is mostly empty), cut into the part that names the package and its version.
+bool splitPackageFolder(const std::string &folder, std::string &identity, std::string &version) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t end = folder.find('_', start);
+        fields.push_back(folder.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    if (fields.size() != 5 || fields[0].empty() || fields[1].empty() || fields[2].empty() || fields[4].empty())
+        return false;
+    for (char ch : fields[1])
+        if ((ch < '0' || ch > '9') && ch != '.')
+            return false;
+    version = fields[1];
+    identity = fields[0] + '_' + fields[2] + '_' + fields[3] + '_' + fields[4];
+    return true;
+}
+
+// Store apps are updated into a package folder of the new version beside the old one, under
+// WindowsApps, and the executable may lie further down in the package: the same package by name,
+// architecture and publisher, and the same path inside it.
+bool isSamePackageUpdated(const std::string &oldPath, const std::string &newPath) {
+    const std::vector<std::string> oldParts = pathParts(oldPath), newParts = pathParts(newPath);
+    if (oldParts.size() != newParts.size())
+        return false;
+    bool package = false;
+    for (size_t i = 0; i < oldParts.size(); ++i) {
+        if (i > 0 && i + 1 < oldParts.size() && equalIgnoringAsciiCase(oldParts[i - 1], "WindowsApps")) {
+            std::string oldIdentity, oldVersion, newIdentity, newVersion;
+            if (splitPackageFolder(oldParts[i], oldIdentity, oldVersion) &&
+                splitPackageFolder(newParts[i], newIdentity, newVersion)) {
+                if (!equalIgnoringAsciiCase(oldIdentity, newIdentity))
+                    return false;
+                package = true;
+                continue;
+            }
+        }
+        if (!equalIgnoringAsciiCase(oldParts[i], newParts[i]))
+            return false;
+    }
+    return package;
+}
+
 } // namespace
 
 bool isSameProgramUpdated(const std::string &oldPath, const std::string &newPath) {
     if (equalIgnoringAsciiCase(oldPath, newPath))
+        return true;
+    if (isSamePackageUpdated(oldPath, newPath))
         return true;
     std::string oldParent, oldFolder, oldName, newParent, newFolder, newName;
     if (!splitProgramPath(oldPath, oldParent, oldFolder, oldName) ||

@@ -8,7 +8,8 @@
 // so that this header stays portable.
 struct HWND__;
 
-// One program the user has typed in, keyed by its module name in Settings::programs.
+// One program the user has typed in, keyed by its module name in Settings::programs. Names and
+// paths are UTF-8 here; the file stores them as common/stored_path.h says.
 struct ProgramEntry {
     std::string path;                  // full path of the executable, as GetModulePath reports it
     unsigned char learningAllowed = 0; // 0 or 1
@@ -74,7 +75,7 @@ public:
     int completionEnabled = 1;
     std::map<std::string, ProgramEntry> programs; // keyed by module name, byte-wise order
     std::string configPath;
-    std::string wordListFile; // empty for none
+    std::string wordListFile; // UTF-8; empty for none
 
 private:
     std::set<std::string> withdrawn_; // learning switched off by the user this session
@@ -83,5 +84,7 @@ private:
 // Whether newPath is the program of oldPath after an update: the same path (letter case aside),
 // or the same executable name in a sibling version folder, as programs that install each update
 // beside the last do ("...\app-4.41.1\slack.exe" then "...\app-4.41.2\slack.exe"): both folders
-// lie in the same parent, hold digits, and differ only in their digits.
+// lie in the same parent, hold digits, and differ only in their digits; or the same executable in
+// the package folder of another version of a Store app ("...\WindowsApps\<name>_<version>_<arch>_
+// _<publisher>\...\app.exe"), the same package by name, architecture and publisher.
 bool isSameProgramUpdated(const std::string &oldPath, const std::string &newPath);

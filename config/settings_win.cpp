@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "win32/wide_path_win.h"
+
 namespace {
 
 const int kIconSize = 16;
@@ -13,8 +15,8 @@ const UINT kEmptyBox = INDEXTOSTATEIMAGEMASK(1);
 // The shell's small icon of an executable; a program whose file is gone gets the stock
 // application icon, so that every row still has an image of its own index.
 void appendProgramIcon(HIMAGELIST images, const std::string &path) {
-    SHFILEINFOA info = {};
-    if (SHGetFileInfoA(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) && info.hIcon) {
+    SHFILEINFOW info = {};
+    if (SHGetFileInfoW(widePath(path).c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) && info.hIcon) {
         ImageList_ReplaceIcon(images, -1, info.hIcon);
         DestroyIcon(info.hIcon);
         return;
@@ -31,19 +33,21 @@ void Settings::fillProgramList(HWND__ *listView) const {
     // The list view owns the image list from here on and destroys it with itself.
     SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
 
+    // Names and paths go in as UTF-16: the list shows every character of them.
     int row = 0;
     for (const auto &entry : programs) {
-        LVITEMA item = {};
+        std::wstring name = widePath(entry.first), path = widePath(entry.second.path);
+        LVITEMW item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = row;
-        item.pszText = const_cast<char *>(entry.first.c_str());
+        item.pszText = &name[0];
         item.iImage = row;
-        SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(listView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 
-        LVITEMA column = {};
+        LVITEMW column = {};
         column.iSubItem = 1;
-        column.pszText = const_cast<char *>(entry.second.path.c_str());
-        SendMessageA(listView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&column));
+        column.pszText = &path[0];
+        SendMessageW(listView, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&column));
 
         LVITEMA state = {};
         state.stateMask = LVIS_STATEIMAGEMASK;

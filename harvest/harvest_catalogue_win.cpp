@@ -1,5 +1,6 @@
 #include "harvest/harvest_catalogue_win.h"
 
+#include "common/ansi_code_page.h"
 #include "common/file_contents.h"
 #include "harvest/browser_bookmarks.h"
 #include "harvest/history_files_win.h"
@@ -148,8 +149,9 @@ void harvestSearchPath(CommandCatalogue &catalogue) {
 
 BrowserFileAccess browserFileAccess() {
     BrowserFileAccess access;
+    // The catalogue's paths are ANSI text; the file is reached by its UTF-8 path, as every file.
     access.readFile = [](const std::string &path, std::string &bytes) {
-        return readSharedFileContents(path, kMaxBrowserFileBytes, bytes);
+        return readSharedFileContents(utf8FromAnsi(path), kMaxBrowserFileBytes, bytes);
     };
     access.listDirectory = listDirectoryA;
     access.titleToAnsi = utf8ToAnsi;

@@ -26,7 +26,8 @@ LARKHOOK_API int GetCaretX();
 LARKHOOK_API int GetCaretY();
 LARKHOOK_API int GetCharX();
 LARKHOOK_API int GetCharY();
-// Both write at most 260 bytes including the terminator into the buffer.
+// Both write at most 260 bytes including the terminator into the buffer, in UTF-8 like every path
+// of Wordlark's (empty for a path that does not fit).
 LARKHOOK_API int GetModuleName(char *buffer);
 LARKHOOK_API int GetModulePath(char *buffer);
 // Whether the suggestion list is shown or about to be: the state the hook decides on. The main

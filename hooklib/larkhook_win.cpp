@@ -15,6 +15,7 @@
 #include "hooklib/tracked_keys.h"
 #include "hooklib/typed_in_program_win.h"
 #include "hooklib/typed_key_win.h"
+#include "hooklib/window_request_win.h"
 #include "win32/kernel_handle_win.h"
 #include "win32/window_dc_win.h"
 
@@ -153,24 +154,23 @@ bool isPasswordField(const HookState &s, HWND window) {
 
 // The main program shows or hides the window when it takes the message, deciding on the
 // visibility it has then, so that two quick presses always show and hide again.
-void toggleWindow(HookState &s, HWND window, int showCommand) {
+void toggleWindow(HookState &s, HWND window, int showCommand, bool takesKeyboard) {
     const HWND program = toWindow(s.programWindow);
     if (program)
-        PostMessageA(program, kToggleWindowMessage, reinterpret_cast<WPARAM>(window), showCommand);
+        requestWindowToggle(program, window, showCommand, takesKeyboard);
     else
         ShowWindowAsync(window, IsWindowVisible(window) ? SW_HIDE : showCommand);
 }
 
+// The main program empties the strip as it shows it, and gives it the keyboard.
 void toggleCommandWindow(HookState &s) {
-    const HWND combo = toWindow(s.commandCombo);
-    PostMessageA(combo, CB_RESETCONTENT, 0, 0);
-    PostMessageA(combo, WM_CLEAR, 0, 0);
-    toggleWindow(s, toWindow(s.commandWindow), SW_SHOW);
+    toggleWindow(s, toWindow(s.commandWindow), SW_SHOW, true);
 }
 
 // The caret moves with every key; the metrics of a fresh device context and the executable are
-// measured again only when the focus window or the process changes. From outside the program the
-// caret's height is its line height, as a device context there knows nothing of its font.
+// measured again only when the focus window or the process changes. Where the program keeps a
+// system caret, its height is the line height, inside the program and out: a fresh device
+// context knows nothing of the program's font, nor of the scale of the monitor it is shown on.
 void recordContext(HookState &s, const TypedInProgram &program, const FocusAndCaret &at) {
     POINT caret = {at.caret.left, at.caret.top};
     s.caretClientX = caret.x;
@@ -189,7 +189,7 @@ void recordContext(HookState &s, const TypedInProgram &program, const FocusAndCa
         }
     }
     const int caretHeight = at.caret.bottom - at.caret.top;
-    if (!program.here && at.caretWindow && caretHeight > 0)
+    if (at.caretWindow && caretHeight > 0)
         s.charHeight = caretHeight;
 
     if (s.moduleProcessId != program.processId) {
@@ -299,7 +299,7 @@ LRESULT actOnKeyDown(HookState &s, hookkeys::KeyInput &in, const TypedInProgram 
         toggleCommandWindow(s);
         break;
     case hookkeys::Toggle::KeyboardWindow:
-        toggleWindow(s, toWindow(s.keyboardWindow), SW_SHOWNOACTIVATE);
+        toggleWindow(s, toWindow(s.keyboardWindow), SW_SHOWNOACTIVATE, false);
         break;
     case hookkeys::Toggle::None:
         break;

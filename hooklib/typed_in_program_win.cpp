@@ -13,14 +13,24 @@ bool windowsIs64Bit() {
     return IsWow64Process(GetCurrentProcess(), &wow) && wow;
 }
 
+// An executable's path in UTF-8, as Wordlark holds every path: the ANSI form would turn a name
+// outside the code page into question marks. A path that does not fit is left empty rather than
+// cut into another name.
+void storeUtf8(const wchar_t *path, DWORD length, char (&out)[kPathSize]) {
+    const int n =
+        length ? WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(length), out, kPathSize - 1, nullptr, nullptr)
+               : 0;
+    out[n > 0 ? n : 0] = '\0';
+}
+
 // This process's executable, read once: it never changes while the process runs.
 const char *ownModuleFileName() {
     static char name[kPathSize] = "";
     static bool known = false;
     if (!known) {
-        // A name that filled the buffer is cut inside it rather than left unterminated.
-        DWORD n = GetModuleFileNameA(nullptr, name, kPathSize);
-        name[n < static_cast<DWORD>(kPathSize) ? n : kPathSize - 1] = '\0';
+        wchar_t path[MAX_PATH];
+        const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+        storeUtf8(path, n < MAX_PATH ? n : 0, name);
         known = true;
     }
     return name;
@@ -44,9 +54,9 @@ const ProgramFacts &factsOf(DWORD processId) {
     BOOL wow = FALSE;
     if (IsWow64Process(process.get(), &wow))
         facts.bitness = windowsIs64Bit() && !wow ? hookkeys::Bitness::Bits64 : hookkeys::Bitness::Bits32;
-    DWORD size = kPathSize;
-    if (!QueryFullProcessImageNameA(process.get(), 0, facts.path, &size))
-        facts.path[0] = '\0';
+    wchar_t path[MAX_PATH];
+    DWORD size = MAX_PATH;
+    storeUtf8(path, QueryFullProcessImageNameW(process.get(), 0, path, &size) ? size : 0, facts.path);
     return facts;
 }
 

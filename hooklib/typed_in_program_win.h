@@ -24,8 +24,8 @@ struct TypedInProgram {
 };
 TypedInProgram typedInProgram(bool outOfContext);
 
-// A program's bitness and executable, read from outside it once per program and thread: Unknown
-// and an empty path when the process cannot be opened.
+// A program's bitness and executable (UTF-8), read from outside it once per program and thread:
+// Unknown and an empty path when the process cannot be opened.
 struct ProgramFacts {
     DWORD processId = 0;
     hookkeys::Bitness bitness = hookkeys::Bitness::Unknown;
@@ -33,7 +33,7 @@ struct ProgramFacts {
 };
 const ProgramFacts &factsOf(DWORD processId);
 
-// The full path of the program's executable.
+// The full path of the program's executable, in UTF-8.
 const char *moduleFileNameOf(const TypedInProgram &program);
 
 struct FocusAndCaret {

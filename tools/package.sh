@@ -19,8 +19,11 @@
 # the system's), otherwise the test certificate in tests/keys/, which is for tests only. A package
 # signed with the release's update key is a release, and a release is never signed with the test
 # certificate: asked for a release certificate that is missing, the step fails and ships nothing.
-# WL_TIMESTAMP_URL names an RFC 3161 timestamp server; it is used when named and never required
-# (a server that fails leaves the signature without a timestamp, and says so).
+# WL_TIMESTAMP_URL names an RFC 3161 timestamp server. A release's signatures must carry a
+# timestamp, or they die with the certificate: a release without WL_TIMESTAMP_URL, or whose server
+# fails, ships nothing, unless WL_TIMESTAMP_URL=none asks for signatures without one (test
+# releases). Test packages are timestamped when a server is named; one that fails leaves them
+# without a timestamp, and the step says so.
 #
 # The version of the packages is the one the program files carry (from VERSION, through the
 # build); every program file must carry the same.
@@ -70,6 +73,11 @@ if [ "$release" = yes ]; then
         echo "package: $certificate is the repository's test certificate, which no release may carry" >&2
         exit 1
     fi
+    if [ -z "${WL_TIMESTAMP_URL:-}" ]; then
+        echo "package: a release's signatures carry a timestamp: set WL_TIMESTAMP_URL to an RFC 3161 server" >&2
+        echo "         (WL_TIMESTAMP_URL=none signs a test release without one); nothing was packaged" >&2
+        exit 1
+    fi
     trusted="${WL_CODE_SIGNING_CA_FILE:-/etc/ssl/certs/ca-certificates.crt}"
 else
     certificate="$test_certificate"
@@ -89,6 +97,13 @@ for f in "${files[@]}"; do
         exit 1
     fi
 done
+# The installer's own actions (closing a running Wordlark before an upgrade), built beside the
+# program folder (WL_SETUP_ACTIONS names another copy) and carried inside the installer only.
+setup_actions="${WL_SETUP_ACTIONS:-$dist/../installer/wordlark_setup.dll}"
+if [ ! -f "$setup_actions" ]; then
+    echo "package: $setup_actions is missing; build first" >&2
+    exit 1
+fi
 members=()
 for f in "${files[@]}"; do members+=("${f%?}_"); done
 
@@ -116,10 +131,15 @@ sign_file() { # file
         -i https://www.wordlark.org/ -time "$epoch")
     [ -n "${WL_CODE_SIGNING_PASSWORD_FILE:-}" ] && options+=(-readpass "$WL_CODE_SIGNING_PASSWORD_FILE")
     rm -f "$signed"
-    if [ -n "${WL_TIMESTAMP_URL:-}" ]; then
+    if [ -n "${WL_TIMESTAMP_URL:-}" ] && [ "$WL_TIMESTAMP_URL" != none ]; then
         if ! osslsigncode sign "${options[@]}" -ts "$WL_TIMESTAMP_URL" -in "$1" -out "$signed" >/dev/null 2>&1; then
-            echo "package: the timestamp server $WL_TIMESTAMP_URL failed; $(basename "$1") is signed without a timestamp" >&2
             rm -f "$signed"
+            if [ "$release" = yes ]; then
+                echo "package: the timestamp server $WL_TIMESTAMP_URL failed for $(basename "$1"); a release is" >&2
+                echo "         never shipped without a timestamp, so nothing was packaged" >&2
+                exit 1
+            fi
+            echo "package: the timestamp server $WL_TIMESTAMP_URL failed; $(basename "$1") is signed without a timestamp" >&2
         fi
     fi
     if [ ! -f "$signed" ] && ! osslsigncode sign "${options[@]}" -in "$1" -out "$signed" >/dev/null; then
@@ -172,16 +192,22 @@ python3 "$root/tools/sign_update.py" "$out/$cab_name" "$key"
 msi_name="wordlark-${bits}bit.msi"
 product_code="$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID("7d1f4c8e-2b6a-4e0f-9a51-3c8d0e6b2f17"), "wordlark-%s-%s" % (sys.argv[1], sys.argv[2]))).upper())' "$bits" "$version")"
 cp "$root/resources/images/program.ico" "$stage/wordlark.ico"
+cp "$setup_actions" "$stage/wordlark_setup.dll"
+sign_file "$stage/wordlark_setup.dll"
 arch=x86
 [ "$bits" = 64 ] && arch=x64
 rm -f "$out/$msi_name"
 (cd "$stage" && wixl -a "$arch" -D Version="$version" -D Bits="$bits" -D ProductCode="$product_code" \
-    -D Source=Wordlark -D Icon=wordlark.ico -o "$stage/$msi_name" "$root/tools/installer.wxs")
+    -D Source=Wordlark -D Icon=wordlark.ico -D SetupActions=wordlark_setup.dll -o "$stage/$msi_name" \
+    "$root/tools/installer.wxs")
 sign_file "$stage/$msi_name"
 mv "$stage/$msi_name" "$out/$msi_name"
 
 if [ "$release" = yes ]; then
     echo "package: signed with $certificate"
+    if [ "$WL_TIMESTAMP_URL" = none ]; then
+        echo "package: WITHOUT a timestamp, as asked: these signatures end with the certificate"
+    fi
 else
     echo "package: signed with the test certificate (tests/keys/, for tests only: never a release)"
 fi

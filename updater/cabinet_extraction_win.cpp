@@ -1,6 +1,7 @@
 #include "updater/cabinet_extraction_win.h"
 
 #include "win32/file_handle_win.h"
+#include "win32/wide_path_win.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,20 +16,21 @@ public:
     TemporaryFile() = default;
     ~TemporaryFile() {
         if (!path_.empty())
-            DeleteFileA(path_.c_str());
+            DeleteFileW(widePath(path_).c_str());
     }
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
 
+    // The temporary folder lies in the user's profile, whose name may be outside the ANSI code page.
     bool create(DWORD &error) {
-        char folder[MAX_PATH] = "";
-        char path[MAX_PATH] = "";
-        const DWORD length = GetTempPathA(MAX_PATH, folder);
-        if (length == 0 || length >= MAX_PATH || !GetTempFileNameA(folder, "wlu", 0, path)) {
+        wchar_t folder[MAX_PATH] = L"";
+        wchar_t path[MAX_PATH] = L"";
+        const DWORD length = GetTempPathW(MAX_PATH, folder);
+        if (length == 0 || length >= MAX_PATH || !GetTempFileNameW(folder, L"wlu", 0, path)) {
             error = GetLastError();
             return false;
         }
-        path_ = path;
+        path_ = utf8Path(path, lstrlenW(path));
         return true;
     }
     const char *path() const { return path_.c_str(); }
@@ -68,23 +70,26 @@ bool holdsExactly(HANDLE file, const std::string &bytes) {
     }
 }
 
-UINT placeMember(const char *folder, FILE_IN_CABINET_INFO_A &member) {
-    std::string name = packagedMemberName(member.NameInCabinet ? member.NameInCabinet : "", kThisBuildsPackage);
-    std::string target = (folder ? std::string(folder) : runningProgramFolder()) + name;
-    if (name.empty() || target.size() >= MAX_PATH || target == name)
+UINT placeMember(const char *folder, FILE_IN_CABINET_INFO_W &member) {
+    const std::string inCabinet =
+        member.NameInCabinet ? utf8Path(member.NameInCabinet, lstrlenW(member.NameInCabinet)) : std::string();
+    const std::string name = packagedMemberName(inCabinet, kThisBuildsPackage);
+    const std::string folderPath = folder ? std::string(folder) : runningProgramFolder();
+    const std::wstring target = widePath(folderPath + name);
+    if (name.empty() || folderPath.empty() || target.size() >= MAX_PATH)
         return FILEOP_SKIP;
-    memcpy(member.FullTargetName, target.c_str(), target.size() + 1);
+    memcpy(member.FullTargetName, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
     return FILEOP_DOIT;
 }
 
 } // namespace
 
 std::string runningProgramFolder() {
-    char path[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    wchar_t path[MAX_PATH] = L"";
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return std::string();
-    std::string folder(path, length);
+    const std::string folder = utf8Path(path, length);
     size_t slash = folder.find_last_of('\\');
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
@@ -92,12 +97,12 @@ std::string runningProgramFolder() {
 UINT CALLBACK cabinetCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) {
     if (notification != SPFILENOTIFY_FILEINCABINET)
         return NO_ERROR;
-    return placeMember(static_cast<const char *>(context), *reinterpret_cast<FILE_IN_CABINET_INFO_A *>(param1));
+    return placeMember(static_cast<const char *>(context), *reinterpret_cast<FILE_IN_CABINET_INFO_W *>(param1));
 }
 
 bool extractCabinetMembers(const char *cabinetPath, const char *folder, DWORD &error) {
-    // SetupIterateCabinetA takes a non-const context; the handler only reads it.
-    if (SetupIterateCabinetA(cabinetPath, 0, cabinetCallback, const_cast<char *>(folder))) {
+    // SetupIterateCabinetW takes a non-const context; the handler only reads it.
+    if (SetupIterateCabinetW(widePath(cabinetPath).c_str(), 0, cabinetCallback, const_cast<char *>(folder))) {
         error = ERROR_SUCCESS;
         return true;
     }
@@ -115,8 +120,8 @@ bool extractHeldCabinet(const std::string &checkedBytes, const char *folder, DWO
     if (!cabinet.create(error))
         return false;
     {
-        FileHandle out(
-            CreateFileA(cabinet.path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        FileHandle out(CreateFileW(widePath(cabinet.path()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_TEMPORARY, nullptr));
         if (!out || !writeWhole(out.get(), checkedBytes)) {
             error = GetLastError();
             if (error == ERROR_SUCCESS)
@@ -128,7 +133,7 @@ bool extractHeldCabinet(const std::string &checkedBytes, const char *folder, DWO
         seams.written(cabinet.path());
     // Without FILE_SHARE_WRITE and FILE_SHARE_DELETE nobody can write, rename, replace or delete
     // the file while this handle is open; the cabinet reader's own opening only reads.
-    FileHandle held(CreateFileA(cabinet.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FileHandle held(CreateFileW(widePath(cabinet.path()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!held) {
         error = GetLastError();

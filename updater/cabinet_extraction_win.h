@@ -16,16 +16,17 @@ const UpdatePackage kThisBuildsPackage = UpdatePackage::SixtyFourBit;
 const UpdatePackage kThisBuildsPackage = UpdatePackage::ThirtyTwoBit;
 #endif
 
-// The program's own folder with its final backslash; empty when it cannot be told.
+// The program's own folder with its final backslash, in UTF-8 like every path; empty when it
+// cannot be told.
 std::string runningProgramFolder();
 
-// The SetupIterateCabinetA handler: this build's packaged files go into the target folder under
+// The SetupIterateCabinetW handler: this build's packaged files go into the target folder under
 // their packaged names (see packagedMemberName); every other member is skipped. The context is the
-// target folder ending with a backslash, or null for the program folder.
+// target folder (UTF-8) ending with a backslash, or null for the program folder.
 UINT CALLBACK cabinetCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR param2);
 
 // Extracts the packaged files of the cabinet into `folder` (ending with a backslash; null for the
-// program folder). On failure returns false and leaves the reason in `error`.
+// program folder); both paths UTF-8. On failure returns false and leaves the reason in `error`.
 bool extractCabinetMembers(const char *cabinetPath, const char *folder, DWORD &error);
 
 // Tests' view of the moment between the checked bytes reaching the disk and their extraction.

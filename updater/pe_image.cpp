@@ -1,8 +1,9 @@
 #include "updater/pe_image.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+
+#include "common/file_access.h"
 
 namespace {
 
@@ -64,16 +65,20 @@ const int kResourceLevels = 3;
 bool fits(uint64_t at, uint64_t length, uint64_t size) { return at <= size && length <= size - at; }
 
 bool readFile(const std::string &path, std::string &bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::FILE *file = openFile(path, "rb");
+    if (!file)
         return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff length = in.tellg();
-    if (length <= 0 || length > kMaximumFileSize)
-        return false;
-    in.seekg(0, std::ios::beg);
-    bytes.assign(static_cast<size_t>(length), '\0');
-    return static_cast<bool>(in.read(&bytes[0], length));
+    // Images are far below 2 GiB, so the C library's long offsets reach every one worth reading.
+    long length = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        length = std::ftell(file);
+    bool whole = length > 0 && length <= kMaximumFileSize && std::fseek(file, 0, SEEK_SET) == 0;
+    if (whole) {
+        bytes.assign(static_cast<size_t>(length), '\0');
+        whole = std::fread(&bytes[0], 1, bytes.size(), file) == bytes.size();
+    }
+    std::fclose(file);
+    return whole;
 }
 
 // The file offset of a relative virtual address, through the section that holds it.

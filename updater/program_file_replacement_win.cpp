@@ -1,5 +1,7 @@
 #include "updater/program_file_replacement_win.h"
 
+#include "win32/wide_path_win.h"
+
 namespace {
 
 std::string setAsideName(const std::string &installed) {
@@ -7,16 +9,26 @@ std::string setAsideName(const std::string &installed) {
     return installed.substr(0, name) + "~" + installed.substr(name) + ".tmp";
 }
 
-bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::string &path) {
+    return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool deleteFile(const std::string &path) {
+    return DeleteFileW(widePath(path).c_str()) != FALSE;
+}
+
+bool moveFile(const std::string &from, const std::string &to, DWORD flags = 0) {
+    return MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), flags) != FALSE;
+}
 
 // Puts the set-aside old file back over the new one; a file that the update brought first is
 // taken away again. An old file that cannot go back (the new one is held open) is reported.
 void restore(const FileReplacement &file, bool hadOldFile, ReplacementFailure &failure) {
     if (!hadOldFile) {
-        DeleteFileA(file.installed.c_str());
+        deleteFile(file.installed);
         return;
     }
-    if (!MoveFileExA(setAsideName(file.installed).c_str(), file.installed.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (!moveFile(setAsideName(file.installed), file.installed, MOVEFILE_REPLACE_EXISTING))
         failure.notRestored.push_back(file.installed);
 }
 
@@ -28,20 +40,20 @@ bool replaceOne(const FileReplacement &file, bool hadOldFile, ReplacementFailure
     }
     const std::string setAside = setAsideName(file.installed);
     // Left by an earlier update while the old file was still in use.
-    DeleteFileA(setAside.c_str());
+    deleteFile(setAside);
     // A file the installed version lacks (the helper, in a folder from before it) is simply added.
     if (!hadOldFile) {
-        if (MoveFileA(file.packaged.c_str(), file.installed.c_str()))
+        if (moveFile(file.packaged, file.installed))
             return true;
         failure.error = GetLastError();
         return false;
     }
-    if (MoveFileA(file.installed.c_str(), setAside.c_str())) {
-        if (MoveFileA(file.packaged.c_str(), file.installed.c_str()))
+    if (moveFile(file.installed, setAside)) {
+        if (moveFile(file.packaged, file.installed))
             return true;
         failure.error = GetLastError();
         // The set-aside file is the only copy of the installed file: put it back.
-        if (!MoveFileA(setAside.c_str(), file.installed.c_str()))
+        if (!moveFile(setAside, file.installed))
             failure.notRestored.push_back(file.installed);
     } else {
         failure.error = GetLastError();
@@ -66,6 +78,6 @@ bool replaceProgramFiles(const std::vector<FileReplacement> &files, ReplacementF
     }
     // Fails while the old file is in use (the running program, the loaded hook library).
     for (const FileReplacement &file : files)
-        DeleteFileA(setAsideName(file.installed).c_str());
+        deleteFile(setAsideName(file.installed));
     return true;
 }

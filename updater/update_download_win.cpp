@@ -1,6 +1,7 @@
 #include "updater/update_download_win.h"
 
 #include "win32/internet_handle_win.h"
+#include "win32/wide_path_win.h"
 
 #include <cstdio>
 #include <vector>
@@ -46,14 +47,15 @@ std::string describeInternetError(DWORD error) {
     default:
         break;
     }
-    char text[512] = "";
-    DWORD length = FormatMessageA(
+    // The messages' texts are UTF-8, whatever the system's language.
+    wchar_t text[512] = L"";
+    DWORD length = FormatMessageW(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
-        GetModuleHandleA("wininet.dll"), error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), nullptr);
-    while (length > 0 &&
-           (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == '.' || text[length - 1] == ' '))
-        text[--length] = '\0';
-    return withCode(length > 0 ? text : "the download failed", error);
+        GetModuleHandleA("wininet.dll"), error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, 512, nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L'.' ||
+                          text[length - 1] == L' '))
+        --length;
+    return withCode(length > 0 ? utf8Path(text, length).c_str() : "the download failed", error);
 }
 
 UpdateFetch failed(const std::string &why) {

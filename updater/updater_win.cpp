@@ -7,6 +7,7 @@
 #include "updater/update_download_win.h"
 #include "updater/update_messages_win.h"
 #include "updater/update_signature_win.h"
+#include "win32/wide_path_win.h"
 
 #include <windows.h>
 
@@ -53,7 +54,7 @@ const DWORD kInstallWaitMs = 30000;
 // dialog changes it).
 void deletePackagedFiles(const std::string &folder) {
     for (const PackagedFile &file : packagedFiles(kThisBuildsPackage))
-        DeleteFileA((folder + file.packaged).c_str());
+        DeleteFileW(widePath(folder + file.packaged).c_str());
 }
 
 // The cabinet and its signature from the server, the signature checked. False when the user has
@@ -135,8 +136,8 @@ bool packagedFilesAreSound(const std::string &folder) {
         const std::string path = folder + file.packaged;
         if (fileIsCompletePeImage(path, file.kind, file.machine))
             continue;
-        DWORD error =
-            GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND : ERROR_BAD_FORMAT;
+        DWORD error = GetFileAttributesW(widePath(path).c_str()) == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND
+                                                                                            : ERROR_BAD_FORMAT;
         showUpdateError("The update could not be installed: " + std::string(file.packaged) + ": " +
                         systemErrorText(error) + "\n\nNothing was changed.");
         return false;
@@ -161,7 +162,7 @@ bool installPackagedFiles(const std::string &folder) {
     // two releases.
     for (const std::string &file : failure.notRestored) {
         const std::string name = file.substr(folder.size());
-        const bool missing = GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES;
+        const bool missing = GetFileAttributesW(widePath(file).c_str()) == INVALID_FILE_ATTRIBUTES;
         text += "\n\n" + name + (missing ? " is missing" : " is of the new version while other files are not") +
                 ": its previous copy could not be put back and lies in " + folder + "~" + name + ".tmp.";
     }

@@ -1,6 +1,7 @@
 #include "vocabulary/word_trie.h"
 
 #include "common/atomic_file.h"
+#include "common/file_access.h"
 
 #include <cctype>
 #include <climits>
@@ -53,9 +54,9 @@ bool readWholeFile(std::FILE *file, std::string &contents) {
 } // namespace
 
 void WordTrie::load() {
-    std::FILE *file = std::fopen(path_.c_str(), "rb");
+    std::FILE *file = openFile(path_, "rb");
     if (!file)
-        file = std::fopen((path_ + ".bak").c_str(), "rb");
+        file = openFile(path_ + ".bak", "rb");
     if (!file) {
         loadFailed = true;
         return;

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-// Owner of one file handle from CreateFileA: closed when the owner goes, never copied.
+// Owner of one file handle from CreateFileW: closed when the owner goes, never copied.
 class FileHandle {
 public:
     FileHandle() = default;
-    // Takes a CreateFileA result; INVALID_HANDLE_VALUE gives an empty owner.
+    // Takes a CreateFileW result; INVALID_HANDLE_VALUE gives an empty owner.
     explicit FileHandle(HANDLE handle) : handle_(handle) {}
     ~FileHandle() { reset(); }
     FileHandle(const FileHandle &) = delete;

@@ -4,9 +4,10 @@
 #include "app/app_globals_win.h"
 #include "completion/key_handler_win.h"
 #include "completion/suggestion_window_win.h"
+#include "config/settings.h"
 #include "hooklib/hook_state.h"
 #include "hooklib/larkhook.h"
-#include "config/settings.h"
+#include "resources/resource_ids.h"
 #include "support/scratch_folder.h"
 #include "vocabulary/word_store.h"
 
@@ -79,8 +80,10 @@ protected:
         RegisterClassA(&wc);
         list_ = CreateWindowExA(0, wc.lpszClassName, "list", WS_POPUP | WS_BORDER, 0, 0, 10, 10, nullptr, nullptr,
                                 wc.hInstance, nullptr);
+        takeKeysWithoutSerial(true);
     }
     ~SuggestionWindowTest() override {
+        takeKeysWithoutSerial(false);
         DestroyWindow(list_);
         UnregisterClassA("WordlarkSuggestionTest", GetModuleHandleA(nullptr));
         delete settings;
@@ -157,6 +160,22 @@ TEST_F(SuggestionWindowTest, TheListFollowsTheLastKeyWhateverTheOrderOfKeysAndHi
     measureSuggestions(list_, wanted, height);
     EXPECT_GT(width(), shortWordWidth);
     EXPECT_EQ(width(), wanted + 8);
+}
+
+TEST_F(SuggestionWindowTest, TheProgramDropsKeysThatNoHookHandedOver) {
+    // A word under way, then keys that name no record of the hooks, as another process could post
+    // or send them: the program takes none of them, and the word and the list stay as they were.
+    forward('h');
+    pump();
+    ASSERT_TRUE(shown());
+    takeKeysWithoutSerial(false);
+    PostMessageA(list_, kPostedKeyMessage, 'e', 0x1E0001);
+    forward(VK_SPACE);
+    forward(VK_ESCAPE);
+    pump();
+    EXPECT_EQ(wordStore->typedLength(), 1);
+    EXPECT_EQ(wordStore->baseVocabulary().countOf("hello"), 5);
+    EXPECT_TRUE(shown());
 }
 
 TEST_F(SuggestionWindowTest, ASentKeyTakesTheLettersPostedBeforeItFirst) {
@@ -305,22 +324,40 @@ TEST_F(HandedOverKeys, AWordIsLearnedInTheProgramItWasTypedIn) {
     EXPECT_EQ(learned("editor-a.exe", "worlds"), 1);
 }
 
-TEST_F(SuggestionWindowTest, HotKeysToggleOnlyTheProgramsOwnWindowsInTheOrderPressed) {
+TEST_F(SuggestionWindowTest, HotKeysToggleOnlyTheProgramsOwnWindowsAndQuickSearchTakesTheKeyboard) {
     HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND typedIn =
+        CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
     HWND previous = commandWindow;
-    commandWindow = CreateWindowExA(0, "STATIC", "command", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    PostMessageA(list_, kToggleWindowMessage, reinterpret_cast<WPARAM>(commandWindow), SW_SHOWNOACTIVATE);
+    // Quick Search as its dialog is made: a combo box with an edit field, holding the last query.
+    commandWindow =
+        CreateWindowExA(0, "STATIC", "command", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 150, 80, commandWindow,
+                                 reinterpret_cast<HMENU>(IDC_COMMAND_COMBO), nullptr, nullptr);
+    HWND edit = GetWindow(combo, GW_CHILD);
+    SetWindowTextA(edit, "last query");
+    SetForegroundWindow(typedIn);
+    SetFocus(typedIn);
+
+    PostMessageA(list_, kToggleWindowMessage, reinterpret_cast<WPARAM>(commandWindow), SW_SHOW);
     PostMessageA(list_, kToggleWindowMessage, reinterpret_cast<WPARAM>(other), SW_SHOWNOACTIVATE);
     pump();
     EXPECT_TRUE(IsWindowVisible(commandWindow));
     EXPECT_FALSE(IsWindowVisible(other));
+    // In front, the keys going to its emptied edit field rather than to the window typed in.
+    EXPECT_EQ(GetForegroundWindow(), commandWindow);
+    EXPECT_EQ(GetFocus(), edit);
+    char text[32] = "x";
+    GetWindowTextA(edit, text, sizeof text);
+    EXPECT_STREQ(text, "");
     // Two quick presses: shown and hidden again, whatever the window looked like in between.
-    PostMessageA(list_, kToggleWindowMessage, reinterpret_cast<WPARAM>(commandWindow), SW_SHOWNOACTIVATE);
-    PostMessageA(list_, kToggleWindowMessage, reinterpret_cast<WPARAM>(commandWindow), SW_SHOWNOACTIVATE);
+    PostMessageA(list_, kToggleWindowMessage, reinterpret_cast<WPARAM>(commandWindow), SW_SHOW);
+    PostMessageA(list_, kToggleWindowMessage, reinterpret_cast<WPARAM>(commandWindow), SW_SHOW);
     pump();
     EXPECT_TRUE(IsWindowVisible(commandWindow));
     DestroyWindow(commandWindow);
     DestroyWindow(other);
+    DestroyWindow(typedIn);
     commandWindow = previous;
 }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -203,7 +204,7 @@ TEST_F(SettingsFile, MayLearnListsNewProgramsAsNotAllowedAndRevokesOnAnUnrelated
     EXPECT_NE(read().find("notepad.exe\tC:\\Windows\\notepad.exe\t0\t\r\n"), std::string::npos);
 }
 
-TEST_F(SettingsFile, AProgramUpdatedIntoASiblingVersionFolderKeepsItsPermission) {
+TEST_F(SettingsFile, AProgramUpdatedIntoASiblingVersionOrPackageFolderKeepsItsPermission) {
     const char *kOld = "C:\\Users\\u\\AppData\\Local\\slack\\app-4.41.1\\slack.exe";
     struct Case {
         const char *newPath;
@@ -228,6 +229,28 @@ TEST_F(SettingsFile, AProgramUpdatedIntoASiblingVersionFolderKeepsItsPermission)
     EXPECT_FALSE(isSameProgramUpdated("C:\\1.0\\a.exe", "C:\\beta\\a.exe"));
     EXPECT_TRUE(isSameProgramUpdated("C:\\apps\\1.0\\a.exe", "C:\\apps\\1.1\\a.exe"));
     EXPECT_FALSE(isSameProgramUpdated("a.exe", "b\\a.exe"));
+
+    // A Store app's package folder of the next version, the executable further down in it.
+    const std::string kApps = "C:\\Program Files\\WindowsApps\\";
+    const std::string kPackaged =
+        kApps + "Microsoft.WindowsNotepad_11.2312.18.0_x64__8wekyb3d8bbwe\\Notepad\\Notepad.exe";
+    const std::pair<std::string, bool> packaged[] = {
+        {kApps + "Microsoft.WindowsNotepad_11.2401.26.0_x64__8wekyb3d8bbwe\\Notepad\\Notepad.exe", true},
+        {kApps + "microsoft.windowsnotepad_11.2401.26.0_X64__8WEKYB3D8BBWE\\notepad\\notepad.exe", true},
+        {kApps + "Other.Notepad_11.2401.26.0_x64__8wekyb3d8bbwe\\Notepad\\Notepad.exe", false},
+        {kApps + "Microsoft.WindowsNotepad_11.2401.26.0_x64__otherpublisher\\Notepad\\Notepad.exe", false},
+        {kApps + "Microsoft.WindowsNotepad_11.2401.26.0_arm64__8wekyb3d8bbwe\\Notepad\\Notepad.exe", false},
+        {kApps + "Microsoft.WindowsNotepad_11.2401.26.0_x64__8wekyb3d8bbwe\\Other\\Notepad.exe", false},
+        {kApps + "Microsoft.WindowsNotepad_beta_x64__8wekyb3d8bbwe\\Notepad\\Notepad.exe", false},
+        {"C:\\Program Files\\Apps\\Microsoft.WindowsNotepad_11.2401.26.0_x64__8wekyb3d8bbwe\\Notepad\\Notepad.exe",
+         false}, // not under WindowsApps
+    };
+    for (const auto &c : packaged) {
+        Settings settings(path_);
+        settings.putProgram("Notepad.exe", kPackaged, true);
+        EXPECT_EQ(settings.mayLearn("Notepad.exe", c.first), c.second) << c.first;
+        EXPECT_EQ(isSameProgramUpdated(kPackaged, c.first), c.second) << c.first;
+    }
 }
 
 TEST_F(SettingsFile, DestructionDeletesOnlyTheLearnedFilesOfProgramsTheUserSwitchedOff) {
@@ -257,6 +280,25 @@ TEST_F(SettingsFile, DestructionDeletesOnlyTheLearnedFilesOfProgramsTheUserSwitc
                              "sub/evil.vob", "sub/denied.exe.vob"})
         EXPECT_TRUE(fs::exists(kept)) << kept;
     EXPECT_NE(read().find("denied.exe\tC:\\denied.exe\t0\t\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, PathsTheAnsiCodePageSpellsAreStoredAsEverAndOthersInMarkedUtf8) {
+    // Inside the program paths are UTF-8. "Caf\u00e9" is spelled by the ANSI code page (byte E9), as
+    // every earlier version wrote it; a Cyrillic folder is not, and is stored in UTF-8 behind its mark.
+    const std::string cyrillic = "C:\\\xD0\x9C\xD0\xBE\xD0\xB9\\app.exe";
+    write("wordlist_file\tC:\\Caf\xE9\\words.txt\t\r\n"
+          "caf\xE9.exe\tC:\\Caf\xE9\\caf\xE9.exe\t1\t\r\n"
+          "app.exe\t\xEF\xBB\xBF" +
+          cyrillic + "\t0\t\r\n");
+    Settings settings(path_);
+    EXPECT_EQ(settings.wordListFile, "C:\\Caf\xC3\xA9\\words.txt");
+    EXPECT_EQ(settings.programs["caf\xC3\xA9.exe"].path, "C:\\Caf\xC3\xA9\\caf\xC3\xA9.exe");
+    EXPECT_EQ(settings.programs["app.exe"].path, cyrillic);
+    ASSERT_TRUE(settings.save());
+    EXPECT_EQ(read(), std::string("command_key\t1058\t\r\nwordlark_key\t1061\t\r\nkeyboard_key\t1064\t\r\n"
+                                  "wordlist_file\tC:\\Caf\xE9\\words.txt\t\r\nenable_completion\t1\t\r\n"
+                                  "app.exe\t\xEF\xBB\xBF") +
+                          cyrillic + "\t0\t\r\ncaf\xE9.exe\tC:\\Caf\xE9\\caf\xE9.exe\t1\t\r\n");
 }
 
 TEST_F(SettingsFile, FailedSaveLeavesTheOldFileAndReportsIt) {

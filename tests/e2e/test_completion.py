@@ -182,11 +182,11 @@ class Completion(WineTestCase):
         shot = wait_until(lambda: self._painted(shown), 10, 0.3, "the painted list")
         keep = os.path.join(ARTIFACTS, "completion-list.png")
         shutil.copy(shot, keep)
-        state = app.hook_state()
         rect = shown["rect"]
         pixels = window_pixels(shot, rect)
-        height = state["charY"]  # the system font in both the editor's and the list's DC
-        # One-pixel border, then three rows of text and the footer.
+        # One-pixel border, then three rows of text and the footer, each a row of the list's font
+        # tall (the line height of the program typed in is its caret's, and no measure of the list).
+        height = (rect[3] - rect[1] - 2) // 4
         rows = [(1 + i * height, 1 + (i + 1) * height) for i in range(3)]
         right_edge = rect[2] - rect[0] - 3
         for y0, y1 in rows:
@@ -610,9 +610,14 @@ class NothingLost(WineTestCase):
         self.assertEqual(app.read("notepad.exe.vob"), unreadable)
 
 
+ACCESS_REQUESTS = 0x8000 + 40  # the caret field's counts of what was asked of its accessibility
+CARET_OBJECTS, CARET_CALLS, OTHER_OBJECTS, OTHER_CALLS, FOCUS_WALKS, FOCUS_EVENTS = range(6)
+
+
 class CaretFromAccessibility(WineTestCase):
     """A field of our own that keeps no system caret, as browsers do, and tells where its caret is
-    (and, in its protected mode, that it holds a password) only through accessibility."""
+    (and, in its protected mode, that it holds a password) only through accessibility, naming its
+    field in a focus event as a browser that serves accessibility does."""
 
     def start(self, *args):
         exe = os.path.join(self.wine.drive_c, "wlcaretfield.exe")
@@ -663,6 +668,37 @@ class CaretFromAccessibility(WineTestCase):
         wait_until(lambda: self.visible_list(app), 10, 0.1, "the list of corrections")
         X.key("ctrl+1")
         self.field_text(field, "hello Help")
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_typing_asks_the_caret_alone_and_the_focused_element_once(self):
+        # Anything but the caret switches a browser's whole accessibility on: while the user types
+        # only the caret is asked, and the element a focus event named once per focus change.
+        app, field = self.start()
+        text = ("hello world " * 9)[:100]
+        X.type(text, delay_ms=40)
+        self.field_text(field, text)
+        self.keys_handled()
+        counts = {name: self.probe.send(field["hwnd"], ACCESS_REQUESTS, which, 0) for name, which in (
+            ("caret calls", CARET_CALLS), ("other objects", OTHER_OBJECTS), ("other calls", OTHER_CALLS),
+            ("accFocus", FOCUS_WALKS), ("focus events", FOCUS_EVENTS))}
+        self.assertGreaterEqual(counts["caret calls"], 50, counts)
+        self.assertEqual(counts["accFocus"], 0, counts)
+        self.assertGreaterEqual(counts["focus events"], 1, counts)
+        self.assertLessEqual(counts["other objects"], counts["focus events"], counts)
+        self.assertLessEqual(counts["other calls"], counts["focus events"], counts)
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
+    def test_the_list_lies_below_a_tall_system_caret(self):
+        # The field keeps a system caret of 40 pixels, taller than the text of the system font: the
+        # list takes the caret's height for the line, whichever library reads it.
+        app, field = self.start("syscaret")
+        X.type("hel")
+        self.field_text(field, "hel")
+        self.keys_handled()
+        state = app.hook_state()
+        shown = wait_until(lambda: self.visible_list(app), 15, 0.1, "the list")
+        self.assertEqual(state["charY"], 40, state)
+        self.assertGreaterEqual(shown["rect"][1], state["caretY"] + 40, (state, shown))
         self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
 
     def test_a_protected_field_shows_and_learns_nothing(self):

@@ -12,6 +12,9 @@ from harness import BITS, DIST, RUNS_32BIT, Notepad, WineTestCase, X, unix_pid, 
 VOCABULARY = b"hello 500\r\nhelp 400\r\nhelmet 300\r\nworld 200\r\n"
 HELPER_FILES = ("wordlark32.exe", "larkhook32.dll")
 NOTEPADS = (("notepad", "system32"), (r"C:\windows\syswow64\notepad.exe", "syswow64"))
+LEARNING_IN_32BIT_NOTEPAD = (b"command_key\t1058\t\r\nwordlark_key\t1061\t\r\nkeyboard_key\t1064\t\r\n"
+                             b"wordlist_file\t\t\r\nenable_completion\t1\t\r\n"
+                             b"notepad.exe\tC:\\windows\\syswow64\\notepad.exe\t1\t\r\n")
 
 
 class HookHelperOfThe64BitPackage(WineTestCase):
@@ -24,8 +27,11 @@ class HookHelperOfThe64BitPackage(WineTestCase):
             raise AssertionError("the 64-bit program folder lacks the 32-bit helper")
         super().setUpClass()
 
-    def start(self):
-        app = self.start_wordlark(extra_files={"english.voc": VOCABULARY})
+    def start(self, folder_name="Wordlark", settings=None):
+        files = {"english.voc": VOCABULARY}
+        if settings:
+            files["wordlark.cfg"] = settings
+        app = self.start_wordlark(folder_name=folder_name, extra_files=files)
         libraries = wait_until(lambda: (lambda l: l if l and l["main"] and l["helper"] else None)(
             self.probe.call("hook-libraries")), 30, 0.3, "the hooks of both libraries")
         return app, libraries
@@ -87,3 +93,22 @@ class HookHelperOfThe64BitPackage(WineTestCase):
         self.assertEqual(self.helper_pid(), running)
         self.assertEqual(app.exit(), 0)
         wait_until(lambda: self.helper_pid() is None, 15, 0.3, "the helper ended with the main program")
+
+    def test_a_program_folder_outside_the_ansi_code_page_finds_its_files_and_starts_its_helper(self):
+        # Cyrillic, outside the prefix's Western ANSI code page: every path the program reaches
+        # there (its vocabulary, its helper, the files it saves) goes through the wide calls.
+        folder = "\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b"  # "Programmy"
+        app, libraries = self.start(folder, LEARNING_IN_32BIT_NOTEPAD)
+        self.assertNotEqual(libraries["mainProcess"], libraries["helperProcess"])
+        self.assertIsNotNone(self.helper_pid())
+        notepad = Notepad(self.wine, self.probe, NOTEPADS[1][0])
+        notepad.focus()
+        X.type("hel")
+        self.list_shown(app, "the 32-bit notepad, served by the helper started from " + folder)
+        X.key("shift+space")
+        notepad.wait_text("hello")
+        self.assertEqual(app.exit(), 0)
+        # Saved where they were read: the vocabulary with the pick's count, the word learned there.
+        self.assertIn(b"hello 501\r\n", app.read("english.voc"))
+        self.assertIn(b"hello 1\r\n", app.read("notepad.exe.vob"))
+        self.assertIn(b"notepad.exe\tc:\\windows\\syswow64\\notepad.exe\t1\t\r\n", app.read("wordlark.cfg").lower())

@@ -144,6 +144,14 @@ class Spine(WineTestCase):
         notepad.focus()
         X.key("ctrl+space")
         wait_until(lambda: visible(hwnd=command["hwnd"]) is True, 10, 0.2, "command window shown")
+        # Quick Search took the foreground and the keyboard: what is typed next is its query.
+        combo = next(c for c in self.probe.children(command["hwnd"]) if c["class"] == "ComboBox")
+        edit = next(c for c in self.probe.children(combo["hwnd"]) if c["class"] == "Edit")
+        wait_until(lambda: (self.probe.foreground() or {}).get("hwnd") == command["hwnd"], 10, 0.2,
+                   "Quick Search in the foreground")
+        X.type("note")
+        wait_until(lambda: self.probe.text(edit["hwnd"]) == "note", 10, 0.2, "the query in Quick Search")
+        self.assertEqual(notepad.text(), "")
 
         notepad.focus()
         keyboards = [w for w in self.probe.windows() if w["pid"] == app_pid() and w["class"] == "#32770"

@@ -172,7 +172,9 @@ class Updater(WineTestCase):
             with open(os.path.join(stage, name), "wb") as f:
                 f.write(data)
         subprocess.run([os.path.join(ROOT, "tools", "package.sh"), stage, out, str(BITS)], check=True,
-                       stdout=subprocess.DEVNULL, timeout=120, env=dict(os.environ, WL_UPDATE_SIGNING_KEY=TEST_KEY))
+                       stdout=subprocess.DEVNULL, timeout=120,
+                       env=dict(os.environ, WL_UPDATE_SIGNING_KEY=TEST_KEY,
+                                WL_SETUP_ACTIONS=os.path.join(DIST, "..", "installer", "wordlark_setup.dll")))
         for other in ("wordlark-%dbit.zip" % BITS, "wordlark-%dbit.msi" % BITS):
             os.remove(os.path.join(out, other))
         signed = self.cabinet_members(os.path.join(out, self.cabinet))

@@ -1,7 +1,9 @@
 // A text field of the tests' own that draws its own caret and keeps no system caret, as browsers
 // do: it tells where its caret is only through accessibility, answering WM_GETOBJECT for the caret
-// object with a small IAccessible of its own. Started with "protected" it also reports its focused
-// element protected, as a web page's password field is.
+// object with a small IAccessible of its own, and raises a focus event for its field element when
+// it takes the focus, as a browser that serves accessibility does. Started with "protected" it
+// also reports its focused element protected, as a web page's password field is. Started with
+// "syscaret" it keeps a system caret instead, 40 pixels tall, taller than its text.
 #include <windows.h>
 
 #include <string>
@@ -15,8 +17,12 @@ const int kFieldTop = 60;
 // Taller than the system font, so that the list's place shows which line height it used.
 const int kFontHeight = 30;
 const int kCaretWidth = 2;
+const int kSystemCaretHeight = 40;
+// The child id of the field's one element, as a browser names the focused element of its page.
+const LONG kFieldElement = 1;
 
 bool protectedMode = false;
+bool systemCaret = false;
 HFONT fieldFont = nullptr;
 
 // The caret's rectangle in client coordinates: after the last character of the text.
@@ -31,7 +37,13 @@ RECT caretRect(HWND window) {
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(window, dc);
-    return RECT{kFieldLeft + size.cx, kFieldTop, kFieldLeft + size.cx + kCaretWidth, kFieldTop + metrics.tmHeight};
+    const int height = systemCaret ? kSystemCaretHeight : metrics.tmHeight;
+    return RECT{kFieldLeft + size.cx, kFieldTop, kFieldLeft + size.cx + kCaretWidth, kFieldTop + height};
+}
+
+void placeSystemCaret(HWND window) {
+    const RECT caret = caretRect(window);
+    SetCaretPos(caret.left, caret.top);
 }
 
 void typeCharacter(HWND window, unsigned char ch) {
@@ -46,6 +58,8 @@ void typeCharacter(HWND window, unsigned char ch) {
         now += static_cast<char>(ch);
     }
     SetWindowTextA(window, now.c_str());
+    if (systemCaret)
+        placeSystemCaret(window);
     InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -58,9 +72,11 @@ void paint(HWND window) {
     SetBkMode(dc, TRANSPARENT);
     TextOutA(dc, kFieldLeft, kFieldTop, text, length);
     SelectObject(dc, old);
-    // The caret is drawn, not kept: a black bar.
-    RECT caret = caretRect(window);
-    FillRect(dc, &caret, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    // Without a system caret the caret is drawn, not kept: a black bar.
+    if (!systemCaret) {
+        RECT caret = caretRect(window);
+        FillRect(dc, &caret, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
     EndPaint(window, &ps);
 }
 
@@ -68,6 +84,21 @@ LRESULT CALLBACK fieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_GETOBJECT:
         return answerGetObject(window, wParam, lParam, caretRect, protectedMode);
+    case kAccessRequestsMessage:
+        return accessRequestCount(wParam);
+    case WM_SETFOCUS:
+        if (systemCaret) {
+            CreateCaret(window, nullptr, kCaretWidth, kSystemCaretHeight);
+            placeSystemCaret(window);
+            ShowCaret(window);
+        }
+        InterlockedIncrement(&accessRequests.focusEvents);
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, kFieldElement);
+        return 0;
+    case WM_KILLFOCUS:
+        if (systemCaret)
+            DestroyCaret();
+        return 0;
     case WM_CHAR:
     case WM_IME_CHAR:
         typeCharacter(window, static_cast<unsigned char>(wParam));
@@ -87,6 +118,7 @@ LRESULT CALLBACK fieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     protectedMode = commandLine && strstr(commandLine, "protected") != nullptr;
+    systemCaret = commandLine && strstr(commandLine, "syscaret") != nullptr;
     // The objects are handed to other processes through COM.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     fieldFont = CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, "Arial");

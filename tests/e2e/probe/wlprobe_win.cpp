@@ -2,6 +2,7 @@
 // state through Win32 and prints JSON on standard output. Run under Wine in the test's prefix.
 #include <windows.h>
 
+#include <msi.h>
 #include <psapi.h>
 #include <shellapi.h>
 
@@ -112,6 +113,36 @@ int listComboItems(HWND combo) {
         WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text.data(), static_cast<int>(text.size()), nullptr,
                             nullptr);
         printf("%s%s", i ? ", " : "", jsonString(text.data()).c_str());
+    }
+    printf("]\n");
+    return 0;
+}
+
+// The products the Windows Installer keeps on record in one context (the user's own per-user
+// installs, or the machine's), with their name, version and publisher, as Apps & features lists
+// them: [[name, version, publisher], ...].
+std::string productProperty(const wchar_t *product, MSIINSTALLCONTEXT context, const wchar_t *property) {
+    wchar_t value[512] = L"";
+    DWORD size = 512;
+    if (MsiGetProductInfoExW(product, nullptr, context, property, value, &size) != ERROR_SUCCESS)
+        return std::string();
+    char narrow[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, value, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+int listInstalledProducts(const std::string &where) {
+    const MSIINSTALLCONTEXT context = where == "machine" ? MSIINSTALLCONTEXT_MACHINE : MSIINSTALLCONTEXT_USERUNMANAGED;
+    printf("[");
+    wchar_t product[39] = L"";
+    for (DWORD i = 0;; ++i) {
+        MSIINSTALLCONTEXT inContext = MSIINSTALLCONTEXT_NONE;
+        if (MsiEnumProductsExW(nullptr, nullptr, context, i, product, &inContext, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        printf("%s[%s, %s, %s]", i ? ", " : "",
+               jsonString(productProperty(product, inContext, L"ProductName")).c_str(),
+               jsonString(productProperty(product, inContext, L"VersionString")).c_str(),
+               jsonString(productProperty(product, inContext, L"Publisher")).c_str());
     }
     printf("]\n");
     return 0;
@@ -363,14 +394,15 @@ bool releaseFile(const std::string &path) {
 }
 
 int usage() {
-    fprintf(stderr, "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
-                    "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
-                    "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
-                    "               hook-libraries | hook-key[-outside] DLL VK | hook-spoil | acc-caret HWND |\n"
-                    "               move HWND X Y W H | sendinput KEYS | freeze HWND MS | selection HWND |\n"
-                    "               keystate VK |\n"
-                    "               workarea X Y | modules PID | hold PATH | release PATH |\n"
-                    "               message-id NAME | tray-remove HWND ID   (serve mode)\n");
+    fprintf(stderr,
+            "usage: wlprobe windows | children HWND | text HWND | combo HWND | hook DLL |\n"
+            "               send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM |\n"
+            "               foreground | activate HWND | focus-of HWND | settext HWND TEXT |\n"
+            "               hook-libraries | hook-key[-outside] DLL VK | hook-spoil | acc-caret HWND |\n"
+            "               move HWND X Y W H | sendinput KEYS | freeze HWND MS | selection HWND |\n"
+            "               keystate VK | workarea X Y | modules PID | hold PATH | release PATH |\n"
+            "               message-id NAME | tray-remove HWND ID | installed-products user|machine\n"
+            "               (serve mode)\n");
     return 2;
 }
 
@@ -466,6 +498,8 @@ int run(int argc, char **argv) {
         icon.hWnd = parseHandle(argv[2]);
         icon.uID = static_cast<UINT>(strtoul(argv[3], nullptr, 0));
         printf("%d\n", Shell_NotifyIconA(NIM_DELETE, &icon) ? 1 : 0);
+    } else if (verb == "installed-products" && argc >= 3) {
+        return listInstalledProducts(argv[2]);
     } else if (verb == "hold" && argc >= 3) {
         printf("%d\n", holdFile(argv[2]) ? 1 : 0);
     } else if (verb == "release" && argc >= 3) {
