@@ -8,6 +8,8 @@
 #define LARKHOOK_BUILD
 #include "hooklib/larkhook.h"
 
+#include <imm.h>
+
 #include "hooklib/hook_installation_win.h"
 #include "hooklib/hook_state_win.h"
 #include "hooklib/key_decision.h"
@@ -152,6 +154,18 @@ bool isPasswordField(const HookState &s, HWND window) {
     return IsWindow(window) && (GetWindowLongA(window, GWL_STYLE) & ES_PASSWORD) != 0;
 }
 
+// Browsers and the programs built on them keep no system caret and draw their own fields; in a
+// password field they switch the input method off for their window (its input context is taken
+// away), whether or not they serve accessibility. Read inside the program only: the context of
+// another process's window cannot be asked.
+bool inputMethodOff(HWND window) {
+    const HIMC context = window ? ImmGetContext(window) : nullptr;
+    if (!context)
+        return window != nullptr;
+    ImmReleaseContext(window, context);
+    return false;
+}
+
 // The main program shows or hides the window when it takes the message, deciding on the
 // visibility it has then, so that two quick presses always show and hide again.
 void toggleWindow(HookState &s, HWND window, int showCommand, bool takesKeyboard) {
@@ -271,7 +285,8 @@ LRESULT actOnKeyDown(HookState &s, hookkeys::KeyInput &in, const TypedInProgram 
     if (in.role == hookkeys::KeyRole::Acts && (!in.altDown || in.typed != hookkeys::Typed::Other) && in.enabled) {
         at = focusAndCaretOf(program);
         in.focusChanged = fromWindow(at.focus) != s.focusWindow;
-        in.passwordField = isPasswordField(s, at.focus);
+        in.passwordField =
+            isPasswordField(s, at.focus) || (program.here && !at.caretWindow && inputMethodOff(at.focus));
         in.inCommandEdit = at.focus && commandWindow && GetParent(GetParent(at.focus)) == commandWindow;
     }
 

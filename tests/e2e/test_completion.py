@@ -719,6 +719,16 @@ class CaretFromAccessibility(WineTestCase):
         vob = app.path("wlcaretfield.exe.vob")
         self.assertFalse(os.path.exists(vob) and b"helmet" in open(vob, "rb").read())
 
+    def test_a_password_field_of_a_browser_without_accessibility_is_still_left_alone(self):
+        # No focus event, no protected state: only the input method it switched off tells.
+        app, field = self.start("protected silent")
+        before = self.keys_handled()["posted"]
+        X.type("helmets hel")
+        self.field_text(field, "helmets hel")
+        self.assertEqual(self.keys_handled()["posted"], before, "no key of the field handed over")
+        self.assertIsNone(self.visible_list(app))
+        self.assertEqual(app.exit(timeout=EXIT_TIMEOUT), 0)
+
 
 class ScaledScreen(WineTestCase):
     """A screen at 144 DPI (150 %): the list's text is drawn larger, and the list is still at the

@@ -3,8 +3,12 @@
 // object with a small IAccessible of its own, and raises a focus event for its field element when
 // it takes the focus, as a browser that serves accessibility does. Started with "protected" it
 // also reports its focused element protected, as a web page's password field is. Started with
+// "silent" it raises no focus event, as a browser whose accessibility is off, and in its protected
+// mode switches its input method off instead, as a browser does in a password field. Started with
 // "syscaret" it keeps a system caret instead, 40 pixels tall, taller than its text.
 #include <windows.h>
+
+#include <imm.h>
 
 #include <string>
 
@@ -22,6 +26,7 @@ const int kSystemCaretHeight = 40;
 const LONG kFieldElement = 1;
 
 bool protectedMode = false;
+bool silent = false;
 bool systemCaret = false;
 HFONT fieldFont = nullptr;
 
@@ -92,6 +97,11 @@ LRESULT CALLBACK fieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             placeSystemCaret(window);
             ShowCaret(window);
         }
+        if (silent) {
+            if (protectedMode)
+                ImmAssociateContext(window, nullptr);
+            return 0;
+        }
         InterlockedIncrement(&accessRequests.focusEvents);
         NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, kFieldElement);
         return 0;
@@ -119,6 +129,7 @@ LRESULT CALLBACK fieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     protectedMode = commandLine && strstr(commandLine, "protected") != nullptr;
     systemCaret = commandLine && strstr(commandLine, "syscaret") != nullptr;
+    silent = commandLine && strstr(commandLine, "silent") != nullptr;
     // The objects are handed to other processes through COM.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     fieldFont = CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, "Arial");

@@ -222,14 +222,14 @@ int callKeyboardHook(const char *dllPath, const char *key, bool outside) {
 // Keys as a user's tool or a fast typist sends them: one SendInput of the whole sequence, each
 // token a virtual key (a name or a number) with + for down and - for up ("shift+ down+ down+
 // down- shift-"). A key sent down while it is down is an auto-repeat.
-int sendInputBatch(const char *spec) {
+int sendInputBatch(const char *keys) {
     static const std::map<std::string, WORD> names = {
         {"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU},   {"return", VK_RETURN},
         {"space", VK_SPACE}, {"down", VK_DOWN},    {"up", VK_UP},      {"back", VK_BACK},
         {"delete", VK_DELETE}, {"escape", VK_ESCAPE}};
     std::vector<INPUT> inputs;
     std::string token;
-    for (const char *p = spec;; ++p) {
+    for (const char *p = keys;; ++p) {
         if (*p && *p != ' ') {
             token += *p;
             continue;
