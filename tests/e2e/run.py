@@ -5,7 +5,21 @@ with 'N passed, N failed'."""
 import argparse
 import os
 import sys
+import time
 import unittest
+
+
+class TimedResult(unittest.TextTestResult):
+    """Keeps each test's time, so that the run can name its slowest tests: the suite has a time budget."""
+
+    def startTest(self, test):
+        self._started = time.monotonic()
+        super().startTest(test)
+
+    def stopTest(self, test):
+        super().stopTest(test)
+        self.times = getattr(self, "times", [])
+        self.times.append((time.monotonic() - self._started, test.id()))
 
 
 def main():
@@ -31,7 +45,9 @@ def main():
             continue
         pattern = pattern if pattern.endswith(".py") else "test_*%s*.py" % pattern
         suite.addTests(unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here))
-    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    result = unittest.TextTestRunner(verbosity=2, resultclass=TimedResult).run(suite)
+    for seconds, name in sorted(getattr(result, "times", []), reverse=True)[:8]:
+        print("e2e: %5.1f s  %s" % (seconds, name))
     failed = len(result.failures) + len(result.errors)
     passed = result.testsRun - failed - len(result.skipped)
     print("e2e: %d passed, %d failed, %d skipped" % (passed, failed, len(result.skipped)))
