@@ -76,6 +76,17 @@ int usage() {
     return 2;
 }
 
+// Makes both paths absolute, as the typing runs in a work folder of its own; false, and said, when
+// either file is missing.
+bool findModel(std::string &vocPath, std::string &pairsPath) {
+    vocPath = fs::absolute(vocPath).string();
+    pairsPath = fs::absolute(pairsPath).string();
+    if (fs::exists(vocPath) && fs::exists(pairsPath))
+        return true;
+    std::fprintf(stderr, "no vocabulary at %s or no pair model at %s\n", vocPath.c_str(), pairsPath.c_str());
+    return false;
+}
+
 int measureMisspellings(std::string vocPath, std::string pairsPath, const std::string &path) {
     std::string contents;
     if (!readFile(path, contents)) {
@@ -88,12 +99,8 @@ int measureMisspellings(std::string vocPath, std::string pairsPath, const std::s
         std::fprintf(stderr, "%s:%ld: not a pair of words \"misspelled correct\"\n", path.c_str(), badLine);
         return 2;
     }
-    vocPath = fs::absolute(vocPath).string();
-    pairsPath = fs::absolute(pairsPath).string();
-    if (!fs::exists(vocPath) || !fs::exists(pairsPath)) {
-        std::fprintf(stderr, "no vocabulary at %s or no pair model at %s\n", vocPath.c_str(), pairsPath.c_str());
+    if (!findModel(vocPath, pairsPath))
         return 2;
-    }
     std::printf("misspellings: %s\nvocabulary: %s\n", path.c_str(), vocPath.c_str());
     WorkFolder work;
     long skipped = 0;
@@ -140,12 +147,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "no text to type: name one with --text\n");
         return 2;
     }
-    vocPath = fs::absolute(vocPath).string();
-    pairsPath = fs::absolute(pairsPath).string();
-    if (!fs::exists(vocPath) || !fs::exists(pairsPath)) {
-        std::fprintf(stderr, "no vocabulary at %s or no pair model at %s\n", vocPath.c_str(), pairsPath.c_str());
+    if (!findModel(vocPath, pairsPath))
         return 2;
-    }
 
     std::vector<std::string> texts;
     for (const std::string &path : textPaths) {

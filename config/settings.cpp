@@ -229,31 +229,26 @@ std::string withoutDigits(const std::string &text, bool &hadDigits) {
     return out;
 }
 
-// The folders of a path, in order, its executable's name last.
-std::vector<std::string> pathParts(const std::string &path) {
+// The pieces of text between any of the separators, empty ones included.
+std::vector<std::string> splitAt(const std::string &text, const char *separators) {
     std::vector<std::string> parts;
     size_t start = 0;
     for (;;) {
-        size_t end = path.find_first_of("\\/", start);
-        parts.push_back(path.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        size_t end = text.find_first_of(separators, start);
+        parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos)
             return parts;
         start = end + 1;
     }
 }
 
+// The folders of a path, in order, its executable's name last.
+std::vector<std::string> pathParts(const std::string &path) { return splitAt(path, "\\/"); }
+
 // A Store app's package folder, "<name>_<version>_<architecture>_<resource id>_<publisher id>"
 // (the resource id is mostly empty), cut into the part that names the package and its version.
 bool splitPackageFolder(const std::string &folder, std::string &identity, std::string &version) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (;;) {
-        size_t end = folder.find('_', start);
-        fields.push_back(folder.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
+    const std::vector<std::string> fields = splitAt(folder, "_");
     if (fields.size() != 5 || fields[0].empty() || fields[1].empty() || fields[2].empty() || fields[4].empty())
         return false;
     for (char ch : fields[1])
